@@ -1,0 +1,35 @@
+#pragma once
+
+// The game's fixed bank of fifteen sounds. A sound that failed to load, or a
+// machine without a sound device, leaves its slot empty: every operation on
+// it then does nothing and isPlayingOnce is false.
+struct Sound {
+    unsigned source = 0;  // 0: nothing loaded
+    unsigned buffer = 0;
+    bool looping = false;
+};
+
+extern Sound darthAttackSound;
+extern Sound darthBlockSound;
+extern Sound darthWinSound;
+extern Sound darthHitSound;
+extern Sound darthRingoutSound;
+extern Sound jackAttackSound;
+extern Sound jackBlockSound;
+extern Sound jackWinSound;
+extern Sound jackHitSound;
+extern Sound jackRingoutSound;
+extern Sound backgroundSound;
+extern Sound clickSound;
+extern Sound closeSound;
+extern Sound startupSound;
+extern Sound selectcharacterSound;
+
+void loadSoundBank();
+bool InitDirectSound();
+void LoadDirectSound(Sound& slot, const char* fileName);
+
+void playOnce(Sound& sound);
+void playLooping(Sound& sound);
+void stopSound(Sound& sound);
+bool isPlayingOnce(const Sound& sound);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "characters/core/character.h"
+
+// Darth's keyframes, rows and sounds.
+extern const MoveSet darthMoves;
+
+// The horned fighter with the double-bladed lightsaber.
+class Darth : public Character {
+public:
+    Darth(float x, float z, int player, Character* opponent);
+    ~Darth() override;
+
+    void draw() override;
+
+    void loadTextures();
+    void buildLists();
+
+    unsigned int faceTexture = 0;
+    unsigned int topTexture = 0;
+    unsigned int bottomTexture = 0;
+    unsigned int listBase = 0;
+
+private:
+    void drawBody();
+    void drawTorso();
+    void drawArms();
+    void drawWeapon();
+    void drawHead();
+    void drawLegs();
+};

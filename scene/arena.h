@@ -1,0 +1,4 @@
+#pragma once
+
+void drawArena();
+void drawSky();

@@ -1,0 +1,6 @@
+#pragma once
+
+// Menu layers, drawn under the fixed menu view.
+void drawTitle();
+void drawDoors();
+void drawSelectScreen();

@@ -1,0 +1,20 @@
+#pragma once
+
+// The texture table: one GL texture name per art file, 0 until loaded.
+extern unsigned int marbleTexture;
+extern unsigned int backgroundTexture;
+extern unsigned int ground2Texture;
+extern unsigned int jackfaceTexture;
+extern unsigned int darthfaceTexture;
+extern unsigned int jackTexture;
+extern unsigned int darthmaulTexture;
+extern unsigned int digitTextures[10];
+extern unsigned int playerTexture;
+extern unsigned int selectTexture;
+extern unsigned int startTexture;
+extern unsigned int titleTexture;
+extern unsigned int doorTexture;
+
+void loadTextureTable();
+// 1 when a texture was created and its name stored in *slot; 0 leaves *slot alone.
+int loadTexture(const char* fileName, unsigned int* slot);

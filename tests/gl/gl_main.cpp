@@ -1,0 +1,18 @@
+// The GL tests share one real window and context, under the X server the
+// test command starts (Xvfb with Mesa's software renderer).
+#include <GL/freeglut.h>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    testing::InitGoogleTest(&argc, argv);
+    if (!GTEST_FLAG_GET(list_tests)) {
+        glutInit(&argc, argv);
+        glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
+        glutInitWindowPosition(100, 100);
+        glutInitWindowSize(800, 600);
+        glutCreateWindow("Zandrel");
+        glEnable(GL_DEPTH_TEST);
+    }
+    return RUN_ALL_TESTS();
+}
