@@ -1,0 +1,169 @@
+#include "audio/sound_bank.h"
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "audio/wav.h"
+
+Sound darthAttackSound;
+Sound darthBlockSound;
+Sound darthWinSound;
+Sound darthHitSound;
+Sound darthRingoutSound;
+Sound jackAttackSound;
+Sound jackBlockSound;
+Sound jackWinSound;
+Sound jackHitSound;
+Sound jackRingoutSound;
+Sound backgroundSound;
+Sound clickSound;
+Sound closeSound;
+Sound startupSound;
+Sound selectcharacterSound;
+
+namespace {
+
+ALCdevice* soundDevice = nullptr;
+ALCcontext* soundContext = nullptr;
+
+void report(const char* routineAndCall) {
+    std::printf("%s", routineAndCall);
+    std::fflush(stdout);
+}
+
+// The OpenAL buffer format for a wave format record, or 0 when OpenAL cannot
+// take it.
+ALenum bufferFormat(const WaveFormat& format) {
+    bool mono = format.channels == 1;
+    if (format.channels != 1 && format.channels != 2)
+        return 0;
+    switch (format.formatTag) {
+    case waveFormatPcm:
+        if (format.bitsPerSample == 8)
+            return mono ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8;
+        if (format.bitsPerSample == 16)
+            return mono ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+        return 0;
+    case 3:  // IEEE float
+        if (format.bitsPerSample == 32 && alIsExtensionPresent("AL_EXT_FLOAT32"))
+            return mono ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32;
+        return 0;
+    case 6:  // A-law
+        if (format.bitsPerSample == 8 && alIsExtensionPresent("AL_EXT_ALAW"))
+            return mono ? AL_FORMAT_MONO_ALAW_EXT : AL_FORMAT_STEREO_ALAW_EXT;
+        return 0;
+    case 7:  // mu-law
+        if (format.bitsPerSample == 8 && alIsExtensionPresent("AL_EXT_MULAW"))
+            return mono ? AL_FORMAT_MONO_MULAW_EXT : AL_FORMAT_STEREO_MULAW_EXT;
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+}  // namespace
+
+bool InitDirectSound() {
+    soundDevice = alcOpenDevice(nullptr);
+    if (soundDevice)
+        soundContext = alcCreateContext(soundDevice, nullptr);
+    if (!soundContext || !alcMakeContextCurrent(soundContext)) {
+        report("InitDirectSound DirectSoundCreate");
+        return false;
+    }
+    return true;
+}
+
+void LoadDirectSound(Sound& slot, const char* fileName) {
+    slot = {};
+    std::vector<unsigned char> file;
+    WavData wav;
+    if (!readWavFile(fileName, file, wav))
+        return;
+    ALenum format = bufferFormat(wav.format);
+    if (format == 0) {
+        report("LoadDirectSound CreateSoundBuffer");
+        return;
+    }
+    alGetError();
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    if (alGetError() != AL_NO_ERROR) {
+        report("LoadDirectSound CreateSoundBuffer");
+        return;
+    }
+    alBufferData(buffer, format, wav.samples, static_cast<ALsizei>(wav.sampleBytes),
+                 static_cast<ALsizei>(wav.format.samplesPerSec));
+    ALuint source = 0;
+    if (alGetError() == AL_NO_ERROR)
+        alGenSources(1, &source);
+    if (alGetError() != AL_NO_ERROR) {
+        report("LoadDirectSound CreateSoundBuffer");
+        alDeleteBuffers(1, &buffer);
+        return;
+    }
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+    // Heard as recorded, not placed in the world.
+    alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+    slot.buffer = buffer;
+    slot.source = source;
+}
+
+void loadSoundBank() {
+    // Without a device every slot stays empty; one diagnostic is enough.
+    if (!InitDirectSound())
+        return;
+    LoadDirectSound(selectcharacterSound, "sounds/selectcharacter.wav");
+    LoadDirectSound(startupSound, "sounds/startup.wav");
+    LoadDirectSound(closeSound, "sounds/close.wav");
+    LoadDirectSound(clickSound, "sounds/click.wav");
+    LoadDirectSound(backgroundSound, "sounds/background.wav");
+    LoadDirectSound(jackAttackSound, "sounds/jack-attack.wav");
+    LoadDirectSound(jackBlockSound, "sounds/jack-block.wav");
+    LoadDirectSound(jackWinSound, "sounds/jack-win.wav");
+    LoadDirectSound(jackHitSound, "sounds/jack-hit.wav");
+    LoadDirectSound(jackRingoutSound, "sounds/jack-ringout.wav");
+    LoadDirectSound(darthAttackSound, "sounds/darth-attack.wav");
+    LoadDirectSound(darthBlockSound, "sounds/darth-block.wav");
+    LoadDirectSound(darthWinSound, "sounds/darth-win.wav");
+    LoadDirectSound(darthHitSound, "sounds/darth-hit.wav");
+    LoadDirectSound(darthRingoutSound, "sounds/darth-ringout.wav");
+}
+
+void playOnce(Sound& sound) {
+    if (sound.source == 0)
+        return;
+    sound.looping = false;
+    alSourcei(sound.source, AL_LOOPING, AL_FALSE);
+    alSourceRewind(sound.source);
+    alSourcePlay(sound.source);
+}
+
+void playLooping(Sound& sound) {
+    if (sound.source == 0)
+        return;
+    sound.looping = true;
+    alSourcei(sound.source, AL_LOOPING, AL_TRUE);
+    alSourceRewind(sound.source);
+    alSourcePlay(sound.source);
+}
+
+void stopSound(Sound& sound) {
+    if (sound.source == 0)
+        return;
+    alSourceStop(sound.source);
+}
+
+bool isPlayingOnce(const Sound& sound) {
+    if (sound.source == 0)
+        return false;
+    ALint state = AL_STOPPED;
+    ALint looping = AL_FALSE;
+    alGetSourcei(sound.source, AL_SOURCE_STATE, &state);
+    alGetSourcei(sound.source, AL_LOOPING, &looping);
+    return state == AL_PLAYING && looping == AL_FALSE;
+}
