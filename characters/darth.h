@@ -2,6 +2,8 @@
 
 #include "characters/core/character.h"
 
+class GLUquadric;
+
 // Darth's keyframes, rows and sounds.
 extern const MoveSet darthMoves;
 
@@ -28,4 +30,10 @@ private:
     void drawWeapon();
     void drawHead();
     void drawLegs();
+    void drawLeg(float hipX, float upperRotate, float upperOut, float lowerAngle, float ankle);
+    // Reports a weapon point to the opponent while attacking.
+    void testWeaponPoint(int slot, float px);
+
+    GLUquadric* plainQuadric = nullptr;
+    GLUquadric* texturedQuadric = nullptr;
 };
