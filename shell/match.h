@@ -21,6 +21,14 @@ extern bool clockBrightening;
 extern float selectBrightness;
 extern bool selectBrightening;
 
+// Where a click at window pixel (x, y) of a width by height window falls on
+// the 800 by 600 layout of the menu, which the perspective view scales with
+// the height and keeps centred.
+struct MenuPoint {
+    double x, y;
+};
+MenuPoint toMenuPoint(int x, int y, int width, int height);
+
 // GLUT mouse callback: the menu acts on button releases only.
 void onMouse(int button, int state, int x, int y);
 // Creates the two fighters and starts the music and the clock.
