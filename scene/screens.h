@@ -4,3 +4,13 @@
 void drawTitle();
 void drawDoors();
 void drawSelectScreen();
+
+// Drawing pieces shared by the menu and the HUD.
+void setMaterial(float r, float g, float b);
+// A textured quad w by h with its lower-left corner at (x, y, z), facing +z.
+void drawPictureQuad(unsigned int texture, float x, float y, float z, float w, float h);
+// The face picture and the name label of a character choice (0 Jack, else Darth).
+unsigned int faceTextureOf(int choice);
+unsigned int nameTextureOf(int choice);
+// One step of the select screen's row pulse.
+void selectPulseStep();

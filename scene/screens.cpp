@@ -1,0 +1,152 @@
+#include "scene/screens.h"
+
+#include <GL/gl.h>
+
+#include "scene/textures.h"
+#include "shell/match.h"
+
+namespace {
+
+constexpr float DOOR_WIDTH = 6.7f;
+constexpr float PULSE_LOW = 0.2f;
+constexpr float PULSE_HIGH = 1.0f;
+constexpr double PULSE_STEP = 0.02;
+
+}  // namespace
+
+void setMaterial(float r, float g, float b)
+{
+    const GLfloat colour[] = {r, g, b, 1.0f};
+    glMaterialfv(GL_FRONT, GL_AMBIENT_AND_DIFFUSE, colour);
+}
+
+void drawPictureQuad(unsigned int texture, float x, float y, float z, float w, float h)
+{
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(0.0f, 0.0f, 0.0f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(w, 0.0f, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(w, h, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(0.0f, h, 0.0f);
+    glEnd();
+    glPopMatrix();
+}
+
+unsigned int faceTextureOf(int choice)
+{
+    return choice == 0 ? jackfaceTexture : darthfaceTexture;
+}
+
+unsigned int nameTextureOf(int choice)
+{
+    return choice == 0 ? jackTexture : darthmaulTexture;
+}
+
+void drawTitle()
+{
+    setMaterial(1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, titleTexture);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(-13.0f, -7.5f, 9.25f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(13.0f, -7.5f, 9.25f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(13.0f, 11.0f, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(-13.0f, 11.0f, 0.0f);
+    glEnd();
+}
+
+void drawDoors()
+{
+    setMaterial(1.0f, 1.0f, 1.0f);
+    doorStep();
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, doorTexture);
+    const float o = doorOffset;
+
+    // The right half shows the picture mirrored.
+    glPushMatrix();
+    glTranslatef(DOOR_WIDTH, 1.85f, 10.1f);
+    glBegin(GL_QUADS);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(-o, 0.0f, 4.375f);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(DOOR_WIDTH - o, 0.0f, 4.375f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(DOOR_WIDTH - o, 8.75f, 0.0f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(-o, 8.75f, 0.0f);
+    glEnd();
+    glPopMatrix();
+
+    glPushMatrix();
+    glTranslatef(-DOOR_WIDTH, 1.85f, 10.1f);
+    glBegin(GL_QUADS);
+    glTexCoord2f(0.0f, 0.0f);
+    glVertex3f(o - DOOR_WIDTH, 0.0f, 4.375f);
+    glTexCoord2f(1.0f, 0.0f);
+    glVertex3f(o, 0.0f, 4.375f);
+    glTexCoord2f(1.0f, 1.0f);
+    glVertex3f(o, 8.75f, 0.0f);
+    glTexCoord2f(0.0f, 1.0f);
+    glVertex3f(o - DOOR_WIDTH, 8.75f, 0.0f);
+    glEnd();
+    glPopMatrix();
+
+    glDisable(GL_TEXTURE_2D);
+}
+
+void selectPulseStep()
+{
+    if (selectBrightness <= PULSE_LOW)
+        selectBrightening = true;
+    if (selectBrightness >= PULSE_HIGH)
+        selectBrightening = false;
+    selectBrightness = static_cast<float>(selectBrightening ? selectBrightness + PULSE_STEP
+                                                            : selectBrightness - PULSE_STEP);
+}
+
+void drawSelectScreen()
+{
+    setMaterial(1.0f, 1.0f, 1.0f);
+    glEnable(GL_TEXTURE_2D);
+
+    drawPictureQuad(playerTexture, -4.0f, 7.5f, 10.0f, 4.0f, 2.0f);
+    drawPictureQuad(selectTexture, 0.0f, 7.5f, 10.0f, 4.0f, 2.0f);
+
+    drawPictureQuad(playerTexture, -8.0f, 4.5f, 10.0f, 3.0f, 1.5f);
+    drawPictureQuad(digitTextures[1], -5.0f, 4.5f, 10.0f, 1.5f, 1.5f);
+    drawPictureQuad(playerTexture, -8.0f, 2.0f, 10.0f, 3.0f, 1.5f);
+    drawPictureQuad(digitTextures[2], -5.0f, 2.0f, 10.0f, 1.5f, 1.5f);
+
+    selectPulseStep();
+    const float b = selectBrightness;
+
+    if (selectedPlayer == 0)
+        setMaterial(b, b, b);
+    else
+        setMaterial(1.0f, 1.0f, 1.0f);
+    drawPictureQuad(faceTextureOf(playerOneChoice), -3.5f, 4.5f, 10.0f, 1.5f, 1.5f);
+    drawPictureQuad(nameTextureOf(playerOneChoice), -2.0f, 4.5f, 10.0f, 4.5f, 1.5f);
+
+    if (selectedPlayer == 1)
+        setMaterial(b, b, b);
+    else
+        setMaterial(1.0f, 1.0f, 1.0f);
+    drawPictureQuad(faceTextureOf(playerTwoChoice), -3.5f, 2.0f, 10.0f, 1.5f, 1.5f);
+    drawPictureQuad(nameTextureOf(playerTwoChoice), -2.0f, 2.0f, 10.0f, 4.5f, 1.5f);
+
+    setMaterial(1.0f, 1.0f, 1.0f);
+    drawPictureQuad(startTexture, -2.0f, 0.0f, 10.0f, 4.0f, 1.5f);
+
+    glDisable(GL_TEXTURE_2D);
+}

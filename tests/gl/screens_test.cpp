@@ -1,0 +1,211 @@
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+
+#include "scene/screens.h"
+#include "scene/textures.h"
+#include "shell/match.h"
+
+// Shared with the arena tests (arena_test.cpp).
+void saveSnapshot(const char* name);
+unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b);
+void litScene();
+
+namespace {
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb pixelAt(int x, int yFromTop)
+{
+    unsigned char p[3];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, 599 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
+
+// The menu's fixed view, lit as in the game, with one-colour art in the menu's slots.
+class MenuScreens : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved = {titleTexture, doorTexture, jackfaceTexture, jackTexture, darthfaceTexture,
+                 darthmaulTexture, playerTexture, selectTexture, startTexture, digitTextures[1],
+                 digitTextures[2]};
+        savedMenu = {doorOffset, selectBrightness, float(doorClosing), float(titleShown),
+                     float(doorPhaseFlag), float(selectBrightening), float(selectedPlayer),
+                     float(playerOneChoice), float(playerTwoChoice)};
+        titleTexture = solidTexture(40, 200, 40);
+        doorTexture = solidTexture(200, 40, 40);
+        unsigned int white = solidTexture(255, 255, 255);
+        jackfaceTexture = jackTexture = darthfaceTexture = darthmaulTexture = white;
+        playerTexture = selectTexture = startTexture = white;
+        digitTextures[1] = digitTextures[2] = white;
+
+        glViewport(0, 0, 800, 600);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(60.0, 800.0 / 600.0, 1.5, 300.0);
+        glMatrixMode(GL_MODELVIEW);
+        litScene();
+        glNormal3f(0.0f, 0.0f, 1.0f);
+        glClearColor(0, 0, 0, 1);
+        clear();
+    }
+
+    void TearDown() override
+    {
+        unsigned int made[3] = {titleTexture, doorTexture, jackfaceTexture};
+        glDeleteTextures(3, made);
+        titleTexture = saved[0];
+        doorTexture = saved[1];
+        jackfaceTexture = saved[2];
+        jackTexture = saved[3];
+        darthfaceTexture = saved[4];
+        darthmaulTexture = saved[5];
+        playerTexture = saved[6];
+        selectTexture = saved[7];
+        startTexture = saved[8];
+        digitTextures[1] = saved[9];
+        digitTextures[2] = saved[10];
+        doorOffset = savedMenu[0];
+        selectBrightness = savedMenu[1];
+        doorClosing = savedMenu[2] != 0;
+        titleShown = savedMenu[3] != 0;
+        doorPhaseFlag = savedMenu[4] != 0;
+        selectBrightening = savedMenu[5] != 0;
+        selectedPlayer = int(savedMenu[6]);
+        playerOneChoice = int(savedMenu[7]);
+        playerTwoChoice = int(savedMenu[8]);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+    }
+
+    void clear()
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        gluLookAt(0, 10, 20, 0, 0, 0, 0, 1, 0);
+    }
+
+    std::array<unsigned int, 11> saved{};
+    std::array<float, 9> savedMenu{};
+};
+
+}  // namespace
+
+TEST_F(MenuScreens, TitleLeavesTexturingOnDoorsAndSelectTurnItOff)
+{
+    glDisable(GL_TEXTURE_2D);
+    drawTitle();
+    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+    saveSnapshot("title");
+    Rgb title = pixelAt(400, 300);
+    EXPECT_GT(title.g, 150);
+    EXPECT_LT(title.r, 80);
+
+    glEnable(GL_TEXTURE_2D);
+    drawDoors();
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+
+    glEnable(GL_TEXTURE_2D);
+    drawSelectScreen();
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+}
+
+TEST_F(MenuScreens, EveryDoorDrawingMovesTheHalvesByATenth)
+{
+    titleShown = true;
+    doorPhaseFlag = false;
+    doorClosing = true;
+    doorOffset = 3.0f;
+    drawDoors();
+    EXPECT_NEAR(doorOffset, 3.1f, 1e-5);
+    drawDoors();
+    EXPECT_NEAR(doorOffset, 3.2f, 1e-5);
+
+    doorClosing = false;
+    drawDoors();
+    EXPECT_NEAR(doorOffset, 3.1f, 1e-5);
+}
+
+TEST_F(MenuScreens, DoorHalvesMeetInTheMiddleWhenShut)
+{
+    titleShown = true;
+    doorPhaseFlag = false;
+    doorClosing = true;
+
+    doorOffset = 3.3f;  // drawn at 3.4: half shut, the title between the halves
+    drawTitle();
+    drawDoors();
+    saveSnapshot("doors-half");
+    Rgb middleOpen = pixelAt(400, 300);
+    EXPECT_GT(middleOpen.g, 150);
+    EXPECT_LT(middleOpen.r, 80);
+    for (int x : {60, 740}) {
+        Rgb half = pixelAt(x, 300);
+        EXPECT_GT(half.r, 150) << "at x " << x;
+        EXPECT_LT(half.g, 80) << "at x " << x;
+    }
+
+    clear();
+    doorOffset = 6.6f;  // drawn at 6.7: shut
+    drawTitle();
+    drawDoors();
+    saveSnapshot("doors-shut");
+    for (int x : {380, 400, 420}) {
+        Rgb middle = pixelAt(x, 300);
+        EXPECT_GT(middle.r, 150) << "at x " << x;
+        EXPECT_LT(middle.g, 80) << "at x " << x;
+    }
+}
+
+// Player 1's row is the pulsing one before any click.
+TEST_F(MenuScreens, SelectedRowPulsesWhileTheOtherStaysWhite)
+{
+    selectedPlayer = 0;
+    selectBrightness = 1.0f;
+    selectBrightening = false;
+    playerOneChoice = 0;
+    playerTwoChoice = 1;
+
+    float dimmest = 1.0f, brightest = 0.0f;
+    int rowOneMin = 255, rowOneMax = 0, rowTwoMin = 255, rowTwoMax = 0;
+    for (int frame = 0; frame < 100; frame++) {
+        clear();
+        drawSelectScreen();
+        if (frame == 35)
+            saveSnapshot("select-dim");
+        dimmest = std::min(dimmest, selectBrightness);
+        brightest = std::max(brightest, selectBrightness);
+        // Inside the click regions of the two rows.
+        int one = pixelAt(300, 290).r;
+        int two = pixelAt(300, 384).r;
+        rowOneMin = std::min(rowOneMin, one);
+        rowOneMax = std::max(rowOneMax, one);
+        rowTwoMin = std::min(rowTwoMin, two);
+        rowTwoMax = std::max(rowTwoMax, two);
+    }
+    EXPECT_NEAR(dimmest, 0.2f, 0.021f);
+    EXPECT_NEAR(brightest, 1.0f, 0.021f);
+    EXPECT_GT(rowOneMax, 200);
+    EXPECT_LT(rowOneMin, 80);
+    EXPECT_GT(rowTwoMin, 200);
+    EXPECT_EQ(rowTwoMin, rowTwoMax);
+}
+
+TEST_F(MenuScreens, SecondRowPulsesOnceSelected)
+{
+    selectedPlayer = 1;
+    selectBrightness = 0.5f;
+    selectBrightening = false;
+    clear();
+    drawSelectScreen();
+    saveSnapshot("select-row-two");
+    EXPECT_LT(pixelAt(300, 384).r, 170);
+    EXPECT_GT(pixelAt(300, 290).r, 200);
+}
