@@ -1,0 +1,224 @@
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "characters/core/character.h"
+#include "scene/hud.h"
+#include "scene/textures.h"
+#include "shell/camera.h"
+#include "shell/clock.h"
+#include "shell/match.h"
+
+// Shared with the arena tests (arena_test.cpp).
+void saveSnapshot(const char* name);
+unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b);
+void litScene();
+
+namespace {
+
+const MoveSet standingStill{};
+
+// A fighter that only stands where it is put; the HUD reads its place and health.
+class Standing : public Character {
+public:
+    Standing(float x, float z, int player) : Character(x, z, player, nullptr, standingStill) {}
+    void draw() override {}
+};
+
+long fixedNow()
+{
+    return 1000;
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+Rgb pixelAt(int x, int yFromTop)
+{
+    unsigned char p[3];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, 599 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}
+
+class Hud : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        savedOne = playerOne;
+        savedTwo = playerTwo;
+        savedState = gameState;
+        savedClock = calendarSeconds;
+        one = new Standing(0.0f, -8.0f, 1);
+        two = new Standing(0.0f, 8.0f, 2);
+        one->setOpponent(two);
+        two->setOpponent(one);
+        playerOne = one;
+        playerTwo = two;
+        calendarSeconds = fixedNow;
+        gameState = FIGHTING;
+        boutEndTime = 1060;
+    }
+
+    void TearDown() override
+    {
+        playerOne = savedOne;
+        playerTwo = savedTwo;
+        gameState = savedState;
+        calendarSeconds = savedClock;
+        delete one;
+        delete two;
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+    }
+
+    // One bout frame's HUD as the game draws it: under the camera's view, with
+    // the scene behind it cleared to blue so the bars stand out.
+    void drawHudFrame()
+    {
+        glViewport(0, 0, 800, 600);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(60.0, 800.0 / 600.0, 1.5, 300.0);
+        glMatrixMode(GL_MODELVIEW);
+        litScene();
+        glClearColor(0.1f, 0.2f, 0.8f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        setCamera();
+        glPushMatrix();
+        placeHud();
+        glGetDoublev(GL_MODELVIEW_MATRIX, hudModelview);
+        drawHealthBars();
+        drawClock();
+        glPopMatrix();
+        glClearColor(0, 0, 0, 1);
+    }
+
+    // The window pixel (from the top) where a point in HUD coordinates lands.
+    Rgb hudPixel(double x, double y, double z)
+    {
+        double projection[16];
+        int viewport[4];
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        double wx, wy, wz;
+        gluProject(x, y, z, hudModelview, projection, viewport, &wx, &wy, &wz);
+        return pixelAt(int(std::lround(wx)), 599 - int(std::lround(wy)));
+    }
+
+    static bool red(Rgb p) { return p.r > 150 && p.g < 60 && p.b < 60; }
+    static bool dark(Rgb p) { return p.r < 40 && p.g < 40 && p.b < 40; }
+
+    Character* savedOne = nullptr;
+    Character* savedTwo = nullptr;
+    int savedState = MENU;
+    long (*savedClock)() = nullptr;
+    Standing* one = nullptr;
+    Standing* two = nullptr;
+    double hudModelview[16] = {};
+};
+
+}  // namespace
+
+TEST(HudBars, LengthFollowsHealthAndNeverGoesBelowZero)
+{
+    EXPECT_FLOAT_EQ(healthBarLength(100.0f), 11.0f);
+    EXPECT_FLOAT_EQ(healthBarLength(50.0f), 5.5f);
+    EXPECT_FLOAT_EQ(healthBarLength(0.0f), 0.0f);
+    EXPECT_FLOAT_EQ(healthBarLength(-0.6f), 0.0f);
+}
+
+TEST(HudBars, HeadingTurnsFromPlayerOneTowardsPlayerTwo)
+{
+    // The start of a bout: player 2 straight along +z from player 1, the camera at -x.
+    EXPECT_NEAR(hudHeading(-1.0f, 0.0f), 90.0f, 1e-4);
+    // Player 2 along +x: arc cosine 0, and z2 is not above z1.
+    EXPECT_NEAR(hudHeading(0.0f, 1.0f), 360.0f, 1e-4);
+    // Player 2 along -x.
+    EXPECT_NEAR(hudHeading(0.0f, -1.0f), 180.0f, 1e-4);
+    // Player 2 along -z.
+    EXPECT_NEAR(hudHeading(1.0f, 0.0f), 270.0f, 1e-4);
+    // A component rounded past 1 stays on the circle.
+    EXPECT_NEAR(hudHeading(0.0f, 1.0000001f), 360.0f, 1e-4);
+    EXPECT_FALSE(std::isnan(hudHeading(NAN, NAN)));
+}
+
+TEST_F(Hud, FightersOnOnePointStillPlaceTheHud)
+{
+    one->x = two->x = 3.0f;
+    one->z = two->z = 4.0f;
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    placeHud();
+    GLfloat m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int i = 0; i < 16; i++)
+        EXPECT_TRUE(std::isfinite(m[i])) << "element " << i;
+    glLoadIdentity();
+}
+
+TEST_F(Hud, HealthBarsShowOnScreenAtTheirPlace)
+{
+    unsigned int white = solidTexture(255, 255, 255);
+    unsigned int savedDigit[10];
+    for (int i = 0; i < 10; i++) {
+        savedDigit[i] = digitTextures[i];
+        digitTextures[i] = white;
+    }
+
+    drawHudFrame();
+    saveSnapshot("hud-full");
+    EXPECT_EQ(secondsLeft, 60);
+    // Full bars, player 1's towards screen left and player 2's towards the right.
+    for (double x : {-3.0, -6.0, -10.0})
+        EXPECT_TRUE(red(hudPixel(x, 10.0, -4.0))) << "player 1's bar at " << x;
+    for (double x : {3.0, 6.0, 10.0})
+        EXPECT_TRUE(red(hudPixel(x, 10.0, -4.0))) << "player 2's bar at " << x;
+    int leftX = 0, rightX = 0;
+    {
+        double projection[16];
+        int viewport[4];
+        glGetDoublev(GL_PROJECTION_MATRIX, projection);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        double wy, wz, wx;
+        gluProject(-6.0, 10.0, -4.0, hudModelview, projection, viewport, &wx, &wy, &wz);
+        leftX = int(wx);
+        gluProject(6.0, 10.0, -4.0, hudModelview, projection, viewport, &wx, &wy, &wz);
+        rightX = int(wx);
+        EXPECT_GT(wy, 450) << "the bars run along the top of the screen";
+    }
+    EXPECT_LT(leftX, 400);
+    EXPECT_GT(rightX, 400);
+    // The clock digits sit between the bars, just below them.
+    Rgb clock = hudPixel(-0.35, 8.85, 0.0);
+    EXPECT_GT(clock.r, 200);
+    EXPECT_GT(clock.b, 200);
+
+    // Half health: player 1's bar ends 5.5 from the centre, the black backing shows beyond.
+    one->health = 50.0f;
+    drawHudFrame();
+    saveSnapshot("hud-half");
+    EXPECT_TRUE(red(hudPixel(-4.0, 10.0, -4.0)));
+    EXPECT_TRUE(dark(hudPixel(-9.0, 10.0, -4.0)));
+    EXPECT_TRUE(red(hudPixel(9.0, 10.0, -4.0))) << "player 2's bar keeps its length";
+
+    for (int i = 0; i < 10; i++)
+        digitTextures[i] = savedDigit[i];
+    glDeleteTextures(1, &white);
+}
+
+TEST_F(Hud, ClockShowsTheSecondsLeftAndStopsTheBoutAtTheEnd)
+{
+    boutEndTime = 1042;
+    drawHudFrame();
+    EXPECT_EQ(secondsLeft, 42);
+    EXPECT_EQ(gameState, FIGHTING);
+
+    boutEndTime = 1000;
+    drawHudFrame();
+    EXPECT_EQ(gameState, TIME_UP);
+    EXPECT_EQ(secondsLeft, 42) << "the digits keep their last value once the bout is over";
+}
