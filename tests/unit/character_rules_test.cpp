@@ -93,10 +93,11 @@ TEST_F(CharacterRules, ArenaBoundsAreInclusive)
     };
     EXPECT_TRUE(inside(40, 0));
     EXPECT_FALSE(inside(40.001f, 0));
-    EXPECT_TRUE(inside(-40, -15.3f));
+    EXPECT_TRUE(inside(-40, -15.29f));
     EXPECT_TRUE(inside(25, 25));
     EXPECT_FALSE(inside(30, 30));
-    EXPECT_TRUE(inside(15.3f, 40));
+    EXPECT_TRUE(inside(15.29f, 40));
+    EXPECT_FALSE(inside(-40, -15.4f));
     EXPECT_FALSE(inside(-30, 30));
     EXPECT_FALSE(inside(0, -40.5f));
 }
