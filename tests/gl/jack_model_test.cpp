@@ -1,0 +1,391 @@
+// Jack's model in the shared real GL context: where his body and knife points
+// land, when he asks his opponent about hits, and what he looks like.
+#include <GL/gl.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "characters/jack.h"
+#include "shell/match.h"
+
+namespace {
+
+// Column-major 4x4, composed the way glTranslatef, glRotatef and glScalef do.
+struct Mat {
+    double m[16];
+};
+
+Mat identity()
+{
+    Mat r{};
+    r.m[0] = r.m[5] = r.m[10] = r.m[15] = 1.0;
+    return r;
+}
+
+Mat operator*(const Mat& a, const Mat& b)
+{
+    Mat r{};
+    for (int col = 0; col < 4; ++col)
+        for (int row = 0; row < 4; ++row)
+            for (int k = 0; k < 4; ++k)
+                r.m[col * 4 + row] += a.m[k * 4 + row] * b.m[col * 4 + k];
+    return r;
+}
+
+Mat translation(double x, double y, double z)
+{
+    Mat r = identity();
+    r.m[12] = x;
+    r.m[13] = y;
+    r.m[14] = z;
+    return r;
+}
+
+Mat scaling(double x, double y, double z)
+{
+    Mat r = identity();
+    r.m[0] = x;
+    r.m[5] = y;
+    r.m[10] = z;
+    return r;
+}
+
+Mat rotation(double degrees, double x, double y, double z)
+{
+    double length = std::sqrt(x * x + y * y + z * z);
+    x /= length;
+    y /= length;
+    z /= length;
+    double a = degrees * M_PI / 180.0;
+    double c = std::cos(a);
+    double s = std::sin(a);
+    Mat r = identity();
+    r.m[0] = x * x * (1 - c) + c;
+    r.m[1] = y * x * (1 - c) + z * s;
+    r.m[2] = x * z * (1 - c) - y * s;
+    r.m[4] = x * y * (1 - c) - z * s;
+    r.m[5] = y * y * (1 - c) + c;
+    r.m[6] = y * z * (1 - c) + x * s;
+    r.m[8] = x * z * (1 - c) + y * s;
+    r.m[9] = y * z * (1 - c) - x * s;
+    r.m[10] = z * z * (1 - c) + c;
+    return r;
+}
+
+Mat currentModelview()
+{
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    Mat r;
+    for (int i = 0; i < 16; ++i)
+        r.m[i] = m[i];
+    return r;
+}
+
+void expectMatrix(const float* actual, const Mat& expected, const char* what)
+{
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(actual[i], expected.m[i], 2e-3) << what << " element " << i;
+}
+
+// The other fighter: records every point Jack asks about.
+class Target : public Character {
+public:
+    Target(float x, float z, int player) : Character(x, z, player, nullptr, jackMoves) {}
+    void draw() override {}
+    bool checkHit(float x, float y, float z) override
+    {
+        points.push_back({x, y, z});
+        int call = static_cast<int>(points.size()) - 1;
+        std::printf("asked %d\n", call);
+        return (answers >> call) & 1;
+    }
+    struct Point {
+        float x, y, z;
+    };
+    std::vector<Point> points;
+    unsigned answers = 0;  // bit i: the answer to the i-th question
+};
+
+void sideCamera()
+{
+    glViewport(0, 0, 800, 600);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, 4.0 / 3.0, 1.5, 300.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    const float globalAmbient[] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const float lightPosition[] = {0.0f, 12.0f, 10.0f, 1.0f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, globalAmbient);
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+    gluLookAt(-16.0, 7.0, 0.0, 0.0, 5.0, 0.0, 0.0, 1.0, 0.0);
+}
+
+std::uint32_t crc32(const unsigned char* data, std::size_t size, std::uint32_t crc = 0)
+{
+    crc = ~crc;
+    for (std::size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putBigEndian(std::vector<unsigned char>& out, std::uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+void putChunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data)
+{
+    putBigEndian(out, static_cast<std::uint32_t>(data.size()));
+    std::vector<unsigned char> body(type, type + 4);
+    body.insert(body.end(), data.begin(), data.end());
+    out.insert(out.end(), body.begin(), body.end());
+    putBigEndian(out, crc32(body.data(), body.size()));
+}
+
+// The back buffer as an RGB PNG, with uncompressed deflate blocks.
+bool savePng(const std::string& path, int width, int height)
+{
+    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+
+    std::vector<unsigned char> raw;
+    for (int row = height - 1; row >= 0; --row) {
+        raw.push_back(0);
+        auto begin = pixels.begin() + static_cast<std::ptrdiff_t>(row) * width * 3;
+        raw.insert(raw.end(), begin, begin + width * 3);
+    }
+    std::vector<unsigned char> zlib = {0x78, 0x01};
+    std::uint32_t a = 1;
+    std::uint32_t b = 0;
+    for (unsigned char c : raw) {
+        a = (a + c) % 65521;
+        b = (b + a) % 65521;
+    }
+    for (std::size_t at = 0; at < raw.size(); at += 65535) {
+        std::size_t size = std::min<std::size_t>(65535, raw.size() - at);
+        zlib.push_back(at + size == raw.size() ? 1 : 0);
+        zlib.push_back(static_cast<unsigned char>(size & 0xff));
+        zlib.push_back(static_cast<unsigned char>(size >> 8));
+        zlib.push_back(static_cast<unsigned char>(~size & 0xff));
+        zlib.push_back(static_cast<unsigned char>((~size >> 8) & 0xff));
+        zlib.insert(zlib.end(), raw.begin() + at, raw.begin() + at + size);
+    }
+    putBigEndian(zlib, (b << 16) | a);
+
+    std::vector<unsigned char> header;
+    putBigEndian(header, width);
+    putBigEndian(header, height);
+    header.insert(header.end(), {8, 2, 0, 0, 0});
+    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    putChunk(png, "IHDR", header);
+    putChunk(png, "IDAT", zlib);
+    putChunk(png, "IEND", {});
+
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    return std::fclose(file) == 0 && written;
+}
+
+struct Pixel {
+    int r, g, b;
+};
+
+// The average colour of the 5 by 5 pixels around an eye-space point.
+Pixel pixelAt(const float* eyeMatrix, double x, double y, double z)
+{
+    Mat point;
+    for (int i = 0; i < 16; ++i)
+        point.m[i] = eyeMatrix[i];
+    point = point * translation(x, y, z);
+    double projection[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    const double unit[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    int viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    double wx = 0;
+    double wy = 0;
+    double wz = 0;
+    gluProject(point.m[12], point.m[13], point.m[14], unit, projection, viewport, &wx, &wy, &wz);
+    unsigned char block[5 * 5 * 3];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(static_cast<int>(wx) - 2, static_cast<int>(wy) - 2, 5, 5, GL_RGB, GL_UNSIGNED_BYTE, block);
+    Pixel sum{0, 0, 0};
+    for (int i = 0; i < 25; ++i) {
+        sum.r += block[i * 3];
+        sum.g += block[i * 3 + 1];
+        sum.b += block[i * 3 + 2];
+    }
+    return {sum.r / 25, sum.g / 25, sum.b / 25};
+}
+
+class JackModel : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        gameState = MENU;
+        glDisable(GL_LIGHTING);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+    }
+};
+
+}  // namespace
+
+TEST_F(JackModel, BodyAndKnifePointsSitWhereTheTransformsPutThem)
+{
+    for (int player = 1; player <= 2; ++player) {
+        SCOPED_TRACE(player);
+        Target other(4.0f, 5.0f, 3 - player);
+        testing::internal::CaptureStdout();
+        Jack jack(1.0f, -3.0f, player, &other);
+        // A pose with every joint of the chain away from zero.
+        for (int i = 0; i < Frame::FIELDS; ++i)
+            jack.pose[i] = 7.0f * (i + 1) - 40.0f;
+        jack.pose.bodyHeight = 0.6f;
+        Frame posed = jack.pose;
+
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        gluLookAt(-14.0, 8.0, 3.0, 1.0, 4.0, 1.0, 0.0, 1.0, 0.0);
+        const Mat camera = currentModelview();
+        jack.draw();
+        testing::internal::GetCapturedStdout();
+
+        // The first keyframe has no increments: a pose off it stays put.
+        for (int i = 0; i < Frame::FIELDS; ++i)
+            ASSERT_EQ(jack.pose[i], posed[i]) << "field " << i;
+        const Frame& p = jack.pose;
+
+        double heading = std::atan2(5.0 - -3.0, 4.0 - 1.0) * -180.0 / M_PI + (player == 2 ? 180.0 : 0.0);
+        EXPECT_NEAR(std::remainder(jack.facing - heading, 360.0), 0.0, 1e-3);
+        Mat root = camera * translation(1, 0, -3) * rotation(jack.facing, 0, 1, 0);
+        if (player == 2)
+            root = root * scaling(-1, 1, 1);
+        Mat torso = root * rotation(60, 0, 1, 0) * translation(0, p.bodyHeight, 0) * scaling(-1, 1, 1) *
+                    translation(0, 2.5, 0) * rotation(p.bodyAngleTurn, 0, 1, 0) *
+                    rotation(p.bodyAngleTiltForward, 1, 0, 0) * rotation(p.bodyAngleTiltSide, 0, 0, 1);
+        expectMatrix(jack.bodyMatrix, torso, "body");
+
+        Mat fist = torso * translation(-2, 2.5, -0.5) * rotation(90, 1, 0, 0) *
+                   rotation(p.armRUpperAngleForward, -1, 0, 0) * rotation(p.armRUpperAngleOut, 0, -1, 0) *
+                   rotation(p.armRUpperAngleRotate, 0, 0, 1) * translation(0, 0, 2) *
+                   rotation(p.armRForeAngle, 0, 1, 0) * translation(0, 0, 1.8);
+        Mat blade = fist * rotation(p.knifeAngleForward, 1, 0, 0) * rotation(p.knifeAngleRotate, 0, 0, 1) *
+                    translation(0, 1.2, 0.2) * rotation(p.knifeAngleTurn, 0, 1, 0);
+        expectMatrix(jack.weaponPointMatrix[0], blade * translation(-2.6, 7, 0), "P1");
+        expectMatrix(jack.weaponPointMatrix[1], blade * translation(0.4, 7, 0), "P2");
+        expectMatrix(jack.weaponPointMatrix[2], blade * translation(-2.6, 3.5, 0), "P3");
+        expectMatrix(jack.weaponPointMatrix[3], blade * translation(-2.6, 0, 0), "P4");
+
+        // The draw leaves the matrix stack as it found it.
+        Mat after = currentModelview();
+        for (int i = 0; i < 16; ++i)
+            EXPECT_NEAR(after.m[i], camera.m[i], 1e-6);
+    }
+}
+
+TEST_F(JackModel, AsksAboutHitsOnlyWhileAttackingFourTimesInOrder)
+{
+    Target other(0.0f, 8.0f, 2);
+    testing::internal::CaptureStdout();
+    Jack jack(0.0f, -8.0f, 1, &other);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "adding 0th frame\ninitializing Jack as player 1\nstate = RESTING\n");
+
+    sideCamera();
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 3; ++i)
+        jack.draw();
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "");
+    EXPECT_TRUE(other.points.empty());
+
+    int keys[36] = {};
+    keys[jack.keyAttackH] = 1;
+    testing::internal::CaptureStdout();
+    jack.update(keys);
+    out = testing::internal::GetCapturedStdout();
+    ASSERT_EQ(jack.state, ATTACK_H);
+
+    other.answers = 0b1010;  // P2 and P4 reach him
+    testing::internal::CaptureStdout();
+    jack.draw();
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "asking if hit other person\nasked 0\nasked 1\nJack hit someone!\nasked 2\nasked 3\nJack hit someone!\n");
+    ASSERT_EQ(other.points.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(other.points[i].x, jack.weaponPointMatrix[i][12]) << i;
+        EXPECT_EQ(other.points[i].y, jack.weaponPointMatrix[i][13]) << i;
+        EXPECT_EQ(other.points[i].z, jack.weaponPointMatrix[i][14]) << i;
+    }
+
+    // Every frame of the swing asks again, with no memory of earlier hits.
+    testing::internal::CaptureStdout();
+    jack.draw();
+    out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(other.points.size(), 8u);
+
+    // Back at rest he stops asking.
+    keys[jack.keyAttackH] = 0;
+    testing::internal::CaptureStdout();
+    while (jack.state == ATTACK_H)
+        jack.draw();
+    std::size_t asked = other.points.size();
+    jack.draw();
+    testing::internal::GetCapturedStdout();
+    // The tick that reaches the rest pose ends the attack before the knife is drawn.
+    EXPECT_EQ(asked, 4u * 24u);
+    EXPECT_EQ(other.points.size(), asked);
+}
+
+TEST_F(JackModel, RestPosePictureShowsHisPaleHeadAndGreySuit)
+{
+    Target other(0.0f, 8.0f, 2);
+    testing::internal::CaptureStdout();
+    Jack jack(0.0f, 0.0f, 1, &other);
+    glClearColor(0.1f, 0.15f, 0.3f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    sideCamera();
+    jack.draw();
+    glFinish();
+    testing::internal::GetCapturedStdout();
+
+    const char* dir = std::getenv("ZANDREL_SNAPSHOT_DIR");
+    std::string path = std::string(dir ? dir : "/tmp") + "/jack.png";
+    EXPECT_TRUE(savePng(path, 800, 600)) << path;
+
+    Pixel head = pixelAt(jack.bodyMatrix, 0.0, 5.5, 0.0);
+    EXPECT_GT(head.r, 190);
+    EXPECT_GT(head.g, 190);
+    EXPECT_GT(head.b, 190);
+
+    Pixel suit = pixelAt(jack.bodyMatrix, 0.0, 1.0, 0.0);
+    EXPECT_GT(suit.r, 50);
+    EXPECT_LT(suit.r, head.r - 30);
+    EXPECT_LT(std::abs(suit.r - suit.g), 30);
+    EXPECT_LT(std::abs(suit.g - suit.b), 30);
+
+    // Nothing of him strays into the corner.
+    unsigned char corner[3];
+    glReadPixels(10, 10, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, corner);
+    EXPECT_LT(corner[0], 40);
+    EXPECT_GT(corner[2], 60);
+    glDisable(GL_LIGHTING);
+}
