@@ -167,3 +167,11 @@ bool isPlayingOnce(const Sound& sound) {
     alGetSourcei(sound.source, AL_LOOPING, &looping);
     return state == AL_PLAYING && looping == AL_FALSE;
 }
+
+float playPosition(const Sound& sound) {
+    if (sound.source == 0)
+        return 0;
+    ALfloat seconds = 0;
+    alGetSourcef(sound.source, AL_SEC_OFFSET, &seconds);
+    return seconds;
+}

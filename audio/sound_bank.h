@@ -33,3 +33,5 @@ void playOnce(Sound& sound);
 void playLooping(Sound& sound);
 void stopSound(Sound& sound);
 bool isPlayingOnce(const Sound& sound);
+// Seconds into the sound where it now plays; 0 for an empty slot.
+float playPosition(const Sound& sound);

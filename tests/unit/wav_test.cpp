@@ -1,0 +1,372 @@
+#include "audio/wav.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+void put16(Bytes& b, unsigned v) {
+    b.push_back(v & 0xFF);
+    b.push_back((v >> 8) & 0xFF);
+}
+
+void put32(Bytes& b, std::uint32_t v) {
+    put16(b, v & 0xFFFF);
+    put16(b, v >> 16);
+}
+
+void chunk(Bytes& b, const char* id, const Bytes& body, bool pad = true) {
+    b.insert(b.end(), id, id + 4);
+    put32(b, static_cast<std::uint32_t>(body.size()));
+    b.insert(b.end(), body.begin(), body.end());
+    if (pad && body.size() % 2)
+        b.push_back(0);
+}
+
+Bytes formatBody(unsigned tag, unsigned channels, std::uint32_t rate, unsigned bits, int extra = -1) {
+    Bytes f;
+    unsigned align = channels * bits / 8;
+    put16(f, tag);
+    put16(f, channels);
+    put32(f, rate);
+    put32(f, rate * align);
+    put16(f, align);
+    put16(f, bits);
+    if (extra >= 0)
+        put16(f, static_cast<unsigned>(extra));
+    return f;
+}
+
+Bytes samplesOf(size_t n) {
+    Bytes s;
+    for (size_t i = 0; i < n; i++)
+        s.push_back(static_cast<unsigned char>(i * 7 + 1));
+    return s;
+}
+
+// A RIFF WAVE image of the given chunks, the form's size set to fit.
+Bytes riff(const Bytes& chunks) {
+    Bytes b = {'R', 'I', 'F', 'F'};
+    put32(b, static_cast<std::uint32_t>(4 + chunks.size()));
+    b.insert(b.end(), {'W', 'A', 'V', 'E'});
+    b.insert(b.end(), chunks.begin(), chunks.end());
+    return b;
+}
+
+Bytes plainWav(const Bytes& samples) {
+    Bytes chunks;
+    chunk(chunks, "fmt ", formatBody(1, 1, 22050, 16));
+    chunk(chunks, "data", samples);
+    return riff(chunks);
+}
+
+// Walks a copy that ends exactly where the image ends, so the address
+// sanitizer catches any read past it.
+WavResult parseExact(const Bytes& image, WavData& wav) {
+    std::unique_ptr<unsigned char[]> copy(new unsigned char[image.size() + 1]);
+    std::copy(image.begin(), image.end(), copy.get());
+    WavResult result = parseWav(copy.get(), image.size(), wav);
+    if (result == WavResult::Loaded) {
+        EXPECT_GE(wav.samples, copy.get());
+        EXPECT_LE(wav.samples + wav.sampleBytes, copy.get() + image.size());
+        // Keep the offset, not the soon-freed pointer.
+        wav.samples = image.data() + (wav.samples - copy.get());
+    }
+    return result;
+}
+
+TEST(WavReader, ReadsPlainPcmFile) {
+    Bytes samples = samplesOf(10);
+    Bytes image = plainWav(samples);
+    WavData wav;
+    ASSERT_EQ(parseExact(image, wav), WavResult::Loaded);
+    EXPECT_EQ(wav.format.formatTag, 1);
+    EXPECT_EQ(wav.format.channels, 1);
+    EXPECT_EQ(wav.format.samplesPerSec, 22050u);
+    EXPECT_EQ(wav.format.blockAlign, 2);
+    EXPECT_EQ(wav.format.bitsPerSample, 16);
+    EXPECT_EQ(wav.format.extraSize, 0);
+    EXPECT_EQ(wav.samples, image.data() + 44);
+    EXPECT_EQ(Bytes(wav.samples, wav.samples + wav.sampleBytes), samples);
+}
+
+TEST(WavReader, OtherChunksAndOddSizesDoNotMatter) {
+    Bytes samples = samplesOf(8);
+    Bytes chunks;
+    chunk(chunks, "LIST", Bytes{'I', 'N', 'F', 'O', 'x'});  // odd: a pad byte follows
+    chunk(chunks, "fmt ", formatBody(1, 2, 44100, 16));
+    chunk(chunks, "fact", Bytes{1, 2, 3});
+    chunk(chunks, "data", samples);
+    WavData wav;
+    ASSERT_EQ(parseExact(riff(chunks), wav), WavResult::Loaded);
+    EXPECT_EQ(wav.format.channels, 2);
+    EXPECT_EQ(wav.format.blockAlign, 4);
+    EXPECT_EQ(Bytes(wav.samples, wav.samples + wav.sampleBytes), samples);
+}
+
+TEST(WavReader, ExtraSizeComesOnlyFromAnEighteenByteFormat) {
+    Bytes chunks;
+    chunk(chunks, "fmt ", formatBody(1, 1, 8000, 8, 0x1234));
+    chunk(chunks, "data", samplesOf(4));
+    WavData wav;
+    ASSERT_EQ(parseExact(riff(chunks), wav), WavResult::Loaded);
+    EXPECT_EQ(wav.format.extraSize, 0x1234);
+    EXPECT_EQ(wav.sampleBytes, 4u);
+
+    // A 16-byte record is followed by "data"; those bytes are not the extra size.
+    ASSERT_EQ(parseExact(plainWav(samplesOf(4)), wav), WavResult::Loaded);
+    EXPECT_EQ(wav.format.extraSize, 0);
+}
+
+TEST(WavReader, OddDataIsCutToWholeFrames) {
+    Bytes chunks;
+    chunk(chunks, "fmt ", formatBody(1, 1, 22050, 16));
+    chunk(chunks, "data", samplesOf(7));
+    WavData wav;
+    ASSERT_EQ(parseExact(riff(chunks), wav), WavResult::Loaded);
+    EXPECT_EQ(wav.sampleBytes, 6u);
+}
+
+TEST(WavReader, RefusesWhatIsNotAWaveForm) {
+    WavData wav;
+    Bytes noData;
+    chunk(noData, "fmt ", formatBody(1, 1, 22050, 16));
+    chunk(noData, "junk", samplesOf(6));
+    EXPECT_EQ(parseExact(riff(noData), wav), WavResult::NotWave);
+
+    Bytes noFormat;
+    chunk(noFormat, "data", samplesOf(6));
+    EXPECT_EQ(parseExact(riff(noFormat), wav), WavResult::NotWave);
+
+    Bytes shortFormat;
+    chunk(shortFormat, "fmt ", Bytes(14, 1));
+    chunk(shortFormat, "data", samplesOf(6));
+    EXPECT_EQ(parseExact(riff(shortFormat), wav), WavResult::NotWave);
+
+    Bytes avi = plainWav(samplesOf(4));
+    std::copy_n("AVI ", 4, avi.begin() + 8);
+    EXPECT_EQ(parseExact(avi, wav), WavResult::NotWave);
+    Bytes rifx = plainWav(samplesOf(4));
+    rifx[3] = 'X';
+    EXPECT_EQ(parseExact(rifx, wav), WavResult::NotWave);
+    EXPECT_EQ(parseExact(Bytes{}, wav), WavResult::NotWave);
+    EXPECT_EQ(parseExact(Bytes{'R', 'I', 'F', 'F'}, wav), WavResult::NotWave);
+}
+
+TEST(WavReader, RefusesImpossibleFormatRecords) {
+    struct Case {
+        unsigned channels;
+        std::uint32_t rate;
+        unsigned align;
+    };
+    const Case cases[] = {{0, 22050, 0}, {1, 0, 2}, {2, 22050, 2}, {1, 22050, 3}};
+    for (const Case& c : cases) {
+        Bytes f = formatBody(1, c.channels, c.rate, 16);
+        f[12] = static_cast<unsigned char>(c.align);
+        Bytes chunks;
+        chunk(chunks, "fmt ", f);
+        chunk(chunks, "data", samplesOf(8));
+        WavData wav;
+        EXPECT_EQ(parseExact(riff(chunks), wav), WavResult::BadFormat) << c.channels << " " << c.rate << " " << c.align;
+    }
+}
+
+TEST(WavReader, TruncatedDataLoadsWhatIsThere) {
+    Bytes image = plainWav(samplesOf(100));
+    image.resize(44 + 31);  // the headers still claim 100 bytes
+    WavData wav;
+    ASSERT_EQ(parseExact(image, wav), WavResult::Loaded);
+    EXPECT_EQ(wav.sampleBytes, 30u);
+}
+
+TEST(WavReader, EveryPrefixOfAFileIsSafe) {
+    Bytes chunks;
+    chunk(chunks, "LIST", Bytes{'I', 'N', 'F', 'O', 'a'});
+    chunk(chunks, "fmt ", formatBody(1, 2, 22050, 16, 0));
+    chunk(chunks, "data", samplesOf(40));
+    Bytes image = riff(chunks);
+    size_t dataStart = image.size() - 40;
+    for (size_t n = 0; n <= image.size(); n++) {
+        WavData wav;
+        WavResult result = parseExact(Bytes(image.begin(), image.begin() + n), wav);
+        if (n < dataStart) {
+            EXPECT_EQ(result, WavResult::NotWave) << n;
+        } else {
+            ASSERT_EQ(result, WavResult::Loaded) << n;
+            EXPECT_EQ(wav.sampleBytes, (n - dataStart) / 4 * 4) << n;
+        }
+    }
+}
+
+TEST(WavReader, SizesNearFourGigabytesDoNotWrap) {
+    WavData wav;
+    // A chunk claiming nearly 4 GiB ahead of "fmt ": the walk must stop, not
+    // wrap round onto the bytes after it.
+    for (std::uint32_t huge : {0xFFFFFFFFu, 0xFFFFFFF8u, 0xFFFFFFF4u}) {
+        Bytes chunks = {'L', 'I', 'S', 'T'};
+        put32(chunks, huge);
+        chunk(chunks, "fmt ", formatBody(1, 1, 22050, 16));
+        chunk(chunks, "data", samplesOf(4));
+        EXPECT_EQ(parseExact(riff(chunks), wav), WavResult::NotWave) << huge;
+    }
+
+    Bytes image = plainWav(samplesOf(6));
+    for (int i = 40; i < 44; i++)
+        image[i] = 0xFF;  // the data chunk's size
+    for (int i = 4; i < 8; i++)
+        image[i] = 0xFF;  // the form's size
+    ASSERT_EQ(parseExact(image, wav), WavResult::Loaded);
+    EXPECT_EQ(wav.sampleBytes, 6u);
+}
+
+TEST(WavReader, NonPcmFormatIsReadAsItIs) {
+    Bytes chunks;
+    chunk(chunks, "fmt ", formatBody(3, 1, 22050, 32, 0));
+    chunk(chunks, "data", samplesOf(16));
+    WavData wav;
+    ASSERT_EQ(parseExact(riff(chunks), wav), WavResult::Loaded);
+    EXPECT_EQ(wav.format.formatTag, 3);
+    EXPECT_EQ(wav.sampleBytes, 16u);
+}
+
+class WavFile : public ::testing::Test {
+protected:
+    std::string path = testing::TempDir() + "zandrel_wav_test.wav";
+
+    void TearDown() override { std::remove(path.c_str()); }
+
+    void write(const Bytes& image) {
+        std::FILE* out = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(out, nullptr);
+        std::fwrite(image.data(), 1, image.size(), out);
+        std::fclose(out);
+    }
+
+    // What the loader prints for the file, and whether it has samples to play.
+    std::string load(bool& playable) {
+        std::vector<unsigned char> file;
+        WavData wav;
+        testing::internal::CaptureStdout();
+        playable = readWavFile(path.c_str(), file, wav);
+        return testing::internal::GetCapturedStdout();
+    }
+};
+
+TEST_F(WavFile, PrintsTheLoaderDiagnostics) {
+    bool playable = true;
+    EXPECT_EQ(load(playable), "LoadDirectSound mmioOpen");  // no file yet
+    EXPECT_FALSE(playable);
+
+    write(plainWav(samplesOf(8)));
+    EXPECT_EQ(load(playable), "");
+    EXPECT_TRUE(playable);
+
+    write(Bytes{'R', 'I', 'F', 'F', 0, 0});
+    EXPECT_EQ(load(playable), "LoadDirectSound mmioOpen");
+    EXPECT_FALSE(playable);
+
+    Bytes floats;
+    chunk(floats, "fmt ", formatBody(3, 1, 22050, 32, 0));
+    chunk(floats, "data", samplesOf(8));
+    write(riff(floats));
+    EXPECT_EQ(load(playable), "LoadDirectSound mmioRead");
+    EXPECT_TRUE(playable);
+
+    Bytes noChannels;
+    chunk(noChannels, "fmt ", formatBody(1, 0, 22050, 16));
+    chunk(noChannels, "data", samplesOf(8));
+    write(riff(noChannels));
+    EXPECT_EQ(load(playable), "LoadDirectSound CreateSoundBuffer");
+    EXPECT_FALSE(playable);
+
+    Bytes badAdpcm;
+    chunk(badAdpcm, "fmt ", formatBody(2, 1, 22050, 4));
+    chunk(badAdpcm, "data", samplesOf(8));
+    write(riff(badAdpcm));
+    EXPECT_EQ(load(playable), "LoadDirectSound mmioReadLoadDirectSound CreateSoundBuffer");
+    EXPECT_FALSE(playable);
+}
+
+// The committed sounds: what the game and its end-of-bout waits rely on.
+struct Expected {
+    const char* name;
+    double minSeconds;
+    double maxSeconds;
+};
+
+const Expected gameSounds[] = {
+    {"selectcharacter", 0.2, 1.0}, {"startup", 1.5, 2.5},      {"close", 0.2, 1.0},
+    {"click", 0.02, 0.3},          {"background", 20, 40},     {"jack-attack", 0.1, 1.0},
+    {"jack-block", 0.1, 1.0},      {"jack-win", 2, 4},         {"jack-hit", 0.1, 1.0},
+    {"jack-ringout", 2, 3},        {"darth-attack", 0.1, 1.0}, {"darth-block", 0.1, 1.0},
+    {"darth-win", 2, 4},           {"darth-hit", 0.1, 1.0},    {"darth-ringout", 2, 3},
+};
+
+std::vector<short> readSamples(const std::string& name, WavData& wav, std::vector<unsigned char>& file) {
+    std::string path = "sounds/" + name + ".wav";
+    EXPECT_TRUE(readWavFile(path.c_str(), file, wav)) << path;
+    std::vector<short> samples(wav.sampleBytes / 2);
+    for (size_t i = 0; i < samples.size(); i++)
+        samples[i] = static_cast<short>(wav.samples[2 * i] | wav.samples[2 * i + 1] << 8);
+    return samples;
+}
+
+double peakDb(const std::vector<short>& samples) {
+    int peak = 1;
+    for (short s : samples)
+        peak = std::max(peak, std::abs(static_cast<int>(s)));
+    return 20 * std::log10(peak / 32768.0);
+}
+
+TEST(GameSounds, AreShortMonoPcmOfTheirIntendedLength) {
+    for (const Expected& e : gameSounds) {
+        WavData wav;
+        std::vector<unsigned char> file;
+        std::vector<short> samples = readSamples(e.name, wav, file);
+        EXPECT_EQ(wav.format.formatTag, 1) << e.name;
+        EXPECT_EQ(wav.format.channels, 1) << e.name;
+        EXPECT_EQ(wav.format.samplesPerSec, 22050u) << e.name;
+        EXPECT_EQ(wav.format.bitsPerSample, 16) << e.name;
+        double seconds = samples.size() / 22050.0;
+        EXPECT_GE(seconds, e.minSeconds) << e.name;
+        EXPECT_LE(seconds, e.maxSeconds) << e.name;
+        if (std::string(e.name) == "background")
+            EXPECT_LT(peakDb(samples), -9) << "the music stays under the effects";
+        else
+            EXPECT_GT(peakDb(samples), -6) << e.name;
+    }
+}
+
+TEST(GameSounds, MusicLoopsWithoutASeam) {
+    WavData wav;
+    std::vector<unsigned char> file;
+    std::vector<short> music = readSamples("background", wav, file);
+    ASSERT_GT(music.size(), 22050u);
+    int largestStep = 0;
+    for (size_t i = 1; i < music.size(); i++)
+        largestStep = std::max(largestStep, std::abs(music[i] - music[i - 1]));
+    EXPECT_LE(std::abs(music.front() - music.back()), largestStep);
+
+    // No fade at either end: the last and first tenth of a second are as
+    // loud as the music is on the whole.
+    auto rms = [&](size_t from, size_t count) {
+        double sum = 0;
+        for (size_t i = from; i < from + count; i++)
+            sum += static_cast<double>(music[i]) * music[i];
+        return std::sqrt(sum / count);
+    };
+    size_t tenth = 2205;
+    double whole = rms(0, music.size());
+    EXPECT_GT(rms(0, tenth), 0.4 * whole);
+    EXPECT_GT(rms(music.size() - tenth, tenth), 0.4 * whole);
+}
+
+}  // namespace
