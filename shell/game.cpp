@@ -62,7 +62,7 @@ void drawMenu()
 
 }  // namespace
 
-int runGame(int argc, char** argv)
+void startGame(int argc, char** argv)
 {
     // Trace lines reach a pipe as they happen.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -90,7 +90,11 @@ int runGame(int argc, char** argv)
     gameState = MENU;
     loadSoundBank();
     playOnce(startupSound);
+}
 
+int runGame(int argc, char** argv)
+{
+    startGame(argc, argv);
     glutMainLoop();
     return 0;
 }

@@ -2,6 +2,8 @@
 
 // The entry sequence: window, callbacks, art, lights, sound, main loop.
 int runGame(int argc, char** argv);
+// All of it but the main loop.
+void startGame(int argc, char** argv);
 
 // One frame: draw the current game state, advance the fighters one tick,
 // check for the end of a bout, swap. Never sleeps (but for the end-of-bout pause).
