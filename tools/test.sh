@@ -1,11 +1,22 @@
 #!/bin/sh
 # Builds everything and runs every test: unit, GL under Xvfb, sound through
 # OpenAL Soft's null backend, the end-to-end game, and the fuzz corpora.
+# With --sanitize the suite is built and run with AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer instead.
 set -e
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j"$(nproc)"
+build=build
+options="-DCMAKE_BUILD_TYPE=RelWithDebInfo"
+if [ "$1" = "--sanitize" ]; then
+    build=build-sanitize
+    options="-DCMAKE_BUILD_TYPE=Debug -DZANDREL_SANITIZE=ON -DZANDREL_BENCH=OFF"
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+    export LSAN_OPTIONS=suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+fi
+cmake -S . -B "$build" $options >/dev/null
+cmake --build "$build" -j"$(nproc)"
 export ALSOFT_DRIVERS=null
-xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir build --output-on-failure -j"$(nproc)"
-sh fuzz/run.sh replay
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+[ "$1" = "--sanitize" ] || sh fuzz/run.sh replay
