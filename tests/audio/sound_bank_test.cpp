@@ -1,0 +1,236 @@
+#include "audio/sound_bank.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+Sound* const allSounds[] = {
+    &darthAttackSound, &darthBlockSound,   &darthWinSound,  &darthHitSound,  &darthRingoutSound,
+    &jackAttackSound,  &jackBlockSound,    &jackWinSound,   &jackHitSound,   &jackRingoutSound,
+    &backgroundSound,  &clickSound,        &closeSound,     &startupSound,   &selectcharacterSound,
+};
+
+// Polls until `done` holds, sleeping; false if it never did within a generous
+// deadline.
+bool eventually(const std::function<bool()>& done, double seconds = 20) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// The bank is loaded once per process, through the null device ctest asks for.
+class SoundBank : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        testing::internal::CaptureStdout();
+        loadSoundBank();
+        loadOutput = testing::internal::GetCapturedStdout();
+    }
+    static std::string loadOutput;
+};
+
+std::string SoundBank::loadOutput;
+
+TEST_F(SoundBank, LoadsEverySoundSilently) {
+    EXPECT_EQ(loadOutput, "");
+    for (Sound* sound : allSounds) {
+        EXPECT_NE(sound->source, 0u);
+        EXPECT_NE(sound->buffer, 0u);
+    }
+}
+
+TEST_F(SoundBank, PlayOnceLastsAsLongAsTheSound) {
+    playOnce(jackAttackSound);
+    EXPECT_TRUE(isPlayingOnce(jackAttackSound));
+    EXPECT_TRUE(eventually([] { return !isPlayingOnce(jackAttackSound); }));
+}
+
+TEST_F(SoundBank, LoopingMusicIsNotPlayingOnce) {
+    playLooping(backgroundSound);
+    EXPECT_FALSE(isPlayingOnce(backgroundSound));
+    // It sounds all the same: its position moves on.
+    EXPECT_TRUE(eventually([] { return playPosition(backgroundSound) > 0.05f; }));
+    EXPECT_FALSE(isPlayingOnce(backgroundSound));
+
+    // The same sound started once afterwards plays once.
+    playOnce(backgroundSound);
+    EXPECT_TRUE(isPlayingOnce(backgroundSound));
+    stopSound(backgroundSound);
+}
+
+TEST_F(SoundBank, StopEndsTheSound) {
+    playOnce(darthWinSound);
+    ASSERT_TRUE(isPlayingOnce(darthWinSound));
+    stopSound(darthWinSound);
+    EXPECT_FALSE(isPlayingOnce(darthWinSound));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(isPlayingOnce(darthWinSound));
+}
+
+TEST_F(SoundBank, PlayingAgainRestartsFromTheBeginning) {
+    playOnce(startupSound);
+    ASSERT_TRUE(eventually([] { return playPosition(startupSound) > 0.5f; }));
+    float before = playPosition(startupSound);
+    playOnce(startupSound);
+    EXPECT_TRUE(isPlayingOnce(startupSound));
+    EXPECT_LT(playPosition(startupSound), before);
+    stopSound(startupSound);
+}
+
+TEST_F(SoundBank, BadFilesLeaveTheirSlotEmpty) {
+    Sound missing;
+    testing::internal::CaptureStdout();
+    LoadDirectSound(missing, "sounds/no-such-sound.wav");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "LoadDirectSound mmioOpen");
+    EXPECT_EQ(missing.source, 0u);
+    playOnce(missing);
+    playLooping(missing);
+    stopSound(missing);
+    EXPECT_FALSE(isPlayingOnce(missing));
+    EXPECT_EQ(playPosition(missing), 0.0f);
+}
+
+// Writes a WAV of `frames` frames of the given format with a wave of
+// full-scale steps, returns its path.
+std::string writeWav(const char* name, unsigned tag, unsigned channels, unsigned bits, unsigned frames) {
+    std::vector<unsigned char> b;
+    auto put = [&b](std::uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; i++)
+            b.push_back((v >> (8 * i)) & 0xFF);
+    };
+    unsigned align = channels * bits / 8;
+    unsigned dataBytes = frames * align;
+    b.insert(b.end(), {'R', 'I', 'F', 'F'});
+    put(4 + 8 + 18 + 8 + dataBytes, 4);
+    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put(18, 4);
+    put(tag, 2);
+    put(channels, 2);
+    put(22050, 4);
+    put(22050 * align, 4);
+    put(align, 2);
+    put(bits, 2);
+    put(0, 2);
+    b.insert(b.end(), {'d', 'a', 't', 'a'});
+    put(dataBytes, 4);
+    for (unsigned i = 0; i < dataBytes; i++)
+        b.push_back(static_cast<unsigned char>(i % 4 < 2 ? 0x00 : 0x3E));
+    std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
+    return path;
+}
+
+TEST_F(SoundBank, OtherFormatsLoadWhenTheDeviceTakesThem) {
+    // 32-bit float is not PCM, but OpenAL Soft plays it.
+    Sound floats;
+    std::string path = writeWav("zandrel_float.wav", 3, 1, 32, 2205);
+    testing::internal::CaptureStdout();
+    LoadDirectSound(floats, path.c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "LoadDirectSound mmioRead");
+    EXPECT_NE(floats.source, 0u);
+    playOnce(floats);
+    EXPECT_TRUE(isPlayingOnce(floats));
+    EXPECT_TRUE(eventually([&] { return !isPlayingOnce(floats); }));
+
+    // 24-bit PCM is a fine file that OpenAL cannot take.
+    Sound deep;
+    path = writeWav("zandrel_pcm24.wav", 1, 2, 24, 100);
+    testing::internal::CaptureStdout();
+    LoadDirectSound(deep, path.c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "LoadDirectSound CreateSoundBuffer");
+    EXPECT_EQ(deep.source, 0u);
+    EXPECT_FALSE(isPlayingOnce(deep));
+}
+
+// Tests that need their own device run the bank in a fresh child process,
+// with the environment set before OpenAL starts. Each child reports on
+// standard error and exits 0 when all was well.
+class SoundBankProcess : public ::testing::Test {
+protected:
+    void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
+};
+
+void runWithoutDevice() {
+    setenv("ALSOFT_DRIVERS", "no-such-backend", 1);
+    testing::internal::CaptureStdout();
+    loadSoundBank();
+    playOnce(startupSound);
+    playLooping(backgroundSound);
+    stopSound(backgroundSound);
+    bool quiet = true;
+    for (Sound* sound : allSounds)
+        quiet = quiet && sound->source == 0 && !isPlayingOnce(*sound);
+    std::string out = testing::internal::GetCapturedStdout();
+    std::fprintf(stderr, "[%s]\n", out.c_str());
+    std::exit(quiet ? 0 : 1);
+}
+
+TEST_F(SoundBankProcess, NoDeviceMeansOneDiagnosticAndSilence) {
+    EXPECT_EXIT(runWithoutDevice(), ::testing::ExitedWithCode(0), "\\[InitDirectSound DirectSoundCreate\\]");
+}
+
+// The 16-bit stereo samples of the wave device's output so far.
+std::vector<short> recordedSamples(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The device fixes the header's sizes only when it closes, so take
+    // everything after the data chunk's header.
+    std::vector<short> samples;
+    for (size_t i = 12; i + 8 <= file.size(); i++) {
+        if (std::memcmp(&file[i], "data", 4) != 0)
+            continue;
+        for (size_t j = i + 8; j + 1 < file.size(); j += 2)
+            samples.push_back(static_cast<short>(file[j] | file[j + 1] << 8));
+        break;
+    }
+    return samples;
+}
+
+void runStartupIntoWaveFile(const std::string& config, const std::string& output) {
+    std::ofstream(config) << "[general]\nsample-type = int16\nchannels = stereo\n"
+                             "frequency = 22050\n[wave]\nfile = " << output << "\n";
+    setenv("ALSOFT_CONF", config.c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "wave", 1);
+    testing::internal::CaptureStdout();
+    loadSoundBank();
+    std::string out = testing::internal::GetCapturedStdout();
+    playOnce(startupSound);
+    bool ended = eventually([] { return !isPlayingOnce(startupSound); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::vector<short> samples = recordedSamples(output);
+    int peak = 0;
+    size_t loud = 0;
+    for (short s : samples) {
+        peak = std::max(peak, std::abs(static_cast<int>(s)));
+        loud += std::abs(static_cast<int>(s)) > 1000;
+    }
+    std::fprintf(stderr, "[%s] ended %d samples %zu peak %d loud %zu\n", out.c_str(), ended, samples.size(),
+                 peak, loud);
+    // The jingle lasts about two seconds: a good part of it must be heard.
+    std::exit(ended && peak > 8000 && loud > 22050 ? 0 : 1);
+}
+
+TEST_F(SoundBankProcess, StartupJingleReachesTheWaveDevice) {
+    std::string output = testing::TempDir() + "zandrel_wave_output.wav";
+    std::string config = testing::TempDir() + "zandrel_alsoft.conf";
+    EXPECT_EXIT(runStartupIntoWaveFile(config, output), ::testing::ExitedWithCode(0), "\\[\\] ended 1");
+    std::remove(output.c_str());
+    std::remove(config.c_str());
+}
+
+}  // namespace
