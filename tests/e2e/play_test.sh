@@ -1,0 +1,243 @@
+#!/bin/bash
+# Plays the real game as two people would, through the X server in $DISPLAY:
+# title, doors, select screen, a bout with hits and blocks, then a ring-out
+# that must bring the game back to the menu by itself. Checks the trace on
+# standard output and pixels of screenshots.
+#
+# play_test.sh GAME REPO_ROOT WORK_DIR
+# WORK_DIR ends up holding out.txt (the trace) and title.png, select.png, bout.png.
+set -u
+
+game=$1
+root=$2
+work=$3
+# Generous: a sanitizer build under a loaded Xvfb draws a frame in well under this.
+step_timeout=${ZANDREL_E2E_STEP_TIMEOUT:-60}
+
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work" || exit 1
+ln -s "$root/graphics" graphics
+ln -s "$root/sounds" sounds
+export ALSOFT_DRIVERS=null
+
+"$game" >out.txt 2>err.txt &
+game_pid=$!
+held_keys=""
+
+cleanup() {
+    [ -n "$held_keys" ] && xdotool keyup $held_keys 2>/dev/null
+    kill "$game_pid" 2>/dev/null
+    wait "$game_pid" 2>/dev/null
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- last lines of the trace:"
+    grep -v "frame" out.txt | tail -n 15
+    echo "--- standard error:"
+    tail -n 15 err.txt
+    echo "(screenshots and trace in $work)"
+    exit 1
+}
+
+pass() {
+    echo "ok: $*"
+}
+
+alive() {
+    kill -0 "$game_pid" 2>/dev/null || fail "the game exited early"
+}
+
+lines_now() {
+    wc -l <out.txt
+}
+
+# wait_for_line PATTERN FROM_LINE: the pattern appears on a line after FROM_LINE.
+wait_for_line() {
+    local deadline=$((SECONDS + step_timeout))
+    while ! tail -n +"$(($2 + 1))" out.txt | grep -qF -- "$1"; do
+        alive
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.05
+    done
+}
+
+# count_lines PATTERN FROM_LINE
+count_lines() {
+    tail -n +"$(($2 + 1))" out.txt | grep -cF -- "$1"
+}
+
+shot() {
+    import -window "$window" "$1" 2>/dev/null || fail "could not capture the window into $1"
+}
+
+# rgb FILE X Y: the pixel as "r g b", 0 to 255.
+rgb() {
+    convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
+
+# region_stats FILE W H X Y: mean and standard deviation of the region's grey level, 0 to 255.
+region_stats() {
+    convert "$1" -crop "$2x$3+$4+$5" +repage -colorspace Gray \
+        -format "%[fx:int(255*mean+0.5)] %[fx:int(255*standard_deviation+0.5)]" info:
+}
+
+# red_counts FILE: bright red pixels in the HUD band at the top, left half and right half.
+red_counts() {
+    convert "$1" -crop 800x150+0+0 +repage -depth 8 txt:- |
+        awk -F'[:(),]+' 'NR > 1 && $4 > 150 && $5 < 70 && $6 < 70 { if ($1 < 400) l++; else r++ }
+                         END { print l + 0, r + 0 }'
+}
+
+is_black() {
+    local r g b
+    read -r r g b <<<"$(rgb "$1" "$2" "$3")"
+    [ "$r" -lt 16 ] && [ "$g" -lt 16 ] && [ "$b" -lt 16 ]
+}
+
+# The select screen stands on the cleared black background; the title, the
+# doors and a bout all cover the window's sides.
+select_screen_ready() {
+    is_black "$1" 20 200 && is_black "$1" 60 200 && is_black "$1" 780 300 &&
+        is_black "$1" 740 300 && is_black "$1" 400 590
+}
+
+# wait_for_screen PREDICATE FILE: polls screenshots until the predicate holds.
+wait_for_screen() {
+    local deadline=$((SECONDS + step_timeout))
+    while :; do
+        alive
+        shot "$2"
+        "$1" "$2" && return 0
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        sleep 0.1
+    done
+}
+
+click() {
+    xdotool mousemove --window "$window" "$1" "$2" click 1
+}
+
+hold() {
+    xdotool keydown "$@"
+    held_keys="$held_keys $*"
+}
+
+release() {
+    xdotool keyup "$@"
+    local k
+    for k in "$@"; do
+        held_keys=${held_keys// $k/}
+    done
+}
+
+# --- the window and the title
+deadline=$((SECONDS + step_timeout))
+window=""
+while [ -z "$window" ]; do
+    alive
+    [ "$SECONDS" -ge "$deadline" ] && fail "no window titled Zandrel"
+    window=$(xdotool search --name '^Zandrel$' 2>/dev/null | head -n 1)
+    sleep 0.1
+done
+wait_for_line "Resized to 800 600" 0 || fail "no \"Resized to 800 600\" line"
+pass "window $window is up"
+
+# The title needs a frame or two after the first reshape.
+title_shown() {
+    ! select_screen_ready "$1" && {
+        read -r mean deviation <<<"$(region_stats "$1" 600 400 100 100)"
+        [ "$mean" -gt 20 ]
+    }
+}
+wait_for_screen title_shown title.png || fail "the title picture does not show"
+read -r mean deviation <<<"$(region_stats title.png 600 400 100 100)"
+[ "$deviation" -gt 10 ] || fail "the title is a flat colour (grey $mean, deviation $deviation): no picture"
+pass "title picture shows (grey $mean, deviation $deviation)"
+
+# --- the doors: a release anywhere starts them
+click 400 300
+wait_for_screen select_screen_ready select.png || fail "the select screen never appeared after the title click"
+pass "the doors ran and the select screen is ready"
+
+# The select screen: heading, two rows and the start label on black.
+for region in "270 40 265 285" "250 40 250 380" "150 35 322 435"; do
+    read -r w h x y <<<"$region"
+    read -r mean deviation <<<"$(region_stats select.png "$w" "$h" "$x" "$y")"
+    [ "$mean" -gt 30 ] || fail "select screen region ${w}x$h+$x+$y is dark (grey $mean)"
+done
+pass "select screen shows both rows and the start label"
+
+# --- choose Darth for player 1 and Jack for player 2, then start
+from=$(lines_now)
+click 375 288
+click 375 384
+click 397 450
+wait_for_line "initializing Darth as player 1" "$from" || fail "no \"initializing Darth as player 1\""
+wait_for_line "initializing Jack as player 2" "$from" || fail "no \"initializing Jack as player 2\""
+pass "the bout starts with Darth as player 1 and Jack as player 2"
+
+has_health_bars() {
+    read -r left right <<<"$(red_counts "$1")"
+    [ "$left" -gt 1500 ] && [ "$right" -gt 1500 ]
+}
+wait_for_screen has_health_bars bout-start.png || fail "no red health bars on the bout screen"
+read -r left_start right_start <<<"$(red_counts bout-start.png)"
+pass "both health bars show ($left_start and $right_start red pixels)"
+# The arena's marble fills the lower middle of the screen.
+read -r mean deviation <<<"$(region_stats bout-start.png 200 40 300 540)"
+[ "$mean" -gt 60 ] || fail "no arena under the fighters (grey $mean)"
+pass "the arena shows under the fighters (grey $mean)"
+
+# --- player 1 walks in and strikes; player 2 stands, then blocks
+xdotool windowfocus --sync "$window" || fail "could not focus the game window"
+from=$(lines_now)
+hold d
+wait_for_line "state = MOVE_RIGHT" "$from" || fail "player 1 does not walk"
+# Swings while walking in: each swing stops the walk, so swing in bursts
+# until enough of them land.
+strike_until() {
+    local key=$1 hits=$2 since=$3
+    local deadline=$((SECONDS + step_timeout))
+    while [ "$(count_lines "Darth hit someone!" "$since")" -lt "$hits" ]; do
+        alive
+        [ "$SECONDS" -ge "$deadline" ] && return 1
+        hold "$key"
+        sleep 0.3
+        release "$key"
+        sleep 0.3
+    done
+}
+strike_until t 6 "$from" || fail "Darth's horizontal strikes never hit Jack"
+strike_until y 1 "$(lines_now)" || fail "Darth's vertical strikes never hit Jack"
+release d
+shot bout.png
+read -r left_hit right_hit <<<"$(red_counts bout.png)"
+[ "$right_hit" -lt $((right_start * 95 / 100)) ] ||
+    fail "player 2's bar did not shorten ($right_start red pixels at the start, $right_hit after the hits)"
+[ "$left_hit" -ge $((left_start * 95 / 100)) ] ||
+    fail "player 1's bar shortened without a hit ($left_start, then $left_hit)"
+pass "Jack's health bar shortened from $right_start to $right_hit red pixels"
+
+from=$(lines_now)
+hold 3
+wait_for_line "state = BLOCK" "$from" || fail "player 2 does not block"
+release 3
+pass "player 2 blocks"
+
+# --- ring-out: player 2 walks away off the edge, and the menu comes back by itself
+from=$(lines_now)
+hold Right
+wait_for_line "state = MOVE_RIGHT" "$from" || fail "player 2 does not walk away"
+menu_back() {
+    read -r left right <<<"$(red_counts "$1")"
+    [ "$left" -lt 200 ] && [ "$right" -lt 200 ]
+}
+wait_for_screen menu_back after-ringout.png || fail "the bout did not end after walking player 2 off the arena"
+release Right
+pass "the ring-out ended the bout"
+wait_for_screen select_screen_ready select-again.png || fail "the select screen did not come back after the ring-out"
+pass "title and doors ran again by themselves: the select screen is back"
+exit 0
