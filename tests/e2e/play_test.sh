@@ -157,16 +157,63 @@ read -r mean deviation <<<"$(region_stats title.png 600 400 100 100)"
 [ "$deviation" -gt 10 ] || fail "the title is a flat colour (grey $mean, deviation $deviation): no picture"
 pass "title picture shows (grey $mean, deviation $deviation)"
 
-# --- the doors: a release anywhere starts them
+# door_coverage FILE: columns of the upper-middle band that differ from the
+# title picture, left and right of the middle.
+door_coverage() {
+    convert "$1" title.png -compose difference -composite -crop 800x300+0+150 +repage \
+        -colorspace Gray -threshold 8% -scale '800x1!' -depth 8 txt:- |
+        awk -F'[:(),]+' 'NR > 1 && $4 > 127 { if ($1 < 400) l++; else r++ } END { print l + 0, r + 0 }'
+}
+
+# mirrored_halves FILE WIDTH: the outer WIDTH columns on each side are mirror images.
+mirrored_halves() {
+    convert "$1" -crop "$2x300+0+150" +repage left-half.png
+    convert "$1" -crop "$2x300+$((800 - $2))+150" +repage -flop right-half.png
+    local error
+    error=$(compare -metric RMSE left-half.png right-half.png null: 2>&1 | sed 's/.*(\(.*\)).*/\1/')
+    awk -v e="$error" 'BEGIN { exit !(e < 0.08) }'
+}
+
+# --- the doors: a release anywhere starts them. Grab frames while they run;
+# the halves slide in from both sides as mirror images and close over the title.
 click 400 300
-wait_for_screen select_screen_ready select.png || fail "the select screen never appeared after the title click"
+touch capturing
+(
+    frame=0
+    while [ -e capturing ] && [ "$frame" -lt 400 ]; do
+        xwd -silent -id "$window" >"door-$(printf %03d $frame).xwd" 2>/dev/null
+        frame=$((frame + 1))
+    done
+) &
+capture_pid=$!
+wait_for_screen select_screen_ready select.png
+ready=$?
+rm -f capturing
+wait "$capture_pid"
+[ "$ready" -eq 0 ] || fail "the select screen never appeared after the title click"
 pass "the doors ran and the select screen is ready"
+
+closest=0
+for frame in door-*.xwd; do
+    read -r left right <<<"$(door_coverage "$frame")"
+    covered=$((left < right ? left : right))
+    # A frame with the doors drawn over the title or the select screen.
+    if [ "$covered" -gt "$closest" ] && [ $((left - right)) -le 30 ] && [ $((right - left)) -le 30 ] &&
+        mirrored_halves "$frame" $((covered - 10)); then
+        closest=$covered
+        convert "$frame" doors.png
+    fi
+done
+rm -f door-*.xwd left-half.png right-half.png
+[ "$closest" -ge 300 ] ||
+    fail "no frame shows the door halves closing in as mirror images (at best $closest of 400 columns each side)"
+pass "the door halves closed in to within $((400 - closest)) columns of the middle"
 
 # The select screen: heading, two rows and the start label on black.
 for region in "270 40 265 285" "250 40 250 380" "150 35 322 435"; do
     read -r w h x y <<<"$region"
     read -r mean deviation <<<"$(region_stats select.png "$w" "$h" "$x" "$y")"
-    [ "$mean" -gt 30 ] || fail "select screen region ${w}x$h+$x+$y is dark (grey $mean)"
+    [ "$mean" -gt 12 ] || fail "select screen region ${w}x$h+$x+$y is empty (grey $mean)"
 done
 pass "select screen shows both rows and the start label"
 
