@@ -174,22 +174,32 @@ mirrored_halves() {
     awk -v e="$error" 'BEGIN { exit !(e < 0.08) }'
 }
 
+# start_capture PREFIX: grabs frames into PREFIX-NNN.xwd as fast as the X
+# server gives them, until stop_capture.
+start_capture() {
+    touch capturing
+    (
+        frame=0
+        while [ -e capturing ] && [ "$frame" -lt 400 ]; do
+            xwd -silent -id "$window" >"$1-$(printf %03d $frame).xwd" 2>/dev/null
+            frame=$((frame + 1))
+        done
+    ) &
+    capture_pid=$!
+}
+
+stop_capture() {
+    rm -f capturing
+    wait "$capture_pid"
+}
+
 # --- the doors: a release anywhere starts them. Grab frames while they run;
 # the halves slide in from both sides as mirror images and close over the title.
 click 400 300
-touch capturing
-(
-    frame=0
-    while [ -e capturing ] && [ "$frame" -lt 400 ]; do
-        xwd -silent -id "$window" >"door-$(printf %03d $frame).xwd" 2>/dev/null
-        frame=$((frame + 1))
-    done
-) &
-capture_pid=$!
+start_capture door
 wait_for_screen select_screen_ready select.png
 ready=$?
-rm -f capturing
-wait "$capture_pid"
+stop_capture
 [ "$ready" -eq 0 ] || fail "the select screen never appeared after the title click"
 pass "the doors ran and the select screen is ready"
 
@@ -278,13 +288,32 @@ pass "player 2 blocks"
 from=$(lines_now)
 hold Right
 wait_for_line "state = MOVE_RIGHT" "$from" || fail "player 2 does not walk away"
-menu_back() {
+start_capture back
+bout_over() {
     read -r left right <<<"$(red_counts "$1")"
-    [ "$left" -lt 200 ] && [ "$right" -lt 200 ]
+    [ "$left" -lt $((left_start / 10)) ] && [ "$right" -lt $((right_start / 10)) ] ||
+        select_screen_ready "$1"
 }
-wait_for_screen menu_back after-ringout.png || fail "the bout did not end after walking player 2 off the arena"
+wait_for_screen bout_over after-ringout.png
+over=$?
 release Right
+[ "$over" -eq 0 ] || { stop_capture; fail "the bout did not end after walking player 2 off the arena"; }
 pass "the ring-out ended the bout"
-wait_for_screen select_screen_ready select-again.png || fail "the select screen did not come back after the ring-out"
-pass "title and doors ran again by themselves: the select screen is back"
+wait_for_screen select_screen_ready select-again.png
+ready=$?
+stop_capture
+[ "$ready" -eq 0 ] || fail "the select screen did not come back after the ring-out"
+
+# Before the doors come in far, the frame is the title picture again.
+title_again=""
+for frame in back-*.xwd; do
+    read -r left right <<<"$(door_coverage "$frame")"
+    if [ "$left" -lt 120 ] && [ "$right" -lt 120 ]; then
+        title_again=$frame
+        break
+    fi
+done
+rm -f back-*.xwd
+[ -n "$title_again" ] || fail "the title did not come back after the ring-out"
+pass "the title came back by itself, then the doors, then the select screen"
 exit 0
