@@ -41,8 +41,9 @@ Chunk findChunk(const unsigned char* bytes, std::size_t begin, std::size_t end, 
 }
 
 bool isValid(const WaveFormat& format) {
+    std::uint32_t frameBytes = std::uint32_t{format.channels} * format.bitsPerSample / 8;
     return format.channels != 0 && format.samplesPerSec != 0 && format.blockAlign != 0 &&
-           format.blockAlign == format.channels * format.bitsPerSample / 8;
+           format.blockAlign == frameBytes;
 }
 
 }  // namespace

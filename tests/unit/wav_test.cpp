@@ -165,17 +165,22 @@ TEST(WavReader, RefusesImpossibleFormatRecords) {
     struct Case {
         unsigned channels;
         std::uint32_t rate;
+        unsigned bits;
         unsigned align;
     };
-    const Case cases[] = {{0, 22050, 0}, {1, 0, 2}, {2, 22050, 2}, {1, 22050, 3}};
+    // The last one overflows an int when channels and bits are multiplied.
+    const Case cases[] = {{0, 22050, 16, 0},  {1, 0, 16, 2},         {2, 22050, 16, 2},
+                          {1, 22050, 16, 3}, {0, 22050, 16, 2},      {65534, 22050, 65535, 0xFFFF}};
     for (const Case& c : cases) {
-        Bytes f = formatBody(1, c.channels, c.rate, 16);
-        f[12] = static_cast<unsigned char>(c.align);
+        Bytes f = formatBody(1, c.channels, c.rate, c.bits);
+        f[12] = c.align & 0xFF;
+        f[13] = c.align >> 8;
         Bytes chunks;
         chunk(chunks, "fmt ", f);
         chunk(chunks, "data", samplesOf(8));
         WavData wav;
-        EXPECT_EQ(parseExact(riff(chunks), wav), WavResult::BadFormat) << c.channels << " " << c.rate << " " << c.align;
+        EXPECT_EQ(parseExact(riff(chunks), wav), WavResult::BadFormat)
+            << c.channels << " " << c.rate << " " << c.bits << " " << c.align;
     }
 }
 
