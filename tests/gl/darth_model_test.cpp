@@ -252,6 +252,21 @@ TEST(DarthModel, AsksTheOpponentOnlyWhileAttacking)
     EXPECT_EQ(other.points.size(), asked);
 }
 
+TEST(DarthModel, ReleasesItsDisplayListsWithTheFighter)
+{
+    Target other(0.0f, 8.0f, 2);
+    testing::internal::CaptureStdout();
+    auto* darth = new Darth(0.0f, -8.0f, 1, &other);
+    testing::internal::GetCapturedStdout();
+    unsigned int base = darth->listBase;
+    ASSERT_NE(base, 0u);
+    EXPECT_TRUE(glIsList(base + 1));
+    EXPECT_TRUE(glIsList(base + 8));
+    delete darth;
+    for (unsigned int i = 0; i < 10; ++i)
+        EXPECT_FALSE(glIsList(base + i)) << i;
+}
+
 struct Pixel {
     int r, g, b;
 };
