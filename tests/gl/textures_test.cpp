@@ -1,0 +1,147 @@
+#include "scene/textures.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+const char* const ODD_WIDTH_PICTURE = "tests/data/bmp/many_bmp3_24.bmp";  // 13 by 7
+const char* const ODD_WIDTH_DUMP = "tests/data/bmp/many.rgb";             // top row first
+
+std::vector<unsigned char> readFile(const char* path)
+{
+    std::vector<unsigned char> bytes;
+    if (std::FILE* file = std::fopen(path, "rb")) {
+        int c;
+        while ((c = std::fgetc(file)) != EOF)
+            bytes.push_back(static_cast<unsigned char>(c));
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+TEST(Textures, OddWidthPictureUploadsAtItsSizeWithoutSkew)
+{
+    unsigned int name = 0;
+    ASSERT_EQ(loadTexture(ODD_WIDTH_PICTURE, &name), 1);
+    ASSERT_NE(name, 0u);
+    EXPECT_TRUE(glIsTexture(name));
+
+    glBindTexture(GL_TEXTURE_2D, name);
+    GLint width = 0, height = 0, magFilter = 0, minFilter = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
+    EXPECT_EQ(width, 13);
+    EXPECT_EQ(height, 7);
+    EXPECT_EQ(magFilter, GL_NEAREST);
+    EXPECT_EQ(minFilter, GL_NEAREST);
+
+    std::vector<unsigned char> texels(13 * 7 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+
+    std::vector<unsigned char> topFirst = readFile(ODD_WIDTH_DUMP);
+    ASSERT_EQ(topFirst.size(), texels.size());
+    for (int row = 0; row < 7; ++row) {
+        const unsigned char* expected = topFirst.data() + (6 - row) * 39;
+        EXPECT_EQ(std::vector<unsigned char>(texels.begin() + row * 39, texels.begin() + row * 39 + 39),
+                  std::vector<unsigned char>(expected, expected + 39))
+            << "row " << row;
+    }
+
+    GLint alignment = 0;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(alignment, 4);
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+TEST(Textures, EveryLoadCreatesANewName)
+{
+    unsigned int slot = 0;
+    ASSERT_EQ(loadTexture(ODD_WIDTH_PICTURE, &slot), 1);
+    unsigned int first = slot;
+    ASSERT_EQ(loadTexture("tests\\data\\bmp\\many_bmp3_24.bmp", &slot), 1);
+    EXPECT_NE(slot, first);
+    EXPECT_TRUE(glIsTexture(first));
+    EXPECT_TRUE(glIsTexture(slot));
+}
+
+TEST(Textures, UnreadableFileLeavesTheSlotAlone)
+{
+    unsigned int slot = 12345;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(loadTexture("tests/data/bmp/no-such-file.bmp", &slot), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(slot, 12345u);
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(loadTexture("tests/data/bmp/make.sh", &slot), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "Error: Unknown DIB file format.\n");
+    EXPECT_EQ(slot, 12345u);
+}
+
+TEST(Textures, TableWithoutGraphicsFolderStaysEmptyAndQuiet)
+{
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    char empty[] = "/tmp/zandrel-textures-XXXXXX";
+    ASSERT_NE(mkdtemp(empty), nullptr);
+    ASSERT_EQ(chdir(empty), 0);
+
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    loadTextureTable();
+    std::string out = testing::internal::GetCapturedStdout();
+    std::string err = testing::internal::GetCapturedStderr();
+
+    ASSERT_EQ(chdir(here), 0);
+    rmdir(empty);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "");
+    const unsigned int singles[] = {marbleTexture,   backgroundTexture, ground2Texture, jackfaceTexture,
+                                    darthfaceTexture, jackTexture,      darthmaulTexture, playerTexture,
+                                    selectTexture,   startTexture,      titleTexture,   doorTexture};
+    for (unsigned int slot : singles)
+        EXPECT_EQ(slot, 0u);
+    for (unsigned int slot : digitTextures)
+        EXPECT_EQ(slot, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Textures, ShippedArtFillsEveryTableSlotAndModelTexture)
+{
+    testing::internal::CaptureStderr();
+    loadTextureTable();
+    unsigned int models[5] = {};
+    const char* modelFiles[5] = {"graphics\\maulface.bmp", "graphics\\maultop.bmp", "graphics\\maulbot.bmp",
+                                 "graphics\\jacksuit.bmp", "graphics\\blade.bmp"};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(loadTexture(modelFiles[i], &models[i]), 1) << modelFiles[i];
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    unsigned int* singles[] = {&marbleTexture,    &backgroundTexture, &ground2Texture, &jackfaceTexture,
+                               &darthfaceTexture, &jackTexture,       &darthmaulTexture, &playerTexture,
+                               &selectTexture,    &startTexture,      &titleTexture,   &doorTexture};
+    for (unsigned int* slot : singles) {
+        EXPECT_TRUE(glIsTexture(*slot));
+        *slot = 0;
+    }
+    for (unsigned int& slot : digitTextures) {
+        EXPECT_TRUE(glIsTexture(slot));
+        slot = 0;
+    }
+}
+
+}  // namespace
