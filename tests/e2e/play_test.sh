@@ -21,9 +21,18 @@ ln -s "$root/graphics" graphics
 ln -s "$root/sounds" sounds
 export ALSOFT_DRIVERS=null
 
-"$game" >out.txt 2>err.txt &
-game_pid=$!
 held_keys=""
+game_pid=""
+# An X server that has just lost its last client resets and turns the next
+# connection away for a moment: try again then.
+for attempt in 1 2 3 4 5; do
+    "$game" >out.txt 2>err.txt &
+    game_pid=$!
+    sleep 0.5
+    kill -0 "$game_pid" 2>/dev/null && break
+    grep -q "failed to open display" err.txt || break
+    sleep 1
+done
 
 cleanup() {
     [ -n "$held_keys" ] && xdotool keyup $held_keys 2>/dev/null
@@ -270,6 +279,12 @@ strike_until() {
 strike_until t 6 "$from" || fail "Darth's horizontal strikes never hit Jack"
 strike_until y 1 "$(lines_now)" || fail "Darth's vertical strikes never hit Jack"
 release d
+# A step back, so the picture shows the two apart.
+from=$(lines_now)
+hold a
+wait_for_line "state = MOVE_LEFT" "$from" || fail "player 1 does not step back"
+sleep 0.5
+release a
 shot bout.png
 read -r left_hit right_hit <<<"$(red_counts bout.png)"
 [ "$right_hit" -lt $((right_start * 95 / 100)) ] ||
