@@ -113,6 +113,16 @@ void LoadDirectSound(Sound& slot, const char* fileName) {
     slot.source = source;
 }
 
+namespace {
+
+Sound* const soundTable[] = {
+    &selectcharacterSound, &startupSound, &closeSound, &clickSound, &backgroundSound,
+    &jackAttackSound, &jackBlockSound, &jackWinSound, &jackHitSound, &jackRingoutSound,
+    &darthAttackSound, &darthBlockSound, &darthWinSound, &darthHitSound, &darthRingoutSound,
+};
+
+}  // namespace
+
 void loadSoundBank() {
     // Without a device every slot stays empty; one diagnostic is enough.
     if (!InitDirectSound())
@@ -174,4 +184,26 @@ float playPosition(const Sound& sound) {
     ALfloat seconds = 0;
     alGetSourcef(sound.source, AL_SEC_OFFSET, &seconds);
     return seconds;
+}
+
+void releaseSound(Sound& sound) {
+    if (sound.source != 0) {
+        alSourceStop(sound.source);
+        alDeleteSources(1, &sound.source);
+    }
+    if (sound.buffer != 0)
+        alDeleteBuffers(1, &sound.buffer);
+    sound = {};
+}
+
+void closeSoundBank() {
+    for (Sound* sound : soundTable)
+        releaseSound(*sound);
+    alcMakeContextCurrent(nullptr);
+    if (soundContext)
+        alcDestroyContext(soundContext);
+    if (soundDevice)
+        alcCloseDevice(soundDevice);
+    soundContext = nullptr;
+    soundDevice = nullptr;
 }

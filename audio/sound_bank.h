@@ -26,6 +26,9 @@ extern Sound startupSound;
 extern Sound selectcharacterSound;
 
 void loadSoundBank();
+// Releases every sound and the device, leaving the slots empty (at exit).
+void closeSoundBank();
+void releaseSound(Sound& sound);
 bool InitDirectSound();
 void LoadDirectSound(Sound& slot, const char* fileName);
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/sound_bank.h"
 #include "characters/core/character.h"
 #include "characters/core/framelist.h"
 #include "scene/bmp.h"
@@ -121,6 +122,17 @@ void BM_DecodeTextureTable(benchmark::State& state)
     }
 }
 BENCHMARK(BM_DecodeTextureTable)->Unit(benchmark::kMillisecond);
+
+void BM_LoadSoundBank(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        closeSoundBank();
+        state.ResumeTiming();
+        loadSoundBank();
+    }
+}
+BENCHMARK(BM_LoadSoundBank)->Unit(benchmark::kMillisecond);
 
 extern "C" char** environ;
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <thread>
 
 #include "audio/sound_bank.h"
@@ -89,6 +90,7 @@ void startGame(int argc, char** argv)
     setupLights();
     gameState = MENU;
     loadSoundBank();
+    std::atexit(closeSoundBank);
     playOnce(startupSound);
 }
 
