@@ -20,7 +20,7 @@ esac
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-xvfb-run -a -s "-screen 0 1280x1024x24" bash tests/e2e/play_test.sh "$game" "$root" "$work/play"
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" bash tests/e2e/play_test.sh "$game" "$root" "$work/play"
 mkdir -p docs
 for picture in title select bout; do
     cp "$work/play/$picture.png" "docs/$picture.png"
