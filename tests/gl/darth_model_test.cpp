@@ -100,7 +100,7 @@ public:
     {
         int call = static_cast<int>(points.size());
         points.push_back({x, y, z});
-        return (answers >> call) & 1;
+        return call < 32 && ((answers >> call) & 1);
     }
     std::vector<std::array<float, 3>> points;
     unsigned answers = 0;  // bit i: the answer to the i-th question
