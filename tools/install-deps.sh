@@ -4,7 +4,7 @@
 set -e
 packages="g++ cmake make git pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
 libopenal-dev libopenal1 libgtest-dev libgmock-dev libbenchmark-dev
-xvfb xauth xdotool imagemagick x11-utils clang libclang-rt-dev
+xvfb xauth xdotool imagemagick x11-apps clang libclang-rt-dev
 libfreetype-dev fonts-dejavu-core"
 if [ "$1" = "--play" ]; then
     packages="g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libopenal-dev libopenal1"
