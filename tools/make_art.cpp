@@ -1116,8 +1116,8 @@ Colour ballShade(Vec p, Vec centre, double radius, Colour base, double shine = 0
     double nx = (p.x - centre.x) / radius, ny = (p.y - centre.y) / radius;
     double nz = std::sqrt(std::max(0.0, 1 - nx * nx - ny * ny));
     double diffuse = clamp01(-0.45 * nx - 0.55 * ny + 0.7 * nz);
-    double spec = std::pow(clamp01(-0.3 * nx - 0.4 * ny + 0.87 * nz), 30) * shine;
-    return base * (0.3 + 0.8 * diffuse) + Colour{1, 1, 1} * spec;
+    double specular = std::pow(clamp01(-0.3 * nx - 0.4 * ny + 0.87 * nz), 30) * shine;
+    return base * (0.3 + 0.8 * diffuse) + Colour{1, 1, 1} * specular;
 }
 
 Picture paintDarthFace()
