@@ -36,6 +36,8 @@ struct BoutEnd : testing::Test {
         playerOne = nullptr;
         playerTwo = nullptr;
         gameState = MENU;
+        titleShown = true;  // the phase a new process starts in
+        doorPhaseFlag = true;
         calendarSeconds = systemCalendarSeconds;
         sleepUntilSecond = systemSleepUntilSecond;
     }

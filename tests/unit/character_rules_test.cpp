@@ -5,19 +5,15 @@
 
 #include "characters/core/character.h"
 #include "shell/match.h"
+#include "tests/unit/test_fighter.h"
 
 namespace {
 
 const MoveSet stillMoves{};
 
-// A fighter without a model: the shared rules on their own.
-struct Dummy : Character {
-    Dummy(float x, float z, int player, Character* opponent) : Character(x, z, player, opponent, stillMoves)
-    {
-        restPose(0, false);
-        framelist->setPose(&pose);
-    }
-    void draw() override { animate(); }
+// The shared rules on their own, with no moves of any fighter.
+struct Dummy : TestFighter {
+    Dummy(float x, float z, int player, Character* opponent) : TestFighter(x, z, player, opponent, stillMoves) {}
 };
 
 struct Pair {

@@ -6,30 +6,12 @@
 #include "audio/sound_bank.h"
 #include "characters/darth.h"
 #include "shell/match.h"
+#include "tests/unit/test_fighter.h"
 
 namespace {
 
-class MovesFighter : public Character {
-public:
-    MovesFighter(float x, float z, int player, Character* opponent)
-        : Character(x, z, player, opponent, darthMoves)
-    {
-        restPose(0, false);
-        framelist->setPose(&pose);
-    }
-    void draw() override { animate(); }
-};
-
 enum Player1Key { RIGHT = 2, DOWN = 3, KEY_H = 4, KEY_V = 5, KEY_BLOCK = 6 };
 enum DarthRow { RIGHT_H, LEFT_H, PLAIN_H, DOWN_V, UP_V, PLAIN_V };
-
-bool samePose(const Frame& a, const Frame& b)
-{
-    for (int i = 0; i < Frame::FIELDS; ++i)
-        if (a[i] != b[i])
-            return false;
-    return true;
-}
 
 // "10i 13": steps per keyframe, i when interrupting, c when the caller decides.
 std::string shape(Keyframes keyframes)
@@ -56,8 +38,8 @@ protected:
         savedGameState = gameState;
         gameState = FIGHTING;
         testing::internal::CaptureStdout();
-        opponent = new MovesFighter(0.0f, 8.0f, 2, nullptr);
-        darth = new MovesFighter(0.0f, -8.0f, 1, opponent);
+        opponent = new TestFighter(0.0f, 8.0f, 2, nullptr, darthMoves);
+        darth = new TestFighter(0.0f, -8.0f, 1, opponent, darthMoves);
         opponent->setOpponent(darth);
         testing::internal::GetCapturedStdout();
     }
@@ -87,8 +69,8 @@ protected:
     const Frame& front() const { return *darth->framelist->front().target; }
     const Frame& back() const { return *darth->framelist->back().target; }
 
-    MovesFighter* darth = nullptr;
-    MovesFighter* opponent = nullptr;
+    TestFighter* darth = nullptr;
+    TestFighter* opponent = nullptr;
     int savedGameState = MENU;
 };
 
@@ -145,7 +127,7 @@ TEST(DarthTables, RowAndStepCounts)
 TEST_F(DarthMoves, RestPoseAtOnceOrOverFiveSteps)
 {
     const Frame& block = darthMoves.block[0].target;
-    MovesFighter other(0.0f, -8.0f, 1, opponent);
+    TestFighter other(0.0f, -8.0f, 1, opponent, darthMoves);
     int keys[36] = {};
     keys[KEY_BLOCK] = 1;
     for (Character* fighter : {static_cast<Character*>(darth), static_cast<Character*>(&other)}) {

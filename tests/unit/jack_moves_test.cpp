@@ -8,19 +8,13 @@
 #include "audio/sound_bank.h"
 #include "characters/jack.h"
 #include "shell/match.h"
+#include "tests/unit/test_fighter.h"
 
 namespace {
 
 // Jack's moves and state machine, with draw() reduced to its animation tick.
-class MovesOnly : public Character {
-public:
-    explicit MovesOnly(Character* opponent = nullptr) : Character(0.0f, -8.0f, 1, opponent, jackMoves)
-    {
-        restPose(0, false);
-        framelist->setPose(&pose);
-        state = RESTING;
-    }
-    void draw() override { animate(); }
+struct MovesOnly : TestFighter {
+    explicit MovesOnly(Character* opponent = nullptr) : TestFighter(0.0f, -8.0f, 1, opponent, jackMoves) {}
 };
 
 struct Keys {
@@ -33,14 +27,6 @@ struct Keys {
             k = 0;
     }
 };
-
-bool samePose(const Frame& a, const Frame& b)
-{
-    for (int i = 0; i < Frame::FIELDS; ++i)
-        if (a[i] != b[i])
-            return false;
-    return true;
-}
 
 const Frame& lastTarget(Keyframes keyframes)
 {

@@ -8,30 +8,11 @@
 #include "characters/core/character.h"
 #include "characters/darth.h"
 #include "shell/match.h"
+#include "tests/unit/test_fighter.h"
 
 namespace {
 
-// A fighter whose draw() is only the animation tick.
-class TestFighter : public Character {
-public:
-    TestFighter(float x, float z, int player, Character* opponent)
-        : Character(x, z, player, opponent, darthMoves)
-    {
-        restPose(0, false);
-        framelist->setPose(&pose);
-    }
-    void draw() override { animate(); }
-};
-
 enum Player1Key { LEFT = 0, UP = 1, RIGHT = 2, DOWN = 3, KEY_H = 4, KEY_V = 5, KEY_BLOCK = 6 };
-
-bool samePose(const Frame& a, const Frame& b)
-{
-    for (int i = 0; i < Frame::FIELDS; ++i)
-        if (a[i] != b[i])
-            return false;
-    return true;
-}
 
 std::vector<std::string> stateLines(const std::string& out)
 {
@@ -56,8 +37,8 @@ protected:
         savedGameState = gameState;
         gameState = FIGHTING;
         testing::internal::CaptureStdout();
-        opponent = new TestFighter(0.0f, 8.0f, 2, nullptr);
-        darth = new TestFighter(0.0f, -8.0f, 1, opponent);
+        opponent = new TestFighter(0.0f, 8.0f, 2, nullptr, darthMoves);
+        darth = new TestFighter(0.0f, -8.0f, 1, opponent, darthMoves);
         opponent->setOpponent(darth);
         testing::internal::GetCapturedStdout();
     }
