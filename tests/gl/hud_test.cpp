@@ -10,11 +10,8 @@
 #include "shell/camera.h"
 #include "shell/clock.h"
 #include "shell/match.h"
+#include "tests/gl/scene_test_helpers.h"
 
-// Shared with the arena tests (arena_test.cpp).
-void saveSnapshot(const char* name);
-unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b);
-void litScene();
 
 namespace {
 
@@ -30,18 +27,6 @@ public:
 long fixedNow()
 {
     return 1000;
-}
-
-struct Rgb {
-    int r, g, b;
-};
-
-Rgb pixelAt(int x, int yFromTop)
-{
-    unsigned char p[3];
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, 599 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
-    return {p[0], p[1], p[2]};
 }
 
 class Hud : public testing::Test {

@@ -1,0 +1,75 @@
+// Drawing helpers shared by the scene tests.
+#include "tests/gl/scene_test_helpers.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+void saveSnapshot(const char* name)
+{
+    const char* dir = std::getenv("ZANDREL_SNAPSHOT_DIR");
+    if (dir == nullptr)
+        return;
+    std::vector<unsigned char> pixels(800 * 600 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    std::string path = std::string(dir) + "/" + name + ".ppm";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return;
+    std::fprintf(file, "P6\n800 600\n255\n");
+    for (int row = 599; row >= 0; row--)
+        std::fwrite(&pixels[row * 800 * 3], 1, 800 * 3, file);
+    std::fclose(file);
+}
+
+unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b)
+{
+    unsigned char pixels[12];
+    for (int i = 0; i < 4; i++) {
+        pixels[i * 3] = r;
+        pixels[i * 3 + 1] = g;
+        pixels[i * 3 + 2] = b;
+    }
+    unsigned int name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    return name;
+}
+
+void boutProjection()
+{
+    glViewport(0, 0, 800, 600);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, 800.0 / 600.0, 1.5, 300.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void litScene()
+{
+    const GLfloat ambient[] = {0.8f, 0.8f, 0.8f, 1.0f};
+    const GLfloat position[] = {0.0f, 12.0f, 10.0f, 1.0f};
+    glLoadIdentity();
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, ambient);
+    glLightfv(GL_LIGHT0, GL_POSITION, position);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+}
+
+Rgb pixelAt(int x, int yFromTop)
+{
+    unsigned char p[3];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, 599 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
+    return {p[0], p[1], p[2]};
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+// Drawing helpers shared by the scene tests, on the 800 by 600 test window.
+
+struct Rgb {
+    int r, g, b;
+};
+
+// The pixel at x, counted from the left, and y, counted from the top.
+Rgb pixelAt(int x, int yFromTop);
+// Writes the back buffer to $ZANDREL_SNAPSHOT_DIR/<name>.ppm, to look at by eye.
+void saveSnapshot(const char* name);
+// A one-colour 2 by 2 texture with the nearest-texel filtering the table gives.
+unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b);
+// The game's projection at 800 by 600, with an identity modelview.
+void boutProjection();
+// The game's lights: strong global ambient and one light behind the viewer.
+void litScene();
