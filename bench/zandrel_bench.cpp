@@ -17,18 +17,16 @@
 #include "characters/core/character.h"
 #include "characters/core/framelist.h"
 #include "scene/bmp.h"
-#include "shell/clock.h"
+#include "characters/core/trace.h"
+#include "match/match.h"
+#include "scene/match_drawing.h"
 #include "shell/game.h"
-#include "shell/input.h"
-#include "shell/match.h"
+#include "tests/support/random_bout.h"
 
 namespace {
 
-// Keeps the bout clock still so a benchmarked bout never runs out of time.
-long frozenSeconds()
-{
-    return 1'000'000;
-}
+// The bout clock stands still in these, so a benchmarked bout never runs out of time.
+constexpr long FROZEN_SECOND = 1'000'000;
 
 void quietStdout()
 {
@@ -36,12 +34,13 @@ void quietStdout()
     std::freopen("/dev/null", "w", stdout);
 }
 
-void startBenchBout()
+void startBenchBout(Match& match)
 {
-    calendarSeconds = frozenSeconds;
-    playerOneChoice = 1;  // Darth
-    playerTwoChoice = 0;  // Jack
-    startBout();
+    match = Match{};
+    match.playerOneChoice = DARTH;
+    match.playerTwoChoice = JACK;
+    TickEvents events;
+    startBout(match, FROZEN_SECOND, events);
 }
 
 void BM_FramelistAdvance(benchmark::State& state)
@@ -63,44 +62,78 @@ BENCHMARK(BM_FramelistAdvance);
 
 void BM_BoutTickWithoutDrawing(benchmark::State& state)
 {
-    startBenchBout();
-    int step = 0;
+    Match match;
+    startBenchBout(match);
+    TickInput input;
+    input.calendarSecond = FROZEN_SECOND;
+    int tick = 0;
     for (auto _ : state) {
         // Walk in and out and swing now and then, as players do.
-        keyState[2] = (step / 60) % 2;
-        keyState[0] = 1 - keyState[2];
-        keyState[4] = (step % 90) < 5;
-        playerOne->update(keyState);
-        playerTwo->update(keyState);
-        playerOne->animate();
-        playerTwo->animate();
-        if (gameState != FIGHTING)
-            startBenchBout();
-        ++step;
+        input.keyState[2] = (tick / 60) % 2;
+        input.keyState[0] = 1 - input.keyState[2];
+        input.keyState[4] = (tick % 90) < 5;
+        TickEvents events;
+        step(match, input, events);
+        if (match.gameState != FIGHTING)
+            startBenchBout(match);
+        ++tick;
     }
-    for (int& k : keyState)
-        k = 0;
 }
 BENCHMARK(BM_BoutTickWithoutDrawing);
 
+// A whole 60-second bout, headless: 3,600 ticks of two players pressing keys
+// at random (a bout that ends early is played again from its start).
+void BM_HeadlessBout(benchmark::State& state)
+{
+    std::uint32_t seed = 1;
+    for (auto _ : state) {
+        int ticks = 0;
+        while (ticks < 3600) {
+            Match match;
+            RandomPlayers players(seed++);
+            startRandomBout(match, DARTH, JACK, players.startSecond);
+            ticks += playOut(match, players, 3600 - ticks);
+        }
+    }
+}
+BENCHMARK(BM_HeadlessBout)->Unit(benchmark::kMillisecond);
+
+void BM_StateHash(benchmark::State& state)
+{
+    Match match;
+    startBenchBout(match);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(stateHash(match));
+}
+BENCHMARK(BM_StateHash);
+
 void BM_BoutFrame(benchmark::State& state)
 {
-    startBenchBout();
+    Match& match = liveMatch();
+    startBenchBout(match);
+    TickInput input;
+    input.calendarSecond = FROZEN_SECOND;
     for (auto _ : state) {
+        TickEvents events;
+        step(match, input, events);
         onDisplay();
         glFinish();
-        if (gameState != FIGHTING)
-            startBenchBout();
+        if (match.gameState != FIGHTING)
+            startBenchBout(match);
     }
 }
 BENCHMARK(BM_BoutFrame)->Unit(benchmark::kMillisecond);
 
 void BM_MenuFrame(benchmark::State& state)
 {
-    gameState = MENU;
-    titleShown = false;
-    doorPhaseFlag = false;
+    Match& match = liveMatch();
+    match = Match{};
+    match.titleShown = false;
+    match.doorPhaseFlag = false;
+    TickInput input;
     for (auto _ : state) {
+        TickEvents events;
+        step(match, input, events);
         onDisplay();
         glFinish();
     }
@@ -176,6 +209,8 @@ int main(int argc, char** argv)
     }
     benchmark::Initialize(&argc, argv);
     quietStdout();
+    // The trace lines would dominate the measurements.
+    TraceSilence quiet;
     startGame(1, argv);
     onReshape(800, 600);
     // Standard output carries the game's trace, silenced above; report on standard error.

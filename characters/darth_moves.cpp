@@ -1,4 +1,3 @@
-#include "audio/sound_bank.h"
 #include "characters/darth.h"
 
 // Darth's moves. Each row is one keyframe: steps, how it is queued, and the
@@ -129,9 +128,9 @@ const MoveSet darthMoves = {
     loseKeys,
     winKeys,
     attackRows,
-    &darthAttackSound,
-    &darthBlockSound,
-    &darthHitSound,
-    &darthRingoutSound,
-    &darthWinSound,
+    SoundId::DARTH_ATTACK,
+    SoundId::DARTH_BLOCK,
+    SoundId::DARTH_HIT,
+    SoundId::DARTH_RINGOUT,
+    SoundId::DARTH_WIN,
 };

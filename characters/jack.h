@@ -9,22 +9,9 @@ extern const MoveSet jackMoves;
 class Jack : public Character {
 public:
     Jack(float x, float z, int player, Character* opponent);
-    ~Jack() override;
 
-    void draw() override;
-
-    void loadTextures();
-    void buildLists();
-
-    unsigned int suitTexture = 0;
-    unsigned int bladeTexture = 0;
-    unsigned int listBase = 0;
-
-private:
-    void drawBody();
-    void drawTorso();
-    void drawArms();
-    void drawWeapon();
-    void drawHead();
-    void drawLegs();
+    void posePass(const glm::mat4& camera) override;
+    FighterKind kind() const override { return JACK; }
+    // Hands one weapon point to the opponent while attacking.
+    void testWeaponPoint(int slot);
 };

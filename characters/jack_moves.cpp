@@ -1,6 +1,5 @@
 #include "characters/jack.h"
 
-#include "audio/sound_bank.h"
 
 namespace {
 
@@ -92,9 +91,9 @@ const MoveSet jackMoves = {
     lose,
     win,
     attackRows,
-    &jackAttackSound,
-    &jackBlockSound,
-    &jackHitSound,
-    &jackRingoutSound,
-    &jackWinSound,
+    SoundId::JACK_ATTACK,
+    SoundId::JACK_BLOCK,
+    SoundId::JACK_HIT,
+    SoundId::JACK_RINGOUT,
+    SoundId::JACK_WIN,
 };

@@ -6,11 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "characters/core/character.h"
 #include "scene/screens.h"
 #include "scene/textures.h"
-#include "shell/camera.h"
-#include "shell/match.h"
 
 namespace {
 
@@ -36,7 +33,7 @@ void drawBar(float x, float y, float z, float turn, float radius, float length)
 }
 
 // A clock set back mid-bout must not index past the ten digit pictures.
-int clockDigits()
+int clockDigits(int secondsLeft)
 {
     if (secondsLeft < 0)
         return 0;
@@ -64,9 +61,8 @@ float hudHeading(float sx, float sz)
     return sx < 0.0f ? a : 360.0f - a;
 }
 
-void placeHud()
+void placeHud(const SideView& view)
 {
-    SideView view = sideView();
     float ex = view.mx + view.sx * view.r;
     float ez = view.mz + view.sz * view.r;
     float ax = ex - (ex - view.mx) * HUD_DISTANCE / view.r;
@@ -76,11 +72,11 @@ void placeHud()
     glRotatef(-angle, 0.0f, 1.0f, 0.0f);
 }
 
-void drawHealthBars()
+void drawHealthBars(float healthOne, float healthTwo, int playerOneChoice, int playerTwoChoice)
 {
     setMaterial(1.0f, 0.0f, 0.0f);
-    drawBar(-1.0f, 10.0f, -4.0f, -90.0f, 0.75f, healthBarLength(playerOne->health));
-    drawBar(1.0f, 10.0f, -4.0f, 90.0f, 0.75f, healthBarLength(playerTwo->health));
+    drawBar(-1.0f, 10.0f, -4.0f, -90.0f, 0.75f, healthBarLength(healthOne));
+    drawBar(1.0f, 10.0f, -4.0f, 90.0f, 0.75f, healthBarLength(healthTwo));
 
     setMaterial(0.0f, 0.0f, 0.0f);
     drawBar(-0.8f, 10.0f, -5.0f, -90.0f, 0.85f, BACKING_LENGTH);
@@ -95,11 +91,10 @@ void drawHealthBars()
     glDisable(GL_TEXTURE_2D);
 }
 
-void drawClock()
+void drawClock(float brightness, int secondsLeft)
 {
-    const float g = clockBrightness;
-    clockStep();
-    const int shown = clockDigits();
+    const float g = brightness;
+    const int shown = clockDigits(secondsLeft);
 
     setMaterial(g, g, g);
     glEnable(GL_TEXTURE_2D);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "match/side_view.h"
+
 // The bout HUD, drawn between a push and a pop of the modelview matrix.
-void placeHud();
-void drawHealthBars();
-void drawClock();
+void placeHud(const SideView& view);
+void drawHealthBars(float healthOne, float healthTwo, int choiceOne, int choiceTwo);
+void drawClock(float brightness, int secondsLeft);
 
 // Length of a red health bar: 11 units at full health, never negative.
 float healthBarLength(float health);

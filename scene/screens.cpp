@@ -3,14 +3,10 @@
 #include <GL/gl.h>
 
 #include "scene/textures.h"
-#include "shell/match.h"
 
 namespace {
 
 constexpr float DOOR_WIDTH = 6.7f;
-constexpr float PULSE_LOW = 0.2f;
-constexpr float PULSE_HIGH = 1.0f;
-constexpr double PULSE_STEP = 0.02;
 
 }  // namespace
 
@@ -65,10 +61,9 @@ void drawTitle()
     glEnd();
 }
 
-void drawDoors()
+void drawDoors(float doorOffset)
 {
     setMaterial(1.0f, 1.0f, 1.0f);
-    doorStep();
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, doorTexture);
     const float o = doorOffset;
@@ -105,17 +100,7 @@ void drawDoors()
     glDisable(GL_TEXTURE_2D);
 }
 
-void selectPulseStep()
-{
-    if (selectBrightness <= PULSE_LOW)
-        selectBrightening = true;
-    if (selectBrightness >= PULSE_HIGH)
-        selectBrightening = false;
-    selectBrightness = static_cast<float>(selectBrightening ? selectBrightness + PULSE_STEP
-                                                            : selectBrightness - PULSE_STEP);
-}
-
-void drawSelectScreen()
+void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness)
 {
     setMaterial(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
@@ -128,8 +113,7 @@ void drawSelectScreen()
     drawPictureQuad(playerTexture, -8.0f, 2.0f, 10.0f, 3.0f, 1.5f);
     drawPictureQuad(digitTextures[2], -5.0f, 2.0f, 10.0f, 1.5f, 1.5f);
 
-    selectPulseStep();
-    const float b = selectBrightness;
+    const float b = brightness;
 
     if (selectedPlayer == 0)
         setMaterial(b, b, b);

@@ -2,8 +2,9 @@
 
 // Menu layers, drawn under the fixed menu view.
 void drawTitle();
-void drawDoors();
-void drawSelectScreen();
+void drawDoors(float doorOffset);
+// Player rows with their choices (0 Jack, else Darth); the selected row pulses.
+void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness);
 
 // Drawing pieces shared by the menu and the HUD.
 void setMaterial(float r, float g, float b);
@@ -12,5 +13,3 @@ void drawPictureQuad(unsigned int texture, float x, float y, float z, float w, f
 // The face picture and the name label of a character choice (0 Jack, else Darth).
 unsigned int faceTextureOf(int choice);
 unsigned int nameTextureOf(int choice);
-// One step of the select screen's row pulse.
-void selectPulseStep();

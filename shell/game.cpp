@@ -7,16 +7,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
-#include "audio/sound_bank.h"
-#include "characters/core/character.h"
-#include "scene/arena.h"
-#include "scene/hud.h"
-#include "scene/screens.h"
+#include "audio/sound_ids.h"
+#include "scene/camera.h"
+#include "scene/match_drawing.h"
 #include "scene/textures.h"
-#include "shell/camera.h"
+#include "shell/clock.h"
 #include "shell/input.h"
-#include "shell/match.h"
 
 namespace {
 
@@ -24,44 +22,52 @@ constexpr int WINDOW_X = 100;
 constexpr int WINDOW_Y = 100;
 constexpr int WINDOW_WIDTH = 800;
 constexpr int WINDOW_HEIGHT = 600;
-constexpr int END_OF_BOUT_PAUSE_SECONDS = 2;
 // One simulation tick per displayed frame, so frames are paced to keep the
 // game at the same speed on every machine.
 constexpr auto FRAME_PERIOD = std::chrono::nanoseconds(1'000'000'000 / 60);
 
-// The HUD, the camera, the arena and the sky: the start of every bout frame.
-void drawBoutScene()
+Match match;
+std::vector<MenuPoint> pendingReleases;
+
+// The window's current size; 800 by 600 when there is no window to ask.
+void windowSize(int& width, int& height)
 {
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    // Placed under the view the previous frame left.
-    placeHud();
-    drawHealthBars();
-    drawClock();
-    glPopMatrix();
-    setCamera();
-    drawArena();
-    drawSky();
+    width = 0;
+    height = 0;
+    if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
+        width = glutGet(GLUT_WINDOW_WIDTH);
+        height = glutGet(GLUT_WINDOW_HEIGHT);
+    }
+    if (width <= 0 || height <= 0) {
+        width = MENU_WIDTH;
+        height = MENU_HEIGHT;
+    }
 }
 
-void drawMenu()
+TickInput gatherInput()
 {
-    glLoadIdentity();
-    gluLookAt(0.0, 10.0, 20.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
-    // Each test reads the flags as the door step left them.
-    if (titleShown)
-        drawTitle();
-    if (titleShown && !doorPhaseFlag)
-        drawDoors();
-    if (!titleShown && doorPhaseFlag) {
-        drawSelectScreen();
-        drawDoors();
-    }
-    if (!titleShown && !doorPhaseFlag)
-        drawSelectScreen();
+    TickInput input;
+    std::copy(std::begin(keyState), std::end(keyState), input.keyState.begin());
+    input.releases = std::exchange(pendingReleases, {});
+    input.calendarSecond = calendarSeconds();
+    input.winSoundPlaying = isPlayingOnce(jackWinSound) || isPlayingOnce(darthWinSound);
+    input.ringoutSoundPlaying = isPlayingOnce(jackRingoutSound) || isPlayingOnce(darthRingoutSound);
+    return input;
+}
+
+void drawFrame()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    drawMatch(match);
+    glutSwapBuffers();
 }
 
 }  // namespace
+
+Match& liveMatch()
+{
+    return match;
+}
 
 void startGame(int argc, char** argv)
 {
@@ -88,7 +94,8 @@ void startGame(int argc, char** argv)
     glEnable(GL_DEPTH_TEST);
     loadTextureTable();
     setupLights();
-    gameState = MENU;
+    match = Match{};
+    pendingReleases.clear();
     loadSoundBank();
     std::atexit(closeSoundBank);
     playOnce(startupSound);
@@ -101,42 +108,17 @@ int runGame(int argc, char** argv)
     return 0;
 }
 
+void advanceFrame()
+{
+    TickEvents events;
+    step(match, gatherInput(), events);
+    playSoundEvents(events.sounds);
+    drawFrame();
+}
+
 void onDisplay()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    switch (gameState) {
-    case MENU:
-        drawMenu();
-        break;
-    case FIGHTING:
-        drawBoutScene();
-        playerOne->update(keyState);
-        playerTwo->update(keyState);
-        playerOne->draw();
-        playerTwo->draw();
-        checkBoutEnd();
-        break;
-    case KNOCKOUT:
-    case TIME_UP:
-        drawBoutScene();
-        playerOne->draw();
-        playerTwo->draw();
-        endBout(END_OF_BOUT_PAUSE_SECONDS);
-        break;
-    case RING_OUT: {
-        drawBoutScene();
-        playerOne->draw();
-        playerTwo->draw();
-        bool jackFalling = isPlayingOnce(jackRingoutSound);
-        bool darthFalling = isPlayingOnce(darthRingoutSound);
-        if (!jackFalling && !darthFalling)
-            returnToTitle();
-        break;
-    }
-    default:
-        break;
-    }
-    glutSwapBuffers();
+    drawFrame();
 }
 
 void onIdle()
@@ -145,12 +127,12 @@ void onIdle()
     static Clock::time_point nextFrame = Clock::now();
     std::this_thread::sleep_until(nextFrame);
     nextFrame += FRAME_PERIOD;
-    // After a stall (the end-of-bout pause, a slow frame) start afresh
-    // rather than rushing through the missed frames.
+    // After a stall (a slow frame) start afresh rather than rushing through
+    // the missed frames.
     Clock::time_point now = Clock::now();
     if (now > nextFrame)
         nextFrame = now;
-    onDisplay();
+    advanceFrame();
 }
 
 void onReshape(int width, int height)
@@ -165,4 +147,14 @@ void onReshape(int width, int height)
         glMatrixMode(GL_MODELVIEW);
     }
     std::printf("Resized to %d %d\n", width, height);
+}
+
+void onMouse(int, int state, int x, int y)
+{
+    // The menu acts on button releases only.
+    if (state != GLUT_UP)
+        return;
+    int width, height;
+    windowSize(width, height);
+    pendingReleases.push_back(toMenuPoint(x, y, width, height));
 }

@@ -1,16 +1,22 @@
 #pragma once
 
+#include "match/match.h"
+
 // The entry sequence: window, callbacks, art, lights, sound, main loop.
 int runGame(int argc, char** argv);
 // All of it but the main loop.
 void startGame(int argc, char** argv);
 
-// One frame: draw the current game state, advance the fighters one tick,
-// check for the end of a bout, swap. Never sleeps (but for the end-of-bout pause).
-void onDisplay();
-// Idle callback: waits out the rest of the 1/60 s frame, then onDisplay().
+// The match the window shows and the keyboard and mouse play.
+Match& liveMatch();
+
+// One paced frame: a tick of the rules from the inputs gathered since the
+// last one, its sounds, then the picture.
+void advanceFrame();
+// Idle callback: waits out the rest of the 1/60 s frame, then advanceFrame().
 void onIdle();
+// Display callback (expose, resize): draws the match again; no tick.
+void onDisplay();
 void onReshape(int width, int height);
-void endBout(int seconds);
-// The knock-out and time-up rules at the end of a FIGHTING frame.
-void checkBoutEnd();
+// GLUT mouse callback: button releases go to the menu on the next tick.
+void onMouse(int button, int state, int x, int y);

@@ -1,6 +1,6 @@
 #pragma once
 
-constexpr int KEY_STATE_SIZE = 36;
+#include "match/match.h"
 
 // 1 while the bound key is held. Only the callbacks below write it.
 extern int keyState[KEY_STATE_SIZE];

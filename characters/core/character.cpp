@@ -1,11 +1,6 @@
 #include "characters/core/character.h"
 
-#include <GL/gl.h>
-
 #include <cmath>
-
-#include "audio/sound_bank.h"
-#include "shell/match.h"
 
 namespace {
 
@@ -20,12 +15,6 @@ constexpr float ARENA_HALF_WIDTH = 40.0f;
 constexpr float ARENA_CORNER_CUT = 55.3f;
 constexpr int REST_STEPS_AT_ONCE = 25;
 constexpr int BACK_TO_REST_STEPS = 5;
-
-void restart(Sound* sound)
-{
-    if (sound)
-        playOnce(*sound);
-}
 
 float floorDistance(float ax, float az, float bx, float bz)
 {
@@ -113,7 +102,7 @@ void Character::move(int direction, float amount)
     }
 
     if (!inArena()) {
-        stopSound(backgroundSound);
+        events->stop(SoundId::BACKGROUND);
         ringOut();
     }
 }
@@ -150,14 +139,6 @@ void Character::updateFacing()
         facing = static_cast<float>(a / PI * 180.0);
 }
 
-void Character::faceOpponent()
-{
-    updateFacing();
-    glRotatef(facing, 0.0f, 1.0f, 0.0f);
-    if (player == 2)
-        glScalef(-1.0f, 1.0f, 1.0f);
-}
-
 bool Character::checkHit(float x, float y, float z)
 {
     (void)y;
@@ -166,12 +147,12 @@ bool Character::checkHit(float x, float y, float z)
         return false;
     pushBack(HIT_REACH - d);
     if (isBlocking()) {
-        restart(moves.blockSound);
+        play(moves.blockSound);
     } else {
-        if (gameState == FIGHTING)
+        if (events->fighting)
             hitReaction();
         health -= HIT_DAMAGE;
-        restart(moves.hitSound);
+        play(moves.hitSound);
     }
     return true;
 }
@@ -213,8 +194,9 @@ void Character::hitReaction()
 
 void Character::ringOut()
 {
-    restart(moves.ringoutSound);
-    gameState = RING_OUT;
+    play(moves.ringoutSound);
+    events->ringOut = true;
+    events->fighting = false;
     queue(moves.ringOut);
 }
 
@@ -225,7 +207,7 @@ void Character::lose()
 
 void Character::win()
 {
-    stopSound(backgroundSound);
-    restart(moves.winSound);
+    events->stop(SoundId::BACKGROUND);
+    play(moves.winSound);
     queue(moves.win);
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <glm/mat4x4.hpp>
+
+#include "characters/core/events.h"
 #include "characters/core/frame.h"
 #include "characters/core/framelist.h"
 #include "characters/core/moves.h"
@@ -18,8 +21,13 @@ enum CharacterState {
     ATTACK_V = 10,
 };
 
+// Which fighter a player chose.
+enum FighterKind { JACK = 0, DARTH = 1 };
+
 // Rules every fighter shares: movement relative to the opponent, the arena,
-// facing, the hit rule, and the state machine that plays its MoveSet.
+// facing, the hit rule, and the state machine that plays its MoveSet. A
+// fighter never draws: posePass() runs its body on the CPU to find where its
+// body and weapon are, and the drawing reads the same state afterwards.
 class Character {
 public:
     Character(float x, float z, int player, Character* opponent, const MoveSet& moves);
@@ -27,7 +35,11 @@ public:
     Character(const Character&) = delete;
     Character& operator=(const Character&) = delete;
 
-    virtual void draw() = 0;
+    // One tick after update(): animate, face the opponent, then find the
+    // body point and, while attacking, hand each weapon point to the opponent,
+    // all under the camera of the tick.
+    virtual void posePass(const glm::mat4& camera) = 0;
+    virtual FighterKind kind() const = 0;
     virtual void update(const int* keys);
     virtual bool checkHit(float x, float y, float z);
     virtual void ringOut();
@@ -45,10 +57,7 @@ public:
     bool isMoving() const { return state >= MOVE_UP && state <= MOVE_RIGHT; }
     bool isBlocking() const { return state == BLOCK; }
     bool inArena() const;
-    // Turns to the opponent (unless attacking) and applies the facing, and
-    // for player 2 the mirror, to the current GL matrix.
-    void faceOpponent();
-    // The facing computation alone, without GL.
+    // Turns to the opponent, unless a swing is under way.
     void updateFacing();
 
     void restPose(int steps, bool interrupt);
@@ -73,13 +82,23 @@ public:
     Framelist* framelist;
 
     Frame pose{};
-    // Captured from the modelview matrix while drawing (eye space); elements
-    // 12, 13, 14 are the translation.
+    // Found by posePass in eye space, as GL's modelview would hold them while
+    // drawing; elements 12, 13, 14 are the translation.
     float bodyMatrix[16] = {};
     float weaponPointMatrix[4][16] = {};
 
+    // Where the fighter reports sounds, a ring-out, and asks whether the
+    // bout is still on; the match points it at the tick's events.
+    TickEvents* events = &ownEvents;
+    void reportTo(TickEvents* tickEvents) { events = tickEvents ? tickEvents : &ownEvents; }
+
 protected:
+    void play(SoundId sound) { events->playOnce(sound); }
     // Queues a move's keyframes as new records owned by the Framelist.
     void queue(Keyframes keyframes, bool callerInterrupt = false);
     const MoveSet& moves;
+
+private:
+    // Until a match takes over, events land here (tests drive fighters alone).
+    TickEvents ownEvents;
 };

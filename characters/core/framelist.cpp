@@ -1,7 +1,7 @@
 #include "characters/core/framelist.h"
 
 #include <cmath>
-#include <cstdio>
+#include "characters/core/trace.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ void Framelist::add(FramelistEntry entry, int steps, bool interrupt)
 {
     if (entries.empty()) {
         // Nothing to blend from: the owner puts the pose on this target first.
-        std::printf("adding 0th frame\n");
+        trace("adding 0th frame\n");
         for (int i = 0; i < Frame::FIELDS; ++i)
             (*entry.delta)[i] = 0.0f;
         entries.push_back(entry);
@@ -43,13 +43,13 @@ void Framelist::add(FramelistEntry entry, int steps, bool interrupt)
             (*entry.delta)[i] = ((*entry.target)[i] - (*pose)[i]) / steps;
         while (!entries.empty()) {
             discardFront();
-            std::printf("interrupt: discarding %dth frame\n", static_cast<int>(entries.size()));
+            trace("interrupt: discarding %dth frame\n", static_cast<int>(entries.size()));
         }
-        std::printf("adding %dth frame\n", 0);
+        trace("adding %dth frame\n", 0);
         entries.push_back(entry);
         return;
     }
-    std::printf("adding %dth frame\n", static_cast<int>(entries.size()));
+    trace("adding %dth frame\n", static_cast<int>(entries.size()));
     const Frame& last = *entries.back().target;
     for (int i = 0; i < Frame::FIELDS; ++i)
         (*entry.delta)[i] = ((*entry.target)[i] - last[i]) / steps;
@@ -59,7 +59,7 @@ void Framelist::add(FramelistEntry entry, int steps, bool interrupt)
 bool Framelist::advance()
 {
     if (entries.empty()) {
-        std::printf("no more frames in Framelist\n");
+        trace("no more frames in Framelist\n");
         return false;
     }
     const Frame& target = *entries.front().target;
@@ -82,8 +82,8 @@ bool Framelist::advance()
     if (entries.size() == 1)
         return true;
     discardFront();
-    std::printf("discarding %dth frame\n", static_cast<int>(entries.size()));
+    trace("discarding %dth frame\n", static_cast<int>(entries.size()));
     if (entries.empty())
-        std::printf("no more frames in Framelist\n");
+        trace("no more frames in Framelist\n");
     return false;
 }

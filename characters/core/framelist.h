@@ -28,6 +28,7 @@ public:
 
     const FramelistEntry& front() const { return entries.front(); }
     const FramelistEntry& back() const { return entries.back(); }
+    const std::deque<FramelistEntry>& all() const { return entries; }
 
 private:
     void discardFront();

@@ -2,9 +2,8 @@
 
 #include <span>
 
+#include "characters/core/events.h"
 #include "characters/core/frame.h"
-
-struct Sound;
 
 // How a keyframe joins the queue: appended behind the last target, cutting
 // off whatever is queued and blending from the live pose, or as the caller says.
@@ -54,9 +53,9 @@ struct MoveSet {
     Keyframes lose;
     Keyframes win;
     std::span<const AttackRow> attackRows;
-    Sound* attackSound;
-    Sound* blockSound;
-    Sound* hitSound;
-    Sound* ringoutSound;
-    Sound* winSound;
+    SoundId attackSound = SoundId::NONE;
+    SoundId blockSound = SoundId::NONE;
+    SoundId hitSound = SoundId::NONE;
+    SoundId ringoutSound = SoundId::NONE;
+    SoundId winSound = SoundId::NONE;
 };

@@ -1,9 +1,7 @@
 // The state machine every fighter shares: held controls become states and
 // queued keyframes; animate() brings the fighter back to RESTING.
-#include <cstdio>
-
-#include "audio/sound_bank.h"
 #include "characters/core/character.h"
+#include "characters/core/trace.h"
 
 namespace {
 
@@ -24,13 +22,13 @@ void Character::update(const int* keys)
     if (keys[keyBlock]) {
         if (state != BLOCK && !isAttacking()) {
             state = BLOCK;
-            std::printf("state = BLOCK\n");
+            trace("state = BLOCK\n");
             queue(moves.block);
         }
     } else if (state == BLOCK) {
         restPose(BACK_TO_REST_STEPS, false);
         state = RESTING;
-        std::printf("state = RESTING\n");
+        trace("state = RESTING\n");
     }
 
     // Attacks, in table order; a row that starts an attack closes the gated rows after it.
@@ -43,12 +41,12 @@ void Character::update(const int* keys)
         queue(row.keyframes);
         if (row.rest)
             restPose(BACK_TO_REST_STEPS, false);
-        if (row.sound && moves.attackSound)
-            playOnce(*moves.attackSound);
+        if (row.sound)
+            play(moves.attackSound);
         if (row.state != STATE_UNCHANGED)
             state = row.state;
         if (row.message)
-            std::fputs(row.message, stdout);
+            trace("%s", row.message);
     }
 
     // Movement.
@@ -61,7 +59,7 @@ void Character::update(const int* keys)
                     circleStep(wasBreathing);
                 if (state != MOVE_UP) {
                     state = MOVE_UP;
-                    std::printf("state = MOVE_UP\n");
+                    trace("state = MOVE_UP\n");
                 }
             } else if (down) {
                 move(MOVE_DOWN, CIRCLE_AMOUNT);
@@ -69,7 +67,7 @@ void Character::update(const int* keys)
                     circleStep(wasBreathing);
                 if (state != MOVE_DOWN) {
                     state = MOVE_DOWN;
-                    std::printf("state = MOVE_DOWN\n");
+                    trace("state = MOVE_DOWN\n");
                 }
             }
             // Player 1 stands on the left of the screen, player 2 on the right.
@@ -80,7 +78,7 @@ void Character::update(const int* keys)
                     walkStep(wasBreathing);
                 if (state != MOVE_RIGHT) {
                     state = MOVE_RIGHT;
-                    std::printf("state = MOVE_RIGHT\n");
+                    trace("state = MOVE_RIGHT\n");
                 }
             } else if (left) {
                 move(MOVE_LEFT, step);
@@ -88,7 +86,7 @@ void Character::update(const int* keys)
                     walkStep(wasBreathing);
                 if (state != MOVE_LEFT) {
                     state = MOVE_LEFT;
-                    std::printf("state = MOVE_LEFT\n");
+                    trace("state = MOVE_LEFT\n");
                 }
             }
         } else if (isMoving() && state != STOPPING) {
@@ -102,7 +100,7 @@ void Character::update(const int* keys)
         queue(moves.breathing);
         restPose(BACK_TO_REST_STEPS, false);
         state = BREATHING;
-        std::printf("state = BREATHING\n");
+        trace("state = BREATHING\n");
     }
 }
 
@@ -111,6 +109,6 @@ void Character::animate()
     bool finished = framelist->advance();
     if (finished && (isAttacking() || isMoving() || state == BREATHING)) {
         state = RESTING;
-        std::printf("state = RESTING\n");
+        trace("state = RESTING\n");
     }
 }

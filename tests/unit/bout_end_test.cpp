@@ -1,46 +1,42 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "characters/core/character.h"
-#include "shell/clock.h"
-#include "shell/game.h"
-#include "shell/match.h"
+#include "match/match.h"
 
 namespace {
 
 const MoveSet stillMoves{};
 std::vector<std::string> calls;
 
-// Records which end-of-bout operations the frame loop calls.
+// Records which end-of-bout operations the tick calls.
 struct Recorder : Character {
     Recorder(int player) : Character(0, player == 1 ? -8.0f : 8.0f, player, nullptr, stillMoves) {}
-    void draw() override {}
+    void posePass(const glm::mat4&) override {}
+    FighterKind kind() const override { return JACK; }
     void lose() override { calls.push_back("p" + std::to_string(player) + ".lose"); }
     void win() override { calls.push_back("p" + std::to_string(player) + ".win"); }
 };
 
 struct BoutEnd : testing::Test {
-    Recorder one{1};
-    Recorder two{2};
-    void SetUp() override
+    Match match;
+    Recorder& one;
+    Recorder& two;
+    int& gameState;
+    BoutEnd()
+        : one(*new Recorder(1)), two(*new Recorder(2)), gameState(match.gameState)
     {
+        match.playerOne.reset(&one);
+        match.playerTwo.reset(&two);
+        one.setOpponent(&two);
+        two.setOpponent(&one);
         calls.clear();
-        playerOne = &one;
-        playerTwo = &two;
         gameState = FIGHTING;
     }
-    void TearDown() override
-    {
-        playerOne = nullptr;
-        playerTwo = nullptr;
-        gameState = MENU;
-        titleShown = true;  // the phase a new process starts in
-        doorPhaseFlag = true;
-        calendarSeconds = systemCalendarSeconds;
-        sleepUntilSecond = systemSleepUntilSecond;
-    }
+    void checkBoutEnd() { ::checkBoutEnd(match); }
 };
 
 TEST_F(BoutEnd, BothDownInOneFrameIsAKnockOutWithoutAWinner)
@@ -98,26 +94,44 @@ TEST_F(BoutEnd, RingOutAndAnOrdinaryFrameAreLeftAlone)
     EXPECT_TRUE(calls.empty());
 }
 
-long fakeNow;
-std::vector<long> sleptUntil;
-
-TEST_F(BoutEnd, PauseSleepsUntilTheTargetSecondThenShowsTheTitle)
+TEST_F(BoutEnd, PauseHoldsTheLastPictureUntilTheTargetSecondThenShowsTheTitle)
 {
-    fakeNow = 1000;
-    sleptUntil.clear();
-    calendarSeconds = [] { return fakeNow; };
-    sleepUntilSecond = [](long second) {
-        sleptUntil.push_back(second);
-        fakeNow = second;
-    };
     gameState = KNOCKOUT;
-    titleShown = false;
-    doorPhaseFlag = true;
-    endBout(2);  // no win sound can play without a sound device
-    EXPECT_EQ(sleptUntil, (std::vector<long>{1002}));
+    match.titleShown = false;
+    match.doorPhaseFlag = true;
+    TickInput input;
+    input.calendarSecond = 1000;
+    TickEvents events;
+    step(match, input, events);  // no win sound playing: the pause begins
+    EXPECT_EQ(match.pauseEnd, 1002);
+    const Frame before = one.pose;
+    for (long now : {1000, 1001}) {
+        input.calendarSecond = now;
+        step(match, input, events);
+        EXPECT_EQ(gameState, KNOCKOUT);
+    }
+    EXPECT_EQ(std::memcmp(&before, &one.pose, sizeof before), 0);
+    input.calendarSecond = 1002;
+    step(match, input, events);
     EXPECT_EQ(gameState, MENU);
-    EXPECT_TRUE(titleShown);
-    EXPECT_FALSE(doorPhaseFlag);
+    EXPECT_TRUE(match.titleShown);
+    EXPECT_FALSE(match.doorPhaseFlag);
+}
+
+TEST_F(BoutEnd, PauseWaitsForTheWinSound)
+{
+    gameState = KNOCKOUT;
+    TickInput input;
+    input.calendarSecond = 1000;
+    input.winSoundPlaying = true;
+    TickEvents events;
+    for (int i = 0; i < 3; ++i)
+        step(match, input, events);
+    EXPECT_EQ(match.pauseEnd, 0);
+    input.winSoundPlaying = false;
+    input.calendarSecond = 1005;
+    step(match, input, events);
+    EXPECT_EQ(match.pauseEnd, 1007);
 }
 
 }  // namespace

@@ -2,41 +2,27 @@
 
 #include <cmath>
 
-#include "characters/core/character.h"
-#include "characters/jack.h"
-#include "shell/camera.h"
-#include "shell/match.h"
+#include "match/side_view.h"
 
 namespace {
 
-class Standin : public Character {
-public:
-    Standin(float x, float z, int player) : Character(x, z, player, nullptr, jackMoves) {}
-    void draw() override {}
-};
-
 class SideViewTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        playerOne = &one;
-        playerTwo = &two;
-    }
-    void TearDown() override
-    {
-        playerOne = nullptr;
-        playerTwo = nullptr;
-    }
     void place(float x1, float z1, float x2, float z2)
     {
-        one.x = x1;
-        one.z = z1;
-        two.x = x2;
-        two.z = z2;
+        one = {x1, z1};
+        two = {x2, z2};
     }
+    // The view of the fighters where they stand now, remembering the side as the game does.
+    SideView sideView() { return ::sideView(one.x, one.z, two.x, two.z, lastSideX, lastSideZ); }
 
-    Standin one{0.0f, -8.0f, 1};
-    Standin two{0.0f, 8.0f, 2};
+    struct Spot {
+        float x, z;
+    };
+    Spot one{0.0f, -8.0f};
+    Spot two{0.0f, 8.0f};
+    float lastSideX = -1.0f;
+    float lastSideZ = 0.0f;
 };
 
 TEST_F(SideViewTest, StartingPositionsPutTheEyeOnTheLeft)

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "characters/core/character.h"
-#include "shell/match.h"
 #include "tests/unit/test_fighter.h"
 
 namespace {
@@ -25,10 +24,7 @@ struct Pair {
     }
 };
 
-struct CharacterRules : testing::Test {
-    void SetUp() override { gameState = FIGHTING; }
-    void TearDown() override { gameState = MENU; }
-};
+struct CharacterRules : testing::Test {};
 
 TEST_F(CharacterRules, ControlIndicesFollowThePlayer)
 {
@@ -146,14 +142,13 @@ TEST_F(CharacterRules, KnockBackAcrossTheEdgeRingsOut)
     EXPECT_TRUE(p.two.checkHit(0.5f, 0.0f, 0.0f));
     testing::internal::GetCapturedStdout();
     EXPECT_GT(p.two.z, 40.0f);
-    EXPECT_EQ(gameState, RING_OUT);
+    EXPECT_TRUE(p.two.events->ringOut);
     EXPECT_FLOAT_EQ(p.two.health, 98.3f);  // still costs health, but no flinch after the bout
     EXPECT_EQ(p.two.framelist->size(), 1u);
 
-    gameState = FIGHTING;
     Pair walker(0, 39.9f, 0, 0);
     walker.one.move(MOVE_LEFT, 0.2f);
-    EXPECT_EQ(gameState, RING_OUT);
+    EXPECT_TRUE(walker.one.events->ringOut);
 }
 
 TEST_F(CharacterRules, FacingTurnsToTheOpponentAndHoldsDuringASwing)

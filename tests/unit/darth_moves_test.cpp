@@ -3,9 +3,7 @@
 
 #include <string>
 
-#include "audio/sound_bank.h"
 #include "characters/darth.h"
-#include "shell/match.h"
 #include "tests/unit/test_fighter.h"
 
 namespace {
@@ -35,8 +33,6 @@ class DarthMoves : public testing::Test {
 protected:
     void SetUp() override
     {
-        savedGameState = gameState;
-        gameState = FIGHTING;
         testing::internal::CaptureStdout();
         opponent = new TestFighter(0.0f, 8.0f, 2, nullptr, darthMoves);
         darth = new TestFighter(0.0f, -8.0f, 1, opponent, darthMoves);
@@ -47,7 +43,6 @@ protected:
     {
         delete darth;
         delete opponent;
-        gameState = savedGameState;
     }
     void press(std::initializer_list<int> held)
     {
@@ -71,7 +66,6 @@ protected:
 
     TestFighter* darth = nullptr;
     TestFighter* opponent = nullptr;
-    int savedGameState = MENU;
 };
 
 TEST(DarthTables, RowAndStepCounts)
@@ -117,11 +111,11 @@ TEST(DarthTables, RowAndStepCounts)
         EXPECT_EQ(row.state, rows[i].state);
         EXPECT_EQ(std::string(row.message ? row.message : ""), std::string(rows[i].message ? rows[i].message : ""));
     }
-    EXPECT_EQ(darthMoves.attackSound, &darthAttackSound);
-    EXPECT_EQ(darthMoves.blockSound, &darthBlockSound);
-    EXPECT_EQ(darthMoves.hitSound, &darthHitSound);
-    EXPECT_EQ(darthMoves.ringoutSound, &darthRingoutSound);
-    EXPECT_EQ(darthMoves.winSound, &darthWinSound);
+    EXPECT_EQ(darthMoves.attackSound, SoundId::DARTH_ATTACK);
+    EXPECT_EQ(darthMoves.blockSound, SoundId::DARTH_BLOCK);
+    EXPECT_EQ(darthMoves.hitSound, SoundId::DARTH_HIT);
+    EXPECT_EQ(darthMoves.ringoutSound, SoundId::DARTH_RINGOUT);
+    EXPECT_EQ(darthMoves.winSound, SoundId::DARTH_WIN);
 }
 
 TEST_F(DarthMoves, RestPoseAtOnceOrOverFiveSteps)
@@ -133,7 +127,7 @@ TEST_F(DarthMoves, RestPoseAtOnceOrOverFiveSteps)
     for (Character* fighter : {static_cast<Character*>(darth), static_cast<Character*>(&other)}) {
         fighter->update(keys);
         for (int t = 0; t < 5; ++t)
-            fighter->draw();
+            fighter->animate();
         ASSERT_TRUE(samePose(fighter->pose, block));
     }
 
@@ -219,7 +213,7 @@ TEST_F(DarthMoves, LoseAndRingOutCutOffTheAttack)
     EXPECT_EQ(ticksUntil(darthMoves.lose[0].target), 20);
 
     darth->ringOut();
-    EXPECT_EQ(gameState, RING_OUT);
+    EXPECT_TRUE(darth->events->ringOut);
     EXPECT_EQ(darth->framelist->size(), 2u);
     EXPECT_TRUE(samePose(front(), darthMoves.ringOut[0].target));
     EXPECT_TRUE(samePose(back(), darthMoves.ringOut[1].target));

@@ -15,7 +15,8 @@ namespace {
 class Standin : public Character {
 public:
     Standin(int player) : Character(0.0f, 0.0f, player, nullptr, jackMoves) {}
-    void draw() override {}
+    void posePass(const glm::mat4&) override {}
+    FighterKind kind() const override { return JACK; }
 };
 
 class KeyboardTest : public testing::Test {

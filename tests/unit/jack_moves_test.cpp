@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/sound_bank.h"
 #include "characters/jack.h"
-#include "shell/match.h"
 #include "tests/unit/test_fighter.h"
 
 namespace {
@@ -43,7 +41,7 @@ int drawWhile(Character& c, int state, int cap = 1000)
 {
     int draws = 0;
     while (c.state == state && draws < cap) {
-        c.draw();
+        c.animate();
         ++draws;
     }
     return draws;
@@ -104,11 +102,11 @@ TEST(JackMoves, EveryTableHasItsKeyframesStepsAndBlends)
     EXPECT_STREQ(row(2).message, "state = ATTACK_V\n");
     EXPECT_STREQ(row(3).message, "state = ATTACK_H\n");
 
-    EXPECT_EQ(jackMoves.attackSound, &jackAttackSound);
-    EXPECT_EQ(jackMoves.blockSound, &jackBlockSound);
-    EXPECT_EQ(jackMoves.hitSound, &jackHitSound);
-    EXPECT_EQ(jackMoves.ringoutSound, &jackRingoutSound);
-    EXPECT_EQ(jackMoves.winSound, &jackWinSound);
+    EXPECT_EQ(jackMoves.attackSound, SoundId::JACK_ATTACK);
+    EXPECT_EQ(jackMoves.blockSound, SoundId::JACK_BLOCK);
+    EXPECT_EQ(jackMoves.hitSound, SoundId::JACK_HIT);
+    EXPECT_EQ(jackMoves.ringoutSound, SoundId::JACK_RINGOUT);
+    EXPECT_EQ(jackMoves.winSound, SoundId::JACK_WIN);
 
     // Values the other tables are told apart by: his own rest pose, the
     // spin's turn, the fall's depth, the victory's knife twirl.
@@ -368,7 +366,6 @@ TEST(JackMoves, WinPlaysAfterTheQueuedSwingOver125Ticks)
 
 TEST(JackMoves, RingOutFallsAt20ThenDescends100)
 {
-    gameState = FIGHTING;
     MovesOnly jack;
     Keys keys;
     keys.press(jack.keyAttackV);
@@ -376,7 +373,7 @@ TEST(JackMoves, RingOutFallsAt20ThenDescends100)
     jack.update(keys.table);
     jack.draw();
     jack.ringOut();
-    EXPECT_EQ(gameState, RING_OUT);
+    EXPECT_TRUE(jack.events->ringOut);
     EXPECT_EQ(jack.framelist->size(), 2u);
     for (int tick = 0; tick < 20; ++tick)
         jack.draw();
@@ -388,5 +385,4 @@ TEST(JackMoves, RingOutFallsAt20ThenDescends100)
     testing::internal::GetCapturedStdout();
     EXPECT_TRUE(samePose(jack.pose, lastTarget(jackMoves.ringOut)));
     EXPECT_EQ(jack.state, RESTING);
-    gameState = MENU;
 }

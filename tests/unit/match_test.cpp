@@ -2,55 +2,60 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
-#include "shell/clock.h"
-#include "shell/match.h"
+#include "match/match.h"
 
 namespace {
 
-long fakeNow = 0;
-long fakeCalendarSeconds() { return fakeNow; }
-
-// Puts every menu global back to how a fresh process starts.
-void resetMatch()
-{
-    gameState = MENU;
-    playerOneChoice = 0;
-    playerTwoChoice = 1;
-    selectedPlayer = 0;
-    titleShown = true;
-    doorPhaseFlag = true;
-    doorOffset = 0.1f;
-    doorClosing = true;
-    boutEndTime = 0;
-    secondsLeft = 0;
-    clockBrightness = 1.0f;
-    clockBrightening = false;
-}
-
 class MatchTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        resetMatch();
-        calendarSeconds = fakeCalendarSeconds;
-    }
-    void TearDown() override
-    {
-        calendarSeconds = systemCalendarSeconds;
-        resetMatch();
-    }
+    Match m;
+    TickEvents events;
+    long fakeNow = 0;
+    int& gameState = m.gameState;
+    int& playerOneChoice = m.playerOneChoice;
+    int& playerTwoChoice = m.playerTwoChoice;
+    int& selectedPlayer = m.selectedPlayer;
+    bool& titleShown = m.titleShown;
+    bool& doorPhaseFlag = m.doorPhaseFlag;
+    float& doorOffset = m.doorOffset;
+    bool& doorClosing = m.doorClosing;
+    int& boutEndTime = m.boutEndTime;
+    int& secondsLeft = m.secondsLeft;
+    float& clockBrightness = m.clockBrightness;
+    bool& clockBrightening = m.clockBrightening;
 
-    static void click(int x, int y, int button = GLUT_LEFT_BUTTON)
+    // The mouse as the window hands it to the menu: releases only, on an 800 by 600 window.
+    void onMouse(int, int state, int x, int y)
+    {
+        if (state == GLUT_UP)
+            menuRelease(m, toMenuPoint(x, y, 800, 600), fakeNow, events);
+    }
+    void click(int x, int y, int button = GLUT_LEFT_BUTTON)
     {
         onMouse(button, GLUT_DOWN, x, y);
         onMouse(button, GLUT_UP, x, y);
     }
-
-    static void showSelectScreen()
+    void showSelectScreen()
     {
         titleShown = false;
         doorPhaseFlag = false;
+    }
+    void doorStep() { ::doorStep(m, events); }
+    void clockStep() { ::clockStep(m, fakeNow); }
+    void returnToTitle() { ::returnToTitle(m); }
+
+    // Calls the door step until `done`, returning the number of calls.
+    template <typename Done>
+    int stepDoorsUntil(Done done, int limit = 1000)
+    {
+        for (int calls = 1; calls <= limit; ++calls) {
+            doorStep();
+            if (done())
+                return calls;
+        }
+        return -1;
     }
 };
 
@@ -61,6 +66,14 @@ constexpr int ROW_TWO_X = 375, ROW_TWO_Y = 384;
 // Declared first, so it sees the definitions before any test changes them.
 TEST(MatchGlobals, StartInTheTitlePhase)
 {
+    const Match fresh;
+    const auto& [gameState, playerOne, playerTwo, playerOneChoice, playerTwoChoice, selectedPlayer, titleShown,
+                 doorPhaseFlag, doorOffset, doorClosing, selectBrightness, selectBrightening, boutEndTime,
+                 secondsLeft, clockBrightness, clockBrightening] =
+        std::tie(fresh.gameState, fresh.playerOne, fresh.playerTwo, fresh.playerOneChoice, fresh.playerTwoChoice,
+                 fresh.selectedPlayer, fresh.titleShown, fresh.doorPhaseFlag, fresh.doorOffset, fresh.doorClosing,
+                 fresh.selectBrightness, fresh.selectBrightening, fresh.boutEndTime, fresh.secondsLeft,
+                 fresh.clockBrightness, fresh.clockBrightening);
     EXPECT_EQ(gameState, MENU);
     EXPECT_EQ(playerOne, nullptr);
     EXPECT_EQ(playerTwo, nullptr);
@@ -185,28 +198,16 @@ TEST(MenuPointTest, ClicksFollowTheScaledMenu)
     EXPECT_TRUE(std::isfinite(minimised.x) && std::isfinite(minimised.y));
 }
 
-// Calls the door step until `done`, returning the number of calls.
-template <typename Done>
-int stepDoorsUntil(Done done, int limit = 1000)
-{
-    for (int calls = 1; calls <= limit; ++calls) {
-        doorStep();
-        if (done())
-            return calls;
-    }
-    return -1;
-}
-
 TEST_F(MatchTest, DoorsShutOnTheSixtyEighthStepAndPartAgain)
 {
     doorPhaseFlag = false;  // the title was clicked
-    const int shut = stepDoorsUntil([] { return !titleShown; });
+    const int shut = stepDoorsUntil([&] { return !titleShown; });
     EXPECT_EQ(shut, 68);
     EXPECT_TRUE(doorPhaseFlag);
     EXPECT_FALSE(doorClosing);
     EXPECT_NEAR(doorOffset, 6.7, 0.15);
 
-    const int apart = stepDoorsUntil([] { return !doorPhaseFlag; });
+    const int apart = stepDoorsUntil([&] { return !doorPhaseFlag; });
     EXPECT_EQ(apart, 69);
     EXPECT_TRUE(doorClosing);
     EXPECT_NEAR(doorOffset, 0.0, 0.05);
@@ -214,8 +215,8 @@ TEST_F(MatchTest, DoorsShutOnTheSixtyEighthStepAndPartAgain)
 
     // Later cycles start from about 0 rather than 0.1: one step more to shut.
     titleShown = true;
-    EXPECT_EQ(stepDoorsUntil([] { return !titleShown; }), 69);
-    EXPECT_EQ(stepDoorsUntil([] { return !doorPhaseFlag; }), 69);
+    EXPECT_EQ(stepDoorsUntil([&] { return !titleShown; }), 69);
+    EXPECT_EQ(stepDoorsUntil([&] { return !doorPhaseFlag; }), 69);
 }
 
 TEST_F(MatchTest, EachDoorStepMovesByATenth)

@@ -7,7 +7,6 @@
 
 #include "characters/core/character.h"
 #include "characters/darth.h"
-#include "shell/match.h"
 #include "tests/unit/test_fighter.h"
 
 namespace {
@@ -34,8 +33,6 @@ class StateMachine : public testing::Test {
 protected:
     void SetUp() override
     {
-        savedGameState = gameState;
-        gameState = FIGHTING;
         testing::internal::CaptureStdout();
         opponent = new TestFighter(0.0f, 8.0f, 2, nullptr, darthMoves);
         darth = new TestFighter(0.0f, -8.0f, 1, opponent, darthMoves);
@@ -46,7 +43,6 @@ protected:
     {
         delete darth;
         delete opponent;
-        gameState = savedGameState;
     }
 
     // One displayed frame for Darth: update, then the tick at the start of draw.
@@ -68,7 +64,6 @@ protected:
     TestFighter* darth = nullptr;
     TestFighter* opponent = nullptr;
     int keys[36] = {};
-    int savedGameState = MENU;
 };
 
 const Frame& row(const AttackRow& r, int i) { return r.keyframes[i].target; }

@@ -2,8 +2,8 @@
 
 #include "characters/core/character.h"
 
-// A fighter without a model: draw() is only the animation tick, so the shared
-// rules and a fighter's table of moves run without a GL context.
+// A fighter without a body: its tick is only the animation, so the shared
+// rules and a fighter's table of moves run alone.
 class TestFighter : public Character {
 public:
     TestFighter(float x, float z, int player, Character* opponent, const MoveSet& moves)
@@ -12,7 +12,10 @@ public:
         restPose(0, false);
         framelist->setPose(&pose);
     }
-    void draw() override { animate(); }
+    void posePass(const glm::mat4&) override { animate(); }
+    FighterKind kind() const override { return JACK; }
+    // One tick of the pose: the animation alone.
+    void draw() { animate(); }
 };
 
 inline bool samePose(const Frame& a, const Frame& b)

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <vector>
+
+#include "audio/sound_bank.h"
+#include "characters/core/events.h"
+
+// The bank's slot for a sound id.
+Sound& soundOf(SoundId id);
+// Plays a tick's sound events in order.
+void playSoundEvents(const std::vector<SoundEvent>& events);

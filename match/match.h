@@ -1,0 +1,102 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "characters/core/character.h"
+#include "characters/core/events.h"
+#include "match/menu_layout.h"
+#include "match/side_view.h"
+
+enum GameState { MENU = 0, FIGHTING = 1, KNOCKOUT = 2, TIME_UP = 3, RING_OUT = 4 };
+
+constexpr int KEY_STATE_SIZE = 36;
+using KeyState = std::array<int, KEY_STATE_SIZE>;
+
+// Everything one tick reads. Nothing else reaches the rules.
+struct TickInput {
+    // 1 while the bound key is held.
+    KeyState keyState{};
+    // Mouse button releases since the last tick, on the menu's 800 by 600 layout.
+    std::vector<MenuPoint> releases;
+    // The calendar second, for the bout clock and the end-of-bout pause.
+    long calendarSecond = 0;
+    // Whether a win sound, or a ring-out sound, is still playing: the end of a
+    // bout waits for them.
+    bool winSoundPlaying = false;
+    bool ringoutSoundPlaying = false;
+};
+
+// One layer of a menu tick's picture, in drawing order.
+struct MenuLayer {
+    enum Kind : std::uint8_t { TITLE, DOORS, SELECT } kind;
+    float doorOffset;
+    float selectBrightness;
+};
+
+// The whole game between two ticks: the menu, the choices, the bout and its
+// fighters. A fresh Match is the game as it starts.
+struct Match {
+    Match() = default;
+    Match(Match&&) = default;
+    Match& operator=(Match&&) = default;
+
+    int gameState = MENU;
+    std::unique_ptr<Character> playerOne;
+    std::unique_ptr<Character> playerTwo;
+    int playerOneChoice = JACK;  // 0 Jack, anything else Darth
+    int playerTwoChoice = DARTH;
+    int selectedPlayer = 0;  // row clicked last: 0 player 1, 1 player 2
+
+    bool titleShown = true;
+    bool doorPhaseFlag = true;
+    float doorOffset = 0.1f;
+    bool doorClosing = true;
+    float selectBrightness = 1.0f;
+    bool selectBrightening = false;
+
+    int boutEndTime = 0;
+    int secondsLeft = 0;
+    float clockBrightness = 1.0f;
+    bool clockBrightening = false;
+    // 0, or the calendar second at which the end-of-bout pause is over.
+    long pauseEnd = 0;
+    // Bouts started so far: drawing makes new models when it changes.
+    int boutNumber = 0;
+
+    // The camera side of the tick, and the one to keep when the fighters meet.
+    SideView view{};
+    float lastSideX = -1.0f;
+    float lastSideZ = 0.0f;
+
+    // What the picture of this tick shows that the rules have moved on from:
+    // the HUD is drawn before the fighters act, the menu in layers.
+    float shownHealthOne = 100.0f;
+    float shownHealthTwo = 100.0f;
+    float shownClockBrightness = 1.0f;
+    std::array<MenuLayer, 4> menuLayers{};
+    int menuLayerCount = 0;
+
+    std::uint64_t tick = 0;
+};
+
+// Advances the game by one tick; its sounds are added to `events` in order.
+void step(Match& match, const TickInput& input, TickEvents& events);
+
+// The pieces of a tick, for tests that drive one rule at a time.
+void menuRelease(Match& match, MenuPoint point, long calendarSecond, TickEvents& events);
+void startBout(Match& match, long calendarSecond, TickEvents& events);
+void doorStep(Match& match, TickEvents& events);
+void selectPulseStep(Match& match);
+// The menu layers of one tick, with their door and pulse steps.
+void menuTick(Match& match, TickEvents& events);
+void clockStep(Match& match, long calendarSecond);
+// The knock-out and time-up rules at the end of a FIGHTING tick.
+void checkBoutEnd(Match& match);
+// Back to the title; the doors then run by themselves.
+void returnToTitle(Match& match);
+
+// A hash of everything the rules keep, equal for equal games.
+std::uint64_t stateHash(const Match& match);

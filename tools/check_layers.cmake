@@ -1,0 +1,27 @@
+# Fails when a file includes a header of a floor above its own.
+# Floors, from the bottom: characters/core, characters, audio and match,
+# scene, players, replay, net, shell.
+set(allowed_characters_core "characters/core")
+set(allowed_characters "characters/core;characters")
+set(allowed_audio "characters/core;audio")
+set(allowed_match "characters/core;characters;match")
+set(allowed_scene "characters/core;characters;match;scene")
+
+set(failures "")
+foreach(floor characters_core characters audio match scene)
+  string(REPLACE "_" "/" folder ${floor})
+  file(GLOB files ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
+  foreach(file ${files})
+    file(STRINGS ${file} includes REGEX "^#include \"")
+    foreach(line ${includes})
+      string(REGEX REPLACE "^#include \"([^\"]*)/[^/\"]*\".*" "\\1" dir "${line}")
+      list(FIND allowed_${floor} "${dir}" found)
+      if(found EQUAL -1)
+        string(APPEND failures "${file}: ${line} reaches up from ${folder}/ to ${dir}/\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "Includes that point up a floor:\n${failures}")
+endif()
