@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "audio/sample_convert.h"
 #include "audio/wav.h"
 
 Sound darthAttackSound;
@@ -35,29 +36,33 @@ void report(const char* routineAndCall) {
     std::fflush(stdout);
 }
 
-// The OpenAL buffer format for a wave format record, or 0 when OpenAL cannot
-// take it.
-ALenum bufferFormat(const WaveFormat& format) {
+// The OpenAL buffer format for samples made playable.
+ALenum bufferFormat(const PlayableSamples& samples) {
+    bool mono = samples.channels == 1;
+    switch (samples.layout) {
+    case SampleLayout::Unsigned8:
+        return mono ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8;
+    case SampleLayout::Signed16:
+        return mono ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    case SampleLayout::Float32:
+        return mono ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32;
+    }
+    return 0;
+}
+
+// The OpenAL buffer format for a coding the device decodes itself, or 0 when
+// it cannot.
+ALenum companderFormat(const WaveFormat& format) {
     bool mono = format.channels == 1;
-    if (format.channels != 1 && format.channels != 2)
+    if ((format.channels != 1 && format.channels != 2) || format.bitsPerSample != 8)
         return 0;
     switch (format.formatTag) {
-    case waveFormatPcm:
-        if (format.bitsPerSample == 8)
-            return mono ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8;
-        if (format.bitsPerSample == 16)
-            return mono ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
-        return 0;
-    case 3:  // IEEE float
-        if (format.bitsPerSample == 32 && alIsExtensionPresent("AL_EXT_FLOAT32"))
-            return mono ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32;
-        return 0;
-    case 6:  // A-law
-        if (format.bitsPerSample == 8 && alIsExtensionPresent("AL_EXT_ALAW"))
+    case waveFormatALaw:
+        if (alIsExtensionPresent("AL_EXT_ALAW"))
             return mono ? AL_FORMAT_MONO_ALAW_EXT : AL_FORMAT_STEREO_ALAW_EXT;
         return 0;
-    case 7:  // mu-law
-        if (format.bitsPerSample == 8 && alIsExtensionPresent("AL_EXT_MULAW"))
+    case waveFormatMuLaw:
+        if (alIsExtensionPresent("AL_EXT_MULAW"))
             return mono ? AL_FORMAT_MONO_MULAW_EXT : AL_FORMAT_STEREO_MULAW_EXT;
         return 0;
     default:
@@ -69,8 +74,13 @@ ALenum bufferFormat(const WaveFormat& format) {
 
 bool InitDirectSound() {
     soundDevice = alcOpenDevice(nullptr);
-    if (soundDevice)
-        soundContext = alcCreateContext(soundDevice, nullptr);
+    // Sounds are heard as recorded: no head-related filtering on headphones
+    // unless the user's own OpenAL configuration asks for it.
+    const ALCint hrtfOff[] = {ALC_HRTF_SOFT, ALC_FALSE, 0};
+    if (soundDevice) {
+        bool hasHrtf = alcIsExtensionPresent(soundDevice, "ALC_SOFT_HRTF");
+        soundContext = alcCreateContext(soundDevice, hasHrtf ? hrtfOff : nullptr);
+    }
     if (!soundContext || !alcMakeContextCurrent(soundContext)) {
         report("InitDirectSound DirectSoundCreate");
         return false;
@@ -84,7 +94,19 @@ void LoadDirectSound(Sound& slot, const char* fileName) {
     WavData wav;
     if (!readWavFile(fileName, file, wav))
         return;
-    ALenum format = bufferFormat(wav.format);
+    PlayableSamples samples;
+    ConvertResult converted = makePlayable(wav, alIsExtensionPresent("AL_EXT_FLOAT32"), samples);
+    ALenum format = 0;
+    const void* data = wav.samples;
+    std::size_t bytes = wav.sampleBytes;
+    std::uint32_t rate = wav.format.samplesPerSec;
+    if (converted == ConvertResult::Ready) {
+        format = bufferFormat(samples);
+        data = samples.bytes();
+        bytes = samples.size();
+    } else if (converted == ConvertResult::NotPcm) {
+        format = companderFormat(wav.format);
+    }
     if (format == 0) {
         report("LoadDirectSound CreateSoundBuffer");
         return;
@@ -96,8 +118,7 @@ void LoadDirectSound(Sound& slot, const char* fileName) {
         report("LoadDirectSound CreateSoundBuffer");
         return;
     }
-    alBufferData(buffer, format, wav.samples, static_cast<ALsizei>(wav.sampleBytes),
-                 static_cast<ALsizei>(wav.format.samplesPerSec));
+    alBufferData(buffer, format, data, static_cast<ALsizei>(bytes), static_cast<ALsizei>(rate));
     ALuint source = 0;
     if (alGetError() == AL_NO_ERROR)
         alGenSources(1, &source);
@@ -109,6 +130,11 @@ void LoadDirectSound(Sound& slot, const char* fileName) {
     alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
     // Heard as recorded, not placed in the world.
     alSourcei(source, AL_SOURCE_RELATIVE, AL_TRUE);
+    // Stereo goes straight to the left and right outputs, unpanned and
+    // unfiltered.
+    bool stereo = converted == ConvertResult::Ready ? samples.channels == 2 : wav.format.channels == 2;
+    if (stereo && alIsExtensionPresent("AL_SOFT_direct_channels"))
+        alSourcei(source, AL_DIRECT_CHANNELS_SOFT, AL_TRUE);
     slot.buffer = buffer;
     slot.source = source;
 }

@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 std::uint16_t read16(const unsigned char* p) {
@@ -46,7 +50,21 @@ bool isValid(const WaveFormat& format) {
            format.blockAlign == frameBytes;
 }
 
+// The extensible record's channel mask and sub-format. Its GUID is a format
+// tag followed by a fixed suffix; any other GUID stays unknown.
+void readExtensible(const unsigned char* f, WaveFormat& format) {
+    static const unsigned char guidSuffix[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
+                                                 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+    format.channelMask = read32(f + 20);
+    if (std::memcmp(f + 26, guidSuffix, sizeof guidSuffix) == 0)
+        format.subFormat = read16(f + 24);
+}
+
 }  // namespace
+
+std::uint16_t sampleCoding(const WaveFormat& format) {
+    return format.formatTag == waveFormatExtensible ? format.subFormat : format.formatTag;
+}
 
 WavResult parseWav(const unsigned char* bytes, std::size_t size, WavData& wav) {
     wav = {};
@@ -68,6 +86,8 @@ WavResult parseWav(const unsigned char* bytes, std::size_t size, WavData& wav) {
     wav.format.blockAlign = read16(f + 12);
     wav.format.bitsPerSample = read16(f + 14);
     wav.format.extraSize = fmt.size >= 18 ? read16(f + 16) : 0;
+    if (wav.format.formatTag == waveFormatExtensible && fmt.size >= 40)
+        readExtensible(f, wav.format);
 
     Chunk data = findChunk(bytes, 12, end, "data");
     if (!data.found)
@@ -79,18 +99,33 @@ WavResult parseWav(const unsigned char* bytes, std::size_t size, WavData& wav) {
     return WavResult::Loaded;
 }
 
+namespace {
+
+// The whole of a regular file. Anything else named like one (a folder, a
+// pipe that would block) counts as missing.
+bool readRegularFile(const char* fileName, std::vector<unsigned char>& file) {
+    int fd = open(fileName, O_RDONLY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat status;
+    bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    if (regular) {
+        unsigned char block[65536];
+        ssize_t got;
+        while ((got = read(fd, block, sizeof block)) > 0)
+            file.insert(file.end(), block, block + got);
+    }
+    close(fd);
+    return regular;
+}
+
+}  // namespace
+
 bool readWavFile(const char* fileName, std::vector<unsigned char>& file, WavData& wav) {
     file.clear();
     wav = {};
-    std::FILE* in = std::fopen(fileName, "rb");
-    if (in) {
-        unsigned char block[65536];
-        std::size_t got;
-        while ((got = std::fread(block, 1, sizeof block, in)) > 0)
-            file.insert(file.end(), block, block + got);
-        std::fclose(in);
-    }
-    WavResult result = in ? parseWav(file.data(), file.size(), wav) : WavResult::NotWave;
+    bool found = readRegularFile(fileName, file);
+    WavResult result = found ? parseWav(file.data(), file.size(), wav) : WavResult::NotWave;
     if (result == WavResult::NotWave) {
         std::printf("LoadDirectSound mmioOpen");
         std::fflush(stdout);

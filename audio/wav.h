@@ -13,9 +13,20 @@ struct WaveFormat {
     std::uint16_t blockAlign = 0;
     std::uint16_t bitsPerSample = 0;
     std::uint16_t extraSize = 0;
+    // From a WAVE_FORMAT_EXTENSIBLE record only; zero otherwise.
+    std::uint32_t channelMask = 0;
+    std::uint16_t subFormat = 0;  // the sub-format GUID's tag, 0 when unknown
 };
 
 constexpr std::uint16_t waveFormatPcm = 1;
+constexpr std::uint16_t waveFormatFloat = 3;
+constexpr std::uint16_t waveFormatALaw = 6;
+constexpr std::uint16_t waveFormatMuLaw = 7;
+constexpr std::uint16_t waveFormatExtensible = 0xFFFE;
+
+// The tag that says how the samples are coded: an extensible record's
+// sub-format, any other record's own tag.
+std::uint16_t sampleCoding(const WaveFormat& format);
 
 enum class WavResult {
     Loaded,     // format read and samples found

@@ -404,7 +404,8 @@ BitmapImage* decodeBmp(const char* fileName)
     const std::string path = platformPath(fileName);
     const std::string openError = "Failed to open DIB file " + path + ".\n";
 
-    int fd = open(path.c_str(), O_RDONLY);
+    // Not blocking on a pipe: fstat refuses it below.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK);
     if (fd < 0) {
         showError(openError);
         return nullptr;
@@ -431,7 +432,12 @@ BitmapImage* loadBmp(const char* fileName)
 {
     if (fileName == nullptr)
         return nullptr;
-    std::FILE* file = std::fopen(platformPath(fileName).c_str(), "r");
+    const std::string path = platformPath(fileName);
+    // A folder or a pipe named like a picture is as good as missing.
+    struct stat status;
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+        return nullptr;
+    std::FILE* file = std::fopen(path.c_str(), "r");
     if (file == nullptr)
         return nullptr;
     std::fclose(file);

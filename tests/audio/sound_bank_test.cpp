@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -147,14 +149,97 @@ TEST_F(SoundBank, OtherFormatsLoadWhenTheDeviceTakesThem) {
     EXPECT_TRUE(isPlayingOnce(floats));
     EXPECT_TRUE(eventually([&] { return !isPlayingOnce(floats); }));
 
-    // 24-bit PCM is a fine file that OpenAL cannot take.
+    // 24-bit PCM is converted for OpenAL.
     Sound deep;
     path = writeWav("zandrel_pcm24.wav", 1, 2, 24, 100);
     testing::internal::CaptureStdout();
     LoadDirectSound(deep, path.c_str());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "LoadDirectSound CreateSoundBuffer");
-    EXPECT_EQ(deep.source, 0u);
-    EXPECT_FALSE(isPlayingOnce(deep));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_NE(deep.source, 0u);
+    playOnce(deep);
+    EXPECT_TRUE(isPlayingOnce(deep));
+}
+
+// A quarter-second 441 Hz square wave, each channel at its own level, coded
+// as `tag` (0xFFFE: extensible PCM with `mask`) at `bits`; returns its path.
+std::string writeSquareWav(const char* name, unsigned tag, unsigned bits, unsigned rate,
+                           const std::vector<double>& levels, std::uint32_t mask = 0) {
+    std::vector<unsigned char> fmt, data;
+    auto put = [](std::vector<unsigned char>& b, std::uint64_t v, int bytes) {
+        for (int i = 0; i < bytes; i++)
+            b.push_back((v >> (8 * i)) & 0xFF);
+    };
+    unsigned channels = static_cast<unsigned>(levels.size());
+    unsigned align = channels * bits / 8;
+    for (std::uint64_t v : {std::uint64_t{tag}, std::uint64_t{channels}})
+        put(fmt, v, 2);
+    put(fmt, rate, 4);
+    put(fmt, rate * align, 4);
+    put(fmt, align, 2);
+    put(fmt, bits, 2);
+    if (tag == 0xFFFE) {
+        put(fmt, 22, 2);
+        put(fmt, bits, 2);
+        put(fmt, mask, 4);
+        put(fmt, 1, 2);  // PCM, then the GUID's fixed suffix
+        fmt.insert(fmt.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
+    }
+    for (unsigned frame = 0; frame < rate / 4; frame++) {
+        for (double level : levels) {
+            double v = frame * 441 % rate < rate / 2 ? level : -level;
+            float f = static_cast<float>(v);
+            std::uint32_t floatBits;
+            std::memcpy(&floatBits, &f, 4);
+            put(data, tag == 3 ? floatBits : static_cast<std::uint64_t>(std::llround(std::ldexp(v, bits - 1))),
+                bits / 8);
+        }
+    }
+    std::vector<unsigned char> b = {'R', 'I', 'F', 'F'};
+    put(b, 4 + 8 + fmt.size() + 8 + data.size(), 4);
+    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+    put(b, fmt.size(), 4);
+    b.insert(b.end(), fmt.begin(), fmt.end());
+    b.insert(b.end(), {'d', 'a', 't', 'a'});
+    put(b, data.size(), 4);
+    b.insert(b.end(), data.begin(), data.end());
+    std::string path = testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
+    return path;
+}
+
+// Deep, float and surround sounds, each with what the mix should hear: left
+// and right peaks as fractions of full scale.
+struct FormatCase {
+    std::string path;
+    const char* diagnostics;
+    double left, right;
+};
+
+// Each test process writes its own files, under `prefix`.
+std::vector<FormatCase> formatCases(const std::string& prefix) {
+    return {
+        {writeSquareWav((prefix + "_pcm24.wav").c_str(), 1, 24, 44100, {0.5, 0}), "", 0.5, 0},
+        {writeSquareWav((prefix + "_pcm32.wav").c_str(), 1, 32, 22050, {0, 0.25}), "", 0, 0.25},
+        {writeSquareWav((prefix + "_float.wav").c_str(), 3, 32, 44100, {0.75, -0.25}),
+         "LoadDirectSound mmioRead", 0.75, 0.25},
+        // 5.1: front left, and back right at 3 dB down.
+        {writeSquareWav((prefix + "_surround.wav").c_str(), 0xFFFE, 16, 44100, {0.5, 0, 0, 0, 0, 0.5}, 0x3F),
+         "LoadDirectSound mmioRead", 0.5, 0.5 * 0.70710678},
+    };
+}
+
+TEST_F(SoundBank, DeepFloatAndSurroundSoundsLoadAndPlay) {
+    for (const FormatCase& c : formatCases("zandrel_null")) {
+        Sound sound;
+        testing::internal::CaptureStdout();
+        LoadDirectSound(sound, c.path.c_str());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.diagnostics) << c.path;
+        EXPECT_NE(sound.source, 0u) << c.path;
+        playOnce(sound);
+        EXPECT_TRUE(isPlayingOnce(sound)) << c.path;
+        EXPECT_TRUE(eventually([&] { return !isPlayingOnce(sound); })) << c.path;
+        releaseSound(sound);
+    }
 }
 
 // Tests that need their own device run the bank in a fresh child process,
@@ -233,4 +318,78 @@ TEST_F(SoundBankProcess, StartupJingleReachesTheWaveDevice) {
     std::remove(config.c_str());
 }
 
+
+// Plays each format case into the wave device (and first, unless the user
+// forces HRTF, a mono square at half level), then checks each sound's length
+// and levels in what was written.
+void runFormatsIntoWaveFile(const std::string& config, const std::string& output, bool userForcesHrtf) {
+    // Headphones: OpenAL would filter through HRTF unless told not to.
+    std::ofstream(config) << "[general]\nsample-type = int16\nchannels = stereo\nfrequency = 44100\n"
+                          << (userForcesHrtf ? "hrtf = true\n" : "stereo-mode = headphones\n")
+                          << "[wave]\nfile = " << output << "\n";
+    setenv("ALSOFT_CONF", config.c_str(), 1);
+    setenv("ALSOFT_DRIVERS", "wave", 1);
+    std::vector<FormatCase> cases = formatCases(userForcesHrtf ? "zandrel_hrtf" : "zandrel_headphones");
+    if (!userForcesHrtf)
+        cases.insert(cases.begin(), {writeSquareWav("zandrel_headphones_mono.wav", 1, 16, 44100, {0.5}), "", -1, -1});
+    testing::internal::CaptureStdout();
+    bool ok = InitDirectSound();
+    for (const FormatCase& c : cases) {
+        Sound sound;
+        LoadDirectSound(sound, c.path.c_str());
+        playOnce(sound);
+        ok = eventually([&] { return !isPlayingOnce(sound); }) && ok;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    closeSoundBank();
+    std::string out = testing::internal::GetCapturedStdout();
+    std::vector<short> samples = recordedSamples(output);
+
+    // Split the recording into sounds at 10 ms of silence.
+    size_t found = 0, quiet = 441;
+    int peak[2] = {0, 0};
+    size_t start = 0, end = 0;
+    auto finish = [&] {
+        const FormatCase* c = found < cases.size() ? &cases[found] : nullptr;
+        double left = peak[0] / 32768.0, right = peak[1] / 32768.0;
+        bool good = c && std::abs(static_cast<double>(end - start) - 11025) < 100;
+        if (c && c->left < 0)  // mono: panned alike to both sides, never louder than it is
+            good = good && std::abs(peak[0] - peak[1]) <= 2 && left <= 0.5 && left > 0.25;
+        else if (c)
+            good = good && std::abs(left - c->left) < 0.01 && std::abs(right - c->right) < 0.01;
+        std::fprintf(stderr, "sound %zu: %zu frames, peaks %.4f %.4f%s\n", found, end - start, left, right,
+                     good ? "" : " WRONG");
+        ok = ok && good;
+        found++;
+        peak[0] = peak[1] = 0;
+    };
+    for (size_t i = 0; i + 1 < samples.size(); i += 2) {
+        int l = std::abs(static_cast<int>(samples[i])), r = std::abs(static_cast<int>(samples[i + 1]));
+        if (std::max(l, r) < 100) {
+            if (++quiet == 441 && end > start)
+                finish();
+            continue;
+        }
+        if (quiet >= 441)
+            start = i / 2;
+        quiet = 0;
+        end = i / 2 + 1;
+        peak[0] = std::max(peak[0], l);
+        peak[1] = std::max(peak[1], r);
+    }
+    std::fprintf(stderr, "[%s] sounds %zu of %zu\n", out.c_str(), found, cases.size());
+    std::exit(ok && found == cases.size() ? 0 : 1);
+}
+
+TEST_F(SoundBankProcess, EveryFormatReachesTheWaveDeviceAsRecorded) {
+    for (bool userForcesHrtf : {false, true}) {
+        std::string output = testing::TempDir() + "zandrel_wave_formats.wav";
+        std::string config = testing::TempDir() + "zandrel_alsoft_formats.conf";
+        EXPECT_EXIT(runFormatsIntoWaveFile(config, output, userForcesHrtf), ::testing::ExitedWithCode(0),
+                    "sounds [45] of [45]")
+            << (userForcesHrtf ? "with HRTF forced by the user" : "on headphones");
+        std::remove(output.c_str());
+        std::remove(config.c_str());
+    }
+}
 }  // namespace

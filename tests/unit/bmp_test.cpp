@@ -9,6 +9,11 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 using Bytes = std::vector<unsigned char>;
@@ -332,6 +337,26 @@ TEST(BmpLoader, MissingFileIsSilent)
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(image, nullptr);
     EXPECT_EQ(none, nullptr);
+
+    // So is a folder or a pipe named like a picture. The pipe is held open for
+    // writing so that a loader that tries to read it gets an answer, not a hang.
+    char folder[] = "/tmp/zandrel-bmp-XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string picture = std::string(folder) + "/title.bmp";
+    const std::string pipe = std::string(folder) + "/door.bmp";
+    ASSERT_EQ(mkdir(picture.c_str(), 0700), 0);
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    int writer = open(pipe.c_str(), O_RDWR | O_NONBLOCK);
+    testing::internal::CaptureStderr();
+    Image fromFolder(loadBmp(picture.c_str()));
+    Image fromPipe(loadBmp(pipe.c_str()));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(fromFolder, nullptr);
+    EXPECT_EQ(fromPipe, nullptr);
+    close(writer);
+    unlink(pipe.c_str());
+    rmdir(picture.c_str());
+    rmdir(folder);
 }
 
 TEST(BmpLoader, ExistingFileIsDecoded)
@@ -493,6 +518,84 @@ TEST(BmpHostile, RleRunsAndDeltasStayInsideThePicture)
     image = decode(build(layout));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(pixelsOf(image), Bytes(18, 0));
+}
+
+// Decodes a copy that ends where an unreadable page begins, so that any read
+// past the file is a crash rather than luck, with or without a sanitizer.
+std::string refusedAtPageEnd(const Bytes& file)
+{
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t span = (file.size() + page - 1) / page * page;
+    void* mapped = mmap(nullptr, span + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    EXPECT_NE(mapped, MAP_FAILED);
+    unsigned char* end = static_cast<unsigned char*>(mapped) + span;
+    EXPECT_EQ(mprotect(end, page, PROT_NONE), 0);
+    std::copy(file.begin(), file.end(), end - file.size());
+    testing::internal::CaptureStderr();
+    Image image(decodeBmpMemory(end - file.size(), file.size()));
+    EXPECT_EQ(image, nullptr);
+    munmap(mapped, span + page);
+    return testing::internal::GetCapturedStderr();
+}
+
+TEST(BmpHostile, ColourTableCutShortIsRefusedForEveryHeader)
+{
+    struct Kind {
+        const char* name;
+        std::uint32_t headerSize;
+        bool fileHeader;
+        std::uint32_t compression;
+        std::uint32_t coloursUsed;
+    };
+    const Kind kinds[] = {
+        {"core", 12, true, 0, 0},       {"info", 40, true, 0, 0},   {"bare core", 12, false, 0, 0},
+        {"bare info", 40, false, 0, 0}, {"info, colours used", 40, true, 0, 2},
+        {"info with bit fields", 40, true, 3, 0},
+    };
+    for (const Kind& kind : kinds) {
+        for (unsigned bits : {1u, 4u, 8u}) {
+            Layout layout;
+            layout.headerSize = kind.headerSize;
+            layout.fileHeader = kind.fileHeader;
+            layout.bits = bits;
+            layout.compression = kind.compression;
+            layout.coloursUsed = kind.coloursUsed;
+            if (kind.compression == 3)
+                layout.masks = {0xFF0000, 0xFF00, 0xFF};
+            // Half the table's bytes: more bytes than it has entries, fewer than it needs.
+            const std::size_t entries = kind.coloursUsed ? kind.coloursUsed : 1u << bits;
+            layout.palette = Bytes(entries * (kind.headerSize == 12 ? 3 : 4) / 2, 0x55);
+            Bytes file = build(layout);
+            if (kind.fileHeader) {  // the last byte of the file taken for the one pixel
+                const std::uint32_t offset = static_cast<std::uint32_t>(file.size() - 1);
+                for (int i = 0; i < 4; ++i)
+                    file[10 + i] = (offset >> (8 * i)) & 0xFF;
+            }
+            EXPECT_EQ(refusedAtPageEnd(file), CONVERSION_ERROR) << kind.name << ", " << bits << " bits";
+        }
+    }
+}
+
+TEST(BmpDecoder, RleDeltaMovesOnFromMidRow)
+{
+    Layout layout;
+    layout.width = 8;
+    layout.height = 3;
+    layout.bits = 8;
+    layout.compression = 1;
+    layout.coloursUsed = 4;
+    layout.palette = quadPalette({0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
+    layout.pixels = {
+        3, 1, 0, 2, 2, 0, 2, 2, 0, 0,  // bottom: 3 red, two to the right, 2 green
+        1, 3, 0, 2, 3, 1,              // middle: 1 blue, then three right and one up
+        2, 1, 0, 1,                    // top: 2 red from column 4
+    };
+    Image image = decode(build(layout));
+    ASSERT_NE(image, nullptr);
+    const std::uint32_t R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, K = 0;
+    EXPECT_EQ(pixelsOf(image), rgbRows({R, R, R, K, K, G, G, K,  //
+                                        B, K, K, K, K, K, K, K,  //
+                                        K, K, K, K, R, R, K, K}));
 }
 
 }  // namespace

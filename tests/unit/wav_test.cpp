@@ -1,3 +1,4 @@
+#include "audio/sample_convert.h"
 #include "audio/wav.h"
 
 #include <gtest/gtest.h>
@@ -5,9 +6,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -245,6 +250,150 @@ TEST(WavReader, NonPcmFormatIsReadAsItIs) {
     EXPECT_EQ(wav.sampleBytes, 16u);
 }
 
+// An extensible record: the plain 18 bytes, valid bits, channel mask and the
+// sub-format GUID (tag plus the fixed suffix).
+Bytes extensibleBody(unsigned coding, unsigned channels, unsigned bits, std::uint32_t mask) {
+    Bytes f = formatBody(0xFFFE, channels, 44100, bits, 22);
+    put16(f, bits);
+    put32(f, mask);
+    put16(f, coding);
+    f.insert(f.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
+    return f;
+}
+
+// Frames of `values` (channel by channel) coded as `coding` at `bits`, run
+// through the converter; the result's samples as floats.
+std::vector<float> convert(const Bytes& format, const std::vector<double>& values, bool floatTaken,
+                           unsigned expectedChannels) {
+    unsigned tag = format[0] | format[1] << 8;
+    unsigned bits = format[14] | format[15] << 8;
+    unsigned coding = tag == 0xFFFE ? format[24] : tag;
+    Bytes samples;
+    for (double v : values) {
+        if (coding == 3 && bits == 64) {
+            std::uint64_t b;
+            std::memcpy(&b, &v, 8);
+            put32(samples, b & 0xFFFFFFFF);
+            put32(samples, b >> 32);
+        } else if (coding == 3) {
+            float f = static_cast<float>(v);
+            std::uint32_t b;
+            std::memcpy(&b, &f, 4);
+            put32(samples, b);
+        } else {
+            auto level = static_cast<std::int64_t>(std::min(std::ldexp(v, bits - 1), std::ldexp(1.0, bits - 1) - 1));
+            for (unsigned i = 0; i < bits / 8; i++)
+                samples.push_back((level >> (8 * i)) & 0xFF);
+        }
+    }
+    Bytes chunks;
+    chunk(chunks, "fmt ", format);
+    chunk(chunks, "data", samples);
+    WavData wav;
+    EXPECT_EQ(parseExact(riff(chunks), wav), WavResult::Loaded);
+    PlayableSamples out;
+    EXPECT_EQ(makePlayable(wav, floatTaken, out), ConvertResult::Ready);
+    EXPECT_EQ(out.channels, expectedChannels);
+    EXPECT_EQ(out.layout, floatTaken ? SampleLayout::Float32 : SampleLayout::Signed16);
+    EXPECT_EQ(out.rate, format[4] | format[5] << 8 | format[6] << 16);
+    std::vector<float> result;
+    for (size_t i = 0; i < out.size(); i += floatTaken ? 4 : 2) {
+        float f;
+        std::int16_t s;
+        if (floatTaken)
+            std::memcpy(&f, out.bytes() + i, 4);
+        else
+            std::memcpy(&s, out.bytes() + i, 2);
+        result.push_back(floatTaken ? f : s / 32768.0f);
+    }
+    return result;
+}
+
+TEST(SampleConversion, EightAndSixteenBitMonoAndStereoPassThrough) {
+    for (unsigned bits : {8u, 16u}) {
+        for (unsigned channels : {1u, 2u}) {
+            Bytes chunks;
+            chunk(chunks, "fmt ", formatBody(1, channels, 11025, bits));
+            chunk(chunks, "data", samplesOf(12));
+            WavData wav;
+            ASSERT_EQ(parseExact(riff(chunks), wav), WavResult::Loaded);
+            PlayableSamples out;
+            ASSERT_EQ(makePlayable(wav, true, out), ConvertResult::Ready);
+            EXPECT_EQ(out.layout, bits == 8 ? SampleLayout::Unsigned8 : SampleLayout::Signed16);
+            EXPECT_EQ(out.channels, channels);
+            EXPECT_EQ(out.rate, 11025u);
+            EXPECT_EQ(out.bytes(), wav.samples);
+            EXPECT_EQ(out.size(), 12u);
+        }
+    }
+}
+
+TEST(SampleConversion, DeepIntegersAndFloatsKeepSignAndLevel) {
+    const std::vector<double> in = {0.5, -0.5, -1.0, 0.25, 0.0, -0.125};
+    const std::vector<float> out(in.begin(), in.end());
+    for (bool floatTaken : {true, false}) {
+        EXPECT_EQ(convert(formatBody(1, 2, 22050, 24), in, floatTaken, 2), out);
+        EXPECT_EQ(convert(formatBody(1, 1, 22050, 32), in, floatTaken, 1), out);
+        EXPECT_EQ(convert(formatBody(3, 2, 22050, 32), in, floatTaken, 2), out);
+        EXPECT_EQ(convert(formatBody(3, 1, 22050, 64), in, floatTaken, 1), out);
+        EXPECT_EQ(convert(extensibleBody(1, 2, 24, 0x3), in, floatTaken, 2), out);
+        EXPECT_EQ(convert(extensibleBody(3, 1, 64, 0x4), in, floatTaken, 1), out);
+    }
+    // Floats past full scale are scaled down as a whole; non-numbers are silence.
+    EXPECT_EQ(convert(formatBody(3, 1, 8000, 32), {2.0, -1.0, NAN, INFINITY}, true, 1),
+              (std::vector<float>{1.0f, -0.5f, 0.0f, 0.0f}));
+    EXPECT_EQ(convert(formatBody(3, 1, 8000, 64), {1e300, -1e300}, true, 1), (std::vector<float>{1.0f, -1.0f}));
+}
+
+TEST(SampleConversion, SurroundMixesDownToStereoWithoutClipping) {
+    // One 5.1 frame per speaker at half level, in file order: front left and
+    // right, centre, low frequency, back left and right.
+    std::vector<double> frames(36, 0.0);
+    for (int speaker = 0; speaker < 6; speaker++)
+        frames[speaker * 7] = 0.5;
+    const float h = 0.5f * 0.70710678f;
+    const std::vector<float> stereo = {0.5f, 0, 0, 0.5f, h, h, 0, 0, h, 0, 0, h};
+    auto near = [](const std::vector<float>& a, const std::vector<float>& b, float scale = 1) {
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); i++)
+            EXPECT_NEAR(a[i], b[i] * scale, 1e-4) << i;
+    };
+    near(convert(formatBody(1, 6, 48000, 16), frames, true, 2), stereo);
+    near(convert(extensibleBody(1, 6, 24, 0x3F), frames, false, 2), stereo);
+    // A mask naming too few speakers falls back on the usual layout for six.
+    near(convert(extensibleBody(3, 6, 32, 0x3), frames, true, 2), stereo);
+
+    // A named layout: front left and right and low frequency, no centre.
+    near(convert(extensibleBody(1, 3, 16, 0xB), {0, 0, 0.5}, true, 2), {0, 0});
+    near(convert(formatBody(1, 3, 8000, 16), {0, 0, 0.5}, true, 2), {h, h});
+
+    // Every speaker at full level adds up past full scale on each side: the
+    // whole sound is scaled so that its loudest frame just fits.
+    frames.insert(frames.end(), 6, 1.0);
+    std::vector<float> loud = stereo;
+    loud.insert(loud.end(), 2, 1 + 2 * 0.70710678f);
+    near(convert(formatBody(1, 6, 48000, 32), frames, true, 2), loud, 1 / loud.back());
+}
+
+TEST(SampleConversion, RefusesWhatItCannotPlace) {
+    auto result = [](const Bytes& format) {
+        Bytes chunks;
+        chunk(chunks, "fmt ", format);
+        chunk(chunks, "data", samplesOf(72));
+        WavData wav;
+        EXPECT_EQ(parseExact(riff(chunks), wav), WavResult::Loaded);
+        PlayableSamples out;
+        return makePlayable(wav, true, out);
+    };
+    EXPECT_EQ(result(formatBody(1, 9, 8000, 16)), ConvertResult::Unsupported);  // nine, unnamed
+    EXPECT_EQ(result(formatBody(1, 1, 8000, 48)), ConvertResult::Unsupported);
+    EXPECT_EQ(result(formatBody(3, 1, 8000, 16)), ConvertResult::Unsupported);
+    EXPECT_EQ(result(formatBody(7, 1, 8000, 8)), ConvertResult::NotPcm);
+    Bytes unknownGuid = extensibleBody(1, 2, 16, 0x3);
+    unknownGuid.back() ^= 1;
+    EXPECT_EQ(result(unknownGuid), ConvertResult::NotPcm);
+}
+
 class WavFile : public ::testing::Test {
 protected:
     std::string path = testing::TempDir() + "zandrel_wav_test.wav";
@@ -301,6 +450,13 @@ TEST_F(WavFile, PrintsTheLoaderDiagnostics) {
     write(riff(badAdpcm));
     EXPECT_EQ(load(playable), "LoadDirectSound mmioReadLoadDirectSound CreateSoundBuffer");
     EXPECT_FALSE(playable);
+
+    // A folder named like a sound is as missing as no file at all.
+    std::remove(path.c_str());
+    ASSERT_EQ(mkdir(path.c_str(), 0700), 0);
+    EXPECT_EQ(load(playable), "LoadDirectSound mmioOpen");
+    EXPECT_FALSE(playable);
+    rmdir(path.c_str());
 }
 
 // The committed sounds: what the game and its end-of-bout waits rely on.
