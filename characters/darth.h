@@ -11,6 +11,7 @@ public:
     Darth(float x, float z, int player, Character* opponent);
 
     void posePass(const glm::mat4& camera) override;
+    std::unique_ptr<Character> clone() const override { return std::unique_ptr<Character>(new Darth(*this)); }
     FighterKind kind() const override { return DARTH; }
     // Hands one weapon point to the opponent while attacking.
     void testWeaponPoint(int slot);

@@ -42,6 +42,9 @@ struct Match {
     Match() = default;
     Match(Match&&) = default;
     Match& operator=(Match&&) = default;
+    // A copy is a whole game of its own: its fighters face each other.
+    Match(const Match& other);
+    Match& operator=(const Match& other);
 
     int gameState = MENU;
     std::unique_ptr<Character> playerOne;

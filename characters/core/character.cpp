@@ -1,6 +1,8 @@
 #include "characters/core/character.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace {
 
@@ -51,6 +53,31 @@ Character::Character(float x, float z, int player, Character* opponent, const Mo
         keyAttackV = 12;
         keyBlock = 13;
     }
+}
+
+Character::Character(const Character& other)
+    : health(other.health),
+      x(other.x),
+      z(other.z),
+      facing(other.facing),
+      player(other.player),
+      state(other.state),
+      opponent(other.opponent),
+      keyUp(other.keyUp),
+      keyDown(other.keyDown),
+      keyRight(other.keyRight),
+      keyLeft(other.keyLeft),
+      keyAttackH(other.keyAttackH),
+      keyAttackV(other.keyAttackV),
+      keyBlock(other.keyBlock),
+      framelist(new Framelist(*other.framelist)),
+      pose(other.pose),
+      moves(other.moves)
+{
+    framelist->setPose(&pose);
+    std::copy(std::begin(other.bodyMatrix), std::end(other.bodyMatrix), bodyMatrix);
+    for (int i = 0; i < 4; ++i)
+        std::copy(std::begin(other.weaponPointMatrix[i]), std::end(other.weaponPointMatrix[i]), weaponPointMatrix[i]);
 }
 
 Character::~Character()

@@ -2,6 +2,8 @@
 
 #include <glm/mat4x4.hpp>
 
+#include <memory>
+
 #include "characters/core/events.h"
 #include "characters/core/frame.h"
 #include "characters/core/framelist.h"
@@ -32,8 +34,11 @@ class Character {
 public:
     Character(float x, float z, int player, Character* opponent, const MoveSet& moves);
     virtual ~Character();
-    Character(const Character&) = delete;
     Character& operator=(const Character&) = delete;
+    // A copy of this fighter, its pose and its queue (for saving a game);
+    // its opponent is still the original's until the caller sets it. Only
+    // the playable fighters can be copied; others give nothing.
+    virtual std::unique_ptr<Character> clone() const { return nullptr; }
 
     // One tick after update(): animate, face the opponent, then find the
     // body point and, while attacking, hand each weapon point to the opponent,
@@ -93,6 +98,7 @@ public:
     void reportTo(TickEvents* tickEvents) { events = tickEvents ? tickEvents : &ownEvents; }
 
 protected:
+    Character(const Character& other);
     void play(SoundId sound) { events->playOnce(sound); }
     // Queues a move's keyframes as new records owned by the Framelist.
     void queue(Keyframes keyframes, bool callerInterrupt = false);

@@ -16,6 +16,12 @@ Framelist::~Framelist()
         discardFront();
 }
 
+Framelist::Framelist(const Framelist& other)
+{
+    for (const FramelistEntry& e : other.entries)
+        entries.push_back({new Frame(*e.target), new Frame(*e.delta)});
+}
+
 void Framelist::setPose(Frame* livePose)
 {
     pose = livePose;

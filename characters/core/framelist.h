@@ -17,7 +17,9 @@ class Framelist {
 public:
     Framelist() = default;
     ~Framelist();
-    Framelist(const Framelist&) = delete;
+    // A copy owns copies of the queued records and plays on no pose until
+    // its owner gives it one.
+    Framelist(const Framelist& other);
     Framelist& operator=(const Framelist&) = delete;
 
     void setPose(Frame* livePose);

@@ -97,3 +97,39 @@ TEST(Simulation, SoundsAreEventsInTheOrderTheyHappen)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Simulation, ACopiedGamePlaysOnAloneAndAlike)
+{
+    TraceSilence quiet;
+    Match match;
+    RandomPlayers players(11);
+    startRandomBout(match, DARTH, JACK, players.startSecond);
+    for (int tick = 0; tick < 400; ++tick) {
+        TickEvents events;
+        step(match, players.next(), events);
+    }
+    Match saved = match;
+    EXPECT_EQ(stateHash(saved), stateHash(match));
+    EXPECT_EQ(saved.playerOne->opponent, saved.playerTwo.get());
+    EXPECT_EQ(saved.playerTwo->opponent, saved.playerOne.get());
+
+    RandomPlayers again = players;
+    std::vector<std::uint64_t> original, restored;
+    for (int tick = 0; tick < 300; ++tick) {
+        TickEvents events;
+        step(match, players.next(), events);
+        original.push_back(stateHash(match));
+    }
+    const std::uint64_t afterOriginal = stateHash(match);
+    for (int tick = 0; tick < 300; ++tick) {
+        TickEvents events;
+        step(saved, again.next(), events);
+        restored.push_back(stateHash(saved));
+    }
+    EXPECT_EQ(original, restored);
+    EXPECT_EQ(stateHash(match), afterOriginal) << "stepping the copy moved the original";
+}
+
+}  // namespace
