@@ -1,4 +1,5 @@
-// Darth's model under a real GL context: captured points, hit questions, a picture.
+// Darth under a real GL context: his body and weapon points, his model's
+// display lists, pictures.
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -9,10 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include <glm/gtc/type_ptr.hpp>
+
+#include "characters/core/trace.h"
 #include "characters/darth.h"
+#include "characters/darth_model.h"
+#include "scene/textures.h"
 
 namespace {
 
@@ -91,20 +98,31 @@ struct Mat {
     }
 };
 
-// An opponent that records every hit question and answers from a script.
+// An opponent that only stands where it is put.
 class Target : public Character {
 public:
     Target(float x, float z, int player) : Character(x, z, player, nullptr, darthMoves) {}
-    void draw() override {}
-    bool checkHit(float x, float y, float z) override
-    {
-        int call = static_cast<int>(points.size());
-        points.push_back({x, y, z});
-        return call < 32 && ((answers >> call) & 1);
-    }
-    std::vector<std::array<float, 3>> points;
-    unsigned answers = 0;  // bit i: the answer to the i-th question
+    void posePass(const glm::mat4&) override {}
+    FighterKind kind() const override { return DARTH; }
 };
+
+// The camera GL's modelview matrix holds, for the pose pass on the CPU.
+glm::mat4 glCamera()
+{
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    return glm::make_mat4(m);
+}
+
+// The pose pass under GL's camera, then the model drawn there: the body and
+// weapon points as the rules found them and as GL held them.
+DrawnPoints poseAndDraw(Darth& darth, const DarthModel& model)
+{
+    darth.posePass(glCamera());
+    DrawnPoints drawn;
+    model.draw(darth, &drawn);
+    return drawn;
+}
 
 Mat sideCamera(double eyeX, double eyeY, double eyeZ, double atY)
 {
@@ -157,15 +175,7 @@ void expectTranslation(const float* captured, const std::array<double, 3>& expec
     EXPECT_NEAR(captured[14], expected[2], 1e-3) << what;
 }
 
-int countOf(const std::string& text, const std::string& line)
-{
-    int n = 0;
-    for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
-        ++n;
-    return n;
-}
-
-// The weapon points in the order they are put to the opponent, with their slots.
+// The weapon points, with their slots.
 struct WeaponPoint {
     double x;
     int slot;
@@ -177,16 +187,17 @@ TEST(DarthModel, BodyPointIsTheCameraImageOfTheTorsoBase)
     for (int player : {1, 2}) {
         SCOPED_TRACE(player);
         Target other(-2.0f, player == 1 ? 6.0f : -8.0f, player == 1 ? 2 : 1);
-        testing::internal::CaptureStdout();
+        TraceSilence quiet;
         Darth darth(1.5f, player == 1 ? -6.0f : 5.0f, player, &other);
-        testing::internal::GetCapturedStdout();
+        DarthModel model(0, 0, 0);
         // The first keyframe never moves the pose, so a pose set here is drawn as it is.
         darth.pose.bodyHeight = 1.3f;
         darth.pose.bodyAngleTurn = 40.0f;
         darth.pose.bodyAngleTiltForward = 25.0f;
         Mat camera = sideCamera(-19.2, 7.0, 0.0, 5.0);
-        darth.draw();
+        DrawnPoints drawn = poseAndDraw(darth, model);
         expectTranslation(darth.bodyMatrix, camera.apply(1.5, 1.3 + 2.5, darth.z), "body");
+        expectTranslation(drawn.body, camera.apply(1.5, 1.3 + 2.5, darth.z), "drawn body");
     }
 }
 
@@ -195,76 +206,37 @@ TEST(DarthModel, WeaponPointsSitWhereTheTransformsPutThem)
     for (int player : {1, 2}) {
         SCOPED_TRACE(player);
         Target other(-2.0f, player == 1 ? 6.0f : -7.0f, player == 1 ? 2 : 1);
-        testing::internal::CaptureStdout();
+        TraceSilence quiet;
         Darth darth(1.0f, player == 1 ? -6.0f : 4.0f, player, &other);
-        testing::internal::GetCapturedStdout();
+        DarthModel model(0, 0, 0);
         // Every joint of the chain turned, each by its own angle.
         for (int i = 0; i < Frame::FIELDS; ++i)
             darth.pose[i] = static_cast<float>(11 + 23 * i);
         darth.pose.bodyHeight = 0.7f;
         Mat camera = sideCamera(-16.0, 8.0, 3.0, 4.0);
-        darth.draw();
+        DrawnPoints drawn = poseAndDraw(darth, model);
         ASSERT_NE(darth.facing, 0.0f);
         Mat weapon = weaponFrame(camera, darth);
-        for (const WeaponPoint& p : WEAPON_POINTS)
+        for (const WeaponPoint& p : WEAPON_POINTS) {
             expectTranslation(darth.weaponPointMatrix[p.slot], weapon.apply(p.x, 0, 0), "weapon point");
+            expectTranslation(drawn.weapon[p.slot], weapon.apply(p.x, 0, 0), "drawn weapon point");
+        }
     }
 }
 
-TEST(DarthModel, AsksTheOpponentOnlyWhileAttacking)
+TEST(DarthModel, ReleasesItsDisplayListsAndTexturesWithTheModel)
 {
-    Target other(0.0f, 8.0f, 2);
-    testing::internal::CaptureStdout();
-    Darth darth(0.0f, -8.0f, 1, &other);
-    sideCamera(-19.2, 7.0, 0.0, 5.0);
-    darth.draw();
-    darth.draw();
-    std::string idle = testing::internal::GetCapturedStdout();
-    EXPECT_TRUE(other.points.empty());
-    EXPECT_EQ(countOf(idle, "hit someone"), 0);
-
-    int keys[36] = {};
-    keys[darth.keyAttackH] = 1;
-    darth.update(keys);
-    ASSERT_TRUE(darth.isAttacking());
-    other.answers = 0b0101;  // P1 and P3 hit
-    testing::internal::CaptureStdout();
-    darth.draw();
-    std::string attacking = testing::internal::GetCapturedStdout();
-    ASSERT_EQ(other.points.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        const float* m = darth.weaponPointMatrix[WEAPON_POINTS[i].slot];
-        EXPECT_EQ(other.points[i][0], m[12]) << i;
-        EXPECT_EQ(other.points[i][1], m[13]) << i;
-        EXPECT_EQ(other.points[i][2], m[14]) << i;
-    }
-    EXPECT_EQ(countOf(attacking, "Darth hit someone!\n"), 2);
-
-    // Once the swing is over the opponent is left alone again.
-    testing::internal::CaptureStdout();
-    keys[darth.keyAttackH] = 0;
-    for (int t = 0; t < 40 && darth.isAttacking(); ++t)
-        darth.draw();
-    ASSERT_FALSE(darth.isAttacking());
-    std::size_t asked = other.points.size();
-    darth.draw();
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(other.points.size(), asked);
-}
-
-TEST(DarthModel, ReleasesItsDisplayListsWithTheFighter)
-{
-    Target other(0.0f, 8.0f, 2);
-    testing::internal::CaptureStdout();
-    auto* darth = new Darth(0.0f, -8.0f, 1, &other);
-    testing::internal::GetCapturedStdout();
-    unsigned int base = darth->listBase;
+    unsigned int face = 0;
+    ASSERT_EQ(loadTexture("graphics/maulface.bmp", &face), 1);
+    auto* model = new DarthModel(face, 0, 0);
+    unsigned int base = model->listBase;
     ASSERT_NE(base, 0u);
     EXPECT_TRUE(glIsList(base + 1));
     EXPECT_TRUE(glIsList(base + 8));
-    delete darth;
+    delete model;
     for (unsigned int i = 0; i < 10; ++i)
         EXPECT_FALSE(glIsList(base + i)) << i;
+    EXPECT_FALSE(glIsTexture(face));
 }
 
 struct Pixel {
@@ -341,22 +313,39 @@ class DarthPicture : public testing::Test {
 protected:
     void SetUp() override
     {
-        testing::internal::CaptureStdout();
-        darth = new Darth(0.0f, 0.0f, 1, &other);
-        testing::internal::GetCapturedStdout();
+        TraceSilence quiet;
+        darth = std::make_unique<Darth>(0.0f, 0.0f, 1, &other);
+        // His head's art, as a bout loads it.
+        unsigned int face = 0, top = 0, bottom = 0;
+        loadTexture("graphics/maulface.bmp", &face);
+        loadTexture("graphics/maultop.bmp", &top);
+        loadTexture("graphics/maulbot.bmp", &bottom);
+        model = std::make_unique<DarthModel>(face, top, bottom);
         glClearColor(0.55f, 0.7f, 0.9f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
-    void TearDown() override { delete darth; }
+    void TearDown() override
+    {
+        glClearColor(0, 0, 0, 1);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_TEXTURE_2D);
+    }
+
+    void draw()
+    {
+        darth->posePass(glCamera());
+        model->draw(*darth);
+    }
 
     Target other{0.0f, 16.0f, 2};
-    Darth* darth = nullptr;
+    std::unique_ptr<Darth> darth;
+    std::unique_ptr<DarthModel> model;
 };
 
 TEST_F(DarthPicture, GameCameraShowsABladeAndTheDarkTorso)
 {
     sideCamera(-14.0, 6.0, 0.0, 4.0);
-    darth->draw();
+    draw();
     glFinish();
     EXPECT_TRUE(savePicture("darth", 800, 600));
 
@@ -381,7 +370,7 @@ TEST_F(DarthPicture, GameCameraShowsABladeAndTheDarkTorso)
 TEST_F(DarthPicture, FromTheFrontBothBladesShow)
 {
     sideCamera(-6.0, 9.0, 14.0, 4.0);
-    darth->draw();
+    draw();
     glFinish();
     EXPECT_TRUE(savePicture("darth_front", 800, 600));
 

@@ -4,80 +4,51 @@
 
 #include <cmath>
 
-#include "characters/core/character.h"
+#include "characters/core/trace.h"
+#include "match/match.h"
+#include "scene/camera.h"
 #include "scene/hud.h"
 #include "scene/textures.h"
-#include "shell/camera.h"
-#include "shell/clock.h"
-#include "shell/match.h"
 #include "tests/gl/scene_test_helpers.h"
-
 
 namespace {
 
-const MoveSet standingStill{};
-
-// A fighter that only stands where it is put; the HUD reads its place and health.
-class Standing : public Character {
-public:
-    Standing(float x, float z, int player) : Character(x, z, player, nullptr, standingStill) {}
-    void draw() override {}
-};
-
-long fixedNow()
-{
-    return 1000;
-}
-
+// A bout just started at second 1000; each frame is one tick of it, then its
+// HUD drawn as the game draws it.
 class Hud : public testing::Test {
 protected:
     void SetUp() override
     {
-        savedOne = playerOne;
-        savedTwo = playerTwo;
-        savedState = gameState;
-        savedClock = calendarSeconds;
-        one = new Standing(0.0f, -8.0f, 1);
-        two = new Standing(0.0f, 8.0f, 2);
-        one->setOpponent(two);
-        two->setOpponent(one);
-        playerOne = one;
-        playerTwo = two;
-        calendarSeconds = fixedNow;
-        gameState = FIGHTING;
-        boutEndTime = 1060;
+        TraceSilence quiet;
+        TickEvents events;
+        startBout(m, 1000, events);
     }
 
     void TearDown() override
     {
-        playerOne = savedOne;
-        playerTwo = savedTwo;
-        gameState = savedState;
-        calendarSeconds = savedClock;
-        delete one;
-        delete two;
         glDisable(GL_LIGHTING);
         glDisable(GL_TEXTURE_2D);
+        glLoadIdentity();
     }
 
-    // One bout frame's HUD as the game draws it: under the camera's view, with
-    // the scene behind it cleared to blue so the bars stand out.
+    // One bout frame's HUD: under the camera's view, with the scene behind it
+    // cleared to blue so the bars stand out.
     void drawHudFrame()
     {
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(60.0, 800.0 / 600.0, 1.5, 300.0);
-        glMatrixMode(GL_MODELVIEW);
+        TickInput in;
+        in.calendarSecond = 1000;
+        TickEvents events;
+        step(m, in, events);
+        boutProjection();
         litScene();
         glClearColor(0.1f, 0.2f, 0.8f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        setCamera();
+        setCamera(m.view);
         glPushMatrix();
-        placeHud();
+        placeHud(m.view);
         glGetDoublev(GL_MODELVIEW_MATRIX, hudModelview);
-        drawHealthBars();
-        drawClock();
+        drawHealthBars(m.shownHealthOne, m.shownHealthTwo, m.playerOneChoice, m.playerTwoChoice);
+        drawClock(m.shownClockBrightness, m.secondsLeft);
         glPopMatrix();
         glClearColor(0, 0, 0, 1);
     }
@@ -97,12 +68,7 @@ protected:
     static bool red(Rgb p) { return p.r > 150 && p.g < 60 && p.b < 60; }
     static bool dark(Rgb p) { return p.r < 40 && p.g < 40 && p.b < 40; }
 
-    Character* savedOne = nullptr;
-    Character* savedTwo = nullptr;
-    int savedState = MENU;
-    long (*savedClock)() = nullptr;
-    Standing* one = nullptr;
-    Standing* two = nullptr;
+    Match m;
     double hudModelview[16] = {};
 };
 
@@ -133,11 +99,10 @@ TEST(HudBars, HeadingTurnsFromPlayerOneTowardsPlayerTwo)
 
 TEST_F(Hud, FightersOnOnePointStillPlaceTheHud)
 {
-    one->x = two->x = 3.0f;
-    one->z = two->z = 4.0f;
+    float lastX = -1.0f, lastZ = 0.0f;
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    placeHud();
+    placeHud(sideView(3.0f, 4.0f, 3.0f, 4.0f, lastX, lastZ));
     GLfloat m[16];
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     for (int i = 0; i < 16; i++)
@@ -156,7 +121,7 @@ TEST_F(Hud, HealthBarsShowOnScreenAtTheirPlace)
 
     drawHudFrame();
     saveSnapshot("hud-full");
-    EXPECT_EQ(secondsLeft, 60);
+    EXPECT_EQ(m.secondsLeft, 60);
     // Full bars, player 1's towards screen left and player 2's towards the right.
     for (double x : {-3.0, -6.0, -10.0})
         EXPECT_TRUE(red(hudPixel(x, 10.0, -4.0))) << "player 1's bar at " << x;
@@ -183,7 +148,7 @@ TEST_F(Hud, HealthBarsShowOnScreenAtTheirPlace)
     EXPECT_GT(clock.b, 200);
 
     // Half health: player 1's bar ends 5.5 from the centre, the black backing shows beyond.
-    one->health = 50.0f;
+    m.playerOne->health = 50.0f;
     drawHudFrame();
     saveSnapshot("hud-half");
     EXPECT_TRUE(red(hudPixel(-4.0, 10.0, -4.0)));
@@ -193,17 +158,4 @@ TEST_F(Hud, HealthBarsShowOnScreenAtTheirPlace)
     for (int i = 0; i < 10; i++)
         digitTextures[i] = savedDigit[i];
     glDeleteTextures(1, &white);
-}
-
-TEST_F(Hud, ClockShowsTheSecondsLeftAndStopsTheBoutAtTheEnd)
-{
-    boutEndTime = 1042;
-    drawHudFrame();
-    EXPECT_EQ(secondsLeft, 42);
-    EXPECT_EQ(gameState, FIGHTING);
-
-    boutEndTime = 1000;
-    drawHudFrame();
-    EXPECT_EQ(gameState, TIME_UP);
-    EXPECT_EQ(secondsLeft, 42) << "the digits keep their last value once the bout is over";
 }

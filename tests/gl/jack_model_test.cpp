@@ -1,5 +1,5 @@
-// Jack's model in the shared real GL context: where his body and knife points
-// land, when he asks his opponent about hits, and what he looks like.
+// Jack in the shared real GL context: where his body and knife points land,
+// in the pose pass and in his model's drawing, and what he looks like.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -11,8 +11,12 @@
 #include <string>
 #include <vector>
 
+#include <glm/gtc/type_ptr.hpp>
+
+#include "characters/core/trace.h"
 #include "characters/jack.h"
-#include "shell/match.h"
+#include "characters/jack_model.h"
+#include "scene/textures.h"
 
 namespace {
 
@@ -94,24 +98,21 @@ void expectMatrix(const float* actual, const Mat& expected, const char* what)
         EXPECT_NEAR(actual[i], expected.m[i], 2e-3) << what << " element " << i;
 }
 
-// The other fighter: records every point Jack asks about.
+// The other fighter: only stands where it is put.
 class Target : public Character {
 public:
     Target(float x, float z, int player) : Character(x, z, player, nullptr, jackMoves) {}
-    void draw() override {}
-    bool checkHit(float x, float y, float z) override
-    {
-        points.push_back({x, y, z});
-        int call = static_cast<int>(points.size()) - 1;
-        std::printf("asked %d\n", call);
-        return call < 32 && ((answers >> call) & 1);
-    }
-    struct Point {
-        float x, y, z;
-    };
-    std::vector<Point> points;
-    unsigned answers = 0;  // bit i: the answer to the i-th question
+    void posePass(const glm::mat4&) override {}
+    FighterKind kind() const override { return JACK; }
 };
+
+// The camera GL's modelview matrix holds, for the pose pass on the CPU.
+glm::mat4 glCamera()
+{
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    return glm::make_mat4(m);
+}
 
 void sideCamera()
 {
@@ -235,11 +236,10 @@ Pixel pixelAt(const float* eyeMatrix, double x, double y, double z)
     return {sum.r / 25, sum.g / 25, sum.b / 25};
 }
 
-class JackModel : public testing::Test {
+class JackModelTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        gameState = MENU;
         glDisable(GL_LIGHTING);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
@@ -248,13 +248,14 @@ protected:
 
 }  // namespace
 
-TEST_F(JackModel, BodyAndKnifePointsSitWhereTheTransformsPutThem)
+TEST_F(JackModelTest, BodyAndKnifePointsSitWhereTheTransformsPutThem)
 {
     for (int player = 1; player <= 2; ++player) {
         SCOPED_TRACE(player);
         Target other(4.0f, 5.0f, 3 - player);
-        testing::internal::CaptureStdout();
+        TraceSilence quiet;
         Jack jack(1.0f, -3.0f, player, &other);
+        const JackModel model(0, 0);
         // A pose with every joint of the chain away from zero.
         for (int i = 0; i < Frame::FIELDS; ++i)
             jack.pose[i] = 7.0f * (i + 1) - 40.0f;
@@ -265,8 +266,9 @@ TEST_F(JackModel, BodyAndKnifePointsSitWhereTheTransformsPutThem)
         glLoadIdentity();
         gluLookAt(-14.0, 8.0, 3.0, 1.0, 4.0, 1.0, 0.0, 1.0, 0.0);
         const Mat camera = currentModelview();
-        jack.draw();
-        testing::internal::GetCapturedStdout();
+        jack.posePass(glCamera());
+        DrawnPoints drawn;
+        model.draw(jack, &drawn);
 
         // The first keyframe has no increments: a pose off it stays put.
         for (int i = 0; i < Frame::FIELDS; ++i)
@@ -282,6 +284,7 @@ TEST_F(JackModel, BodyAndKnifePointsSitWhereTheTransformsPutThem)
                     translation(0, 2.5, 0) * rotation(p.bodyAngleTurn, 0, 1, 0) *
                     rotation(p.bodyAngleTiltForward, 1, 0, 0) * rotation(p.bodyAngleTiltSide, 0, 0, 1);
         expectMatrix(jack.bodyMatrix, torso, "body");
+        expectMatrix(drawn.body, torso, "drawn body");
 
         Mat fist = torso * translation(-2, 2.5, -0.5) * rotation(90, 1, 0, 0) *
                    rotation(p.armRUpperAngleForward, -1, 0, 0) * rotation(p.armRUpperAngleOut, 0, -1, 0) *
@@ -289,10 +292,12 @@ TEST_F(JackModel, BodyAndKnifePointsSitWhereTheTransformsPutThem)
                    rotation(p.armRForeAngle, 0, 1, 0) * translation(0, 0, 1.8);
         Mat blade = fist * rotation(p.knifeAngleForward, 1, 0, 0) * rotation(p.knifeAngleRotate, 0, 0, 1) *
                     translation(0, 1.2, 0.2) * rotation(p.knifeAngleTurn, 0, 1, 0);
-        expectMatrix(jack.weaponPointMatrix[0], blade * translation(-2.6, 7, 0), "P1");
-        expectMatrix(jack.weaponPointMatrix[1], blade * translation(0.4, 7, 0), "P2");
-        expectMatrix(jack.weaponPointMatrix[2], blade * translation(-2.6, 3.5, 0), "P3");
-        expectMatrix(jack.weaponPointMatrix[3], blade * translation(-2.6, 0, 0), "P4");
+        const Mat tips[4] = {blade * translation(-2.6, 7, 0), blade * translation(0.4, 7, 0),
+                             blade * translation(-2.6, 3.5, 0), blade * translation(-2.6, 0, 0)};
+        for (int i = 0; i < 4; ++i) {
+            expectMatrix(jack.weaponPointMatrix[i], tips[i], "weapon point");
+            expectMatrix(drawn.weapon[i], tips[i], "drawn weapon point");
+        }
 
         // The draw leaves the matrix stack as it found it.
         Mat after = currentModelview();
@@ -301,71 +306,22 @@ TEST_F(JackModel, BodyAndKnifePointsSitWhereTheTransformsPutThem)
     }
 }
 
-TEST_F(JackModel, AsksAboutHitsOnlyWhileAttackingFourTimesInOrder)
+TEST_F(JackModelTest, RestPosePictureShowsHisPaleHeadAndGreySuit)
 {
     Target other(0.0f, 8.0f, 2);
-    testing::internal::CaptureStdout();
-    Jack jack(0.0f, -8.0f, 1, &other);
-    std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "adding 0th frame\ninitializing Jack as player 1\nstate = RESTING\n");
-
-    sideCamera();
-    testing::internal::CaptureStdout();
-    for (int i = 0; i < 3; ++i)
-        jack.draw();
-    out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "");
-    EXPECT_TRUE(other.points.empty());
-
-    int keys[36] = {};
-    keys[jack.keyAttackH] = 1;
-    testing::internal::CaptureStdout();
-    jack.update(keys);
-    out = testing::internal::GetCapturedStdout();
-    ASSERT_EQ(jack.state, ATTACK_H);
-
-    other.answers = 0b1010;  // P2 and P4 reach him
-    testing::internal::CaptureStdout();
-    jack.draw();
-    out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "asking if hit other person\nasked 0\nasked 1\nJack hit someone!\nasked 2\nasked 3\nJack hit someone!\n");
-    ASSERT_EQ(other.points.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(other.points[i].x, jack.weaponPointMatrix[i][12]) << i;
-        EXPECT_EQ(other.points[i].y, jack.weaponPointMatrix[i][13]) << i;
-        EXPECT_EQ(other.points[i].z, jack.weaponPointMatrix[i][14]) << i;
-    }
-
-    // Every frame of the swing asks again, with no memory of earlier hits.
-    testing::internal::CaptureStdout();
-    jack.draw();
-    out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(other.points.size(), 8u);
-
-    // Back at rest he stops asking.
-    keys[jack.keyAttackH] = 0;
-    testing::internal::CaptureStdout();
-    while (jack.state == ATTACK_H)
-        jack.draw();
-    std::size_t asked = other.points.size();
-    jack.draw();
-    testing::internal::GetCapturedStdout();
-    // The tick that reaches the rest pose ends the attack before the knife is drawn.
-    EXPECT_EQ(asked, 4u * 24u);
-    EXPECT_EQ(other.points.size(), asked);
-}
-
-TEST_F(JackModel, RestPosePictureShowsHisPaleHeadAndGreySuit)
-{
-    Target other(0.0f, 8.0f, 2);
-    testing::internal::CaptureStdout();
+    TraceSilence quiet;
     Jack jack(0.0f, 0.0f, 1, &other);
+    // His suit and blade art, as a bout loads it.
+    unsigned int suitTexture = 0, bladeTexture = 0;
+    loadTexture("graphics/jacksuit.bmp", &suitTexture);
+    loadTexture("graphics/blade.bmp", &bladeTexture);
+    const JackModel model(suitTexture, bladeTexture);
     glClearColor(0.1f, 0.15f, 0.3f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     sideCamera();
-    jack.draw();
+    jack.posePass(glCamera());
+    model.draw(jack);
     glFinish();
-    testing::internal::GetCapturedStdout();
 
     const char* dir = std::getenv("ZANDREL_SNAPSHOT_DIR");
     std::string path = std::string(dir ? dir : "/tmp") + "/jack.png";
@@ -388,4 +344,6 @@ TEST_F(JackModel, RestPosePictureShowsHisPaleHeadAndGreySuit)
     EXPECT_LT(corner[0], 40);
     EXPECT_GT(corner[2], 60);
     glDisable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glClearColor(0, 0, 0, 1);
 }

@@ -1,10 +1,8 @@
-// Bouts started and finished through the game's callbacks must not grow the
-// heap: each new bout releases the fighters of the last one.
+// Bouts started, drawn and finished through the game's callbacks must not
+// grow the heap: each new bout releases the fighters and models of the last one.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 #include <malloc.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,13 +10,17 @@
 #include <vector>
 
 #include "audio/sound_bank.h"
-#include "characters/core/character.h"
+#include "characters/core/trace.h"
 #include "characters/darth.h"
+#include "characters/darth_model.h"
 #include "characters/jack.h"
+#include "characters/jack_model.h"
+#include "scene/match_drawing.h"
+#include "scene/textures.h"
 #include "shell/clock.h"
 #include "shell/game.h"
 #include "shell/input.h"
-#include "shell/match.h"
+#include "tests/gl/scene_test_helpers.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
@@ -28,7 +30,6 @@ namespace {
 
 long fakeNow = 9000;
 long fakeCalendarSeconds() { return fakeNow; }
-void fakeSleepUntilSecond(long second) { fakeNow = std::max(fakeNow, second); }
 
 // Bytes the program holds from malloc and new; AddressSanitizer keeps its own count.
 std::size_t heapInUse()
@@ -40,56 +41,80 @@ std::size_t heapInUse()
 #endif
 }
 
-// One bout from the start label to the title: some swings, then a knock-out.
+// One bout from the start label to the title: some swings, then a knock-out,
+// then the pause the calendar runs out.
 void playBout(int number)
 {
-    titleShown = false;
-    doorPhaseFlag = false;
-    playerOneChoice = number % 2;
-    playerTwoChoice = (number / 2) % 2;
-    onMouse(GLUT_LEFT_BUTTON, GLUT_UP, 400, 450);
-    ASSERT_EQ(gameState, FIGHTING);
+    Match& m = liveMatch();
+    m.titleShown = false;
+    m.doorPhaseFlag = false;
+    m.playerOneChoice = number % 2;
+    m.playerTwoChoice = (number / 2) % 2;
+    onMouse(GLUT_LEFT_BUTTON, GLUT_UP, 160, 180);  // the start label in the small window
+    advanceFrame();
+    ASSERT_EQ(m.gameState, FIGHTING);
     for (int f = 0; f < 40; ++f) {
         keyState[4] = f < 20;
         keyState[12] = f >= 10;
-        onDisplay();
+        advanceFrame();
     }
     std::fill(std::begin(keyState), std::end(keyState), 0);
-    playerTwo->health = 0.0f;
-    for (int f = 0; f < 10 && gameState != MENU; ++f)
-        onDisplay();
-    ASSERT_EQ(gameState, MENU);
+    m.playerTwo->health = 0.0f;
+    for (int f = 0; f < 10 && m.gameState != MENU; ++f) {
+        advanceFrame();
+        ++fakeNow;
+    }
+    ASSERT_EQ(m.gameState, MENU);
 }
 
-// The heap a pair of fighters takes, GL lists and textures included.
+// The heap a pair of fighters takes with their models, GL lists and textures included.
 long pairFootprint()
 {
     const std::size_t before = heapInUse();
-    Character* one = new Jack(0.0f, -8.0f, 1, nullptr);
-    Character* two = new Darth(0.0f, 8.0f, 2, one);
+    auto* one = new Jack(0.0f, -8.0f, 1, nullptr);
+    auto* two = new Darth(0.0f, 8.0f, 2, one);
+    unsigned int textures[5] = {};
+    const char* files[5] = {"graphics/jacksuit.bmp", "graphics/blade.bmp", "graphics/maulface.bmp",
+                            "graphics/maultop.bmp", "graphics/maulbot.bmp"};
+    for (int i = 0; i < 5; ++i)
+        loadTexture(files[i], &textures[i]);
+    auto* jackModel = new JackModel(textures[0], textures[1]);
+    auto* darthModel = new DarthModel(textures[2], textures[3], textures[4]);
     const std::size_t after = heapInUse();
+    delete jackModel;
+    delete darthModel;
     delete one;
     delete two;
     return long(after) - long(before);
 }
 
-TEST(Memory, HundredBoutsLeaveTheHeapWhereTheFirstLeftIt)
+// A small window: this is about memory, not pixels. The other tests get
+// theirs back.
+class Memory : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(resizeWindow(320, 240));
+        onReshape(320, 240);
+    }
+    void TearDown() override
+    {
+        resizeWindow(800, 600);
+        boutProjection();
+    }
+};
+
+TEST_F(Memory, HundredBoutsLeaveTheHeapWhereTheFirstLeftIt)
 {
     calendarSeconds = fakeCalendarSeconds;
-    sleepUntilSecond = fakeSleepUntilSecond;
-    playerOne = nullptr;
-    playerTwo = nullptr;
     Sound savedJackWin = jackWinSound, savedDarthWin = darthWinSound;
     jackWinSound = Sound{};
     darthWinSound = Sound{};
-    gameState = MENU;
+    liveMatch() = Match{};
+    std::fill(std::begin(keyState), std::end(keyState), 0);
 
     // A hundred bouts of trace lines go nowhere.
-    std::fflush(stdout);
-    const int savedStdout = dup(STDOUT_FILENO);
-    const int devNull = open("/dev/null", O_WRONLY);
-    ASSERT_GE(devNull, 0);
-    dup2(devNull, STDOUT_FILENO);
+    TraceSilence quiet;
 
     // The first four bouts meet every pairing once, so GL has built all it
     // keeps for them; from then on the heap must stay level. The renderer
@@ -102,11 +127,6 @@ TEST(Memory, HundredBoutsLeaveTheHeapWhereTheFirstLeftIt)
     }
     const long pair = pairFootprint();
 
-    std::fflush(stdout);
-    dup2(savedStdout, STDOUT_FILENO);
-    close(savedStdout);
-    close(devNull);
-
     const long early = long(*std::min_element(inUse.begin() + 4, inUse.begin() + 20));
     const long late = long(*std::min_element(inUse.end() - 16, inUse.end()));
     std::fprintf(stderr, "heap in use: %zu after the first bout, %ld early, %ld late; one pair %ld\n",
@@ -118,9 +138,8 @@ TEST(Memory, HundredBoutsLeaveTheHeapWhereTheFirstLeftIt)
     jackWinSound = savedJackWin;
     darthWinSound = savedDarthWin;
     calendarSeconds = systemCalendarSeconds;
-    sleepUntilSecond = systemSleepUntilSecond;
-    titleShown = true;
-    doorPhaseFlag = true;
+    liveMatch() = Match{};
+    releaseFighterModels();
 }
 
 }  // namespace

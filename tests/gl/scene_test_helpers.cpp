@@ -2,6 +2,7 @@
 #include "tests/gl/scene_test_helpers.h"
 
 #include <GL/gl.h>
+#include <GL/freeglut.h>
 #include <GL/glu.h>
 
 #include <cstdio>
@@ -38,8 +39,11 @@ unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b)
     unsigned int name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
+    GLint alignment = 4;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     return name;
@@ -72,4 +76,14 @@ Rgb pixelAt(int x, int yFromTop)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, 599 - yFromTop, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, p);
     return {p[0], p[1], p[2]};
+}
+
+bool resizeWindow(int width, int height)
+{
+    // Events may ask for a redisplay: the tests draw by themselves.
+    glutDisplayFunc([] {});
+    glutReshapeWindow(width, height);
+    for (int i = 0; i < 20 && (glutGet(GLUT_WINDOW_WIDTH) != width || glutGet(GLUT_WINDOW_HEIGHT) != height); ++i)
+        glutMainLoopEvent();
+    return glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height;
 }

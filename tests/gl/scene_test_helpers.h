@@ -16,3 +16,5 @@ unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b);
 void boutProjection();
 // The game's lights: strong global ambient and one light behind the viewer.
 void litScene();
+// Resizes the test window and waits until the X server has done it.
+bool resizeWindow(int width, int height);

@@ -7,7 +7,8 @@
 
 #include "scene/screens.h"
 #include "scene/textures.h"
-#include "shell/match.h"
+#include "match/match.h"
+#include "scene/match_drawing.h"
 #include "tests/gl/scene_test_helpers.h"
 
 
@@ -21,9 +22,6 @@ protected:
         saved = {titleTexture, doorTexture, jackfaceTexture, jackTexture, darthfaceTexture,
                  darthmaulTexture, playerTexture, selectTexture, startTexture, digitTextures[1],
                  digitTextures[2]};
-        savedMenu = {doorOffset, selectBrightness, float(doorClosing), float(titleShown),
-                     float(doorPhaseFlag), float(selectBrightening), float(selectedPlayer),
-                     float(playerOneChoice), float(playerTwoChoice)};
         titleTexture = solidTexture(40, 200, 40);
         doorTexture = solidTexture(200, 40, 40);
         unsigned int white = solidTexture(255, 255, 255);
@@ -57,15 +55,6 @@ protected:
         startTexture = saved[8];
         digitTextures[1] = saved[9];
         digitTextures[2] = saved[10];
-        doorOffset = savedMenu[0];
-        selectBrightness = savedMenu[1];
-        doorClosing = savedMenu[2] != 0;
-        titleShown = savedMenu[3] != 0;
-        doorPhaseFlag = savedMenu[4] != 0;
-        selectBrightening = savedMenu[5] != 0;
-        selectedPlayer = int(savedMenu[6]);
-        playerOneChoice = int(savedMenu[7]);
-        playerTwoChoice = int(savedMenu[8]);
         glDisable(GL_LIGHTING);
         glDisable(GL_TEXTURE_2D);
     }
@@ -77,8 +66,17 @@ protected:
         gluLookAt(0, 10, 20, 0, 0, 0, 0, 1, 0);
     }
 
+    // One menu tick, then its picture as the game draws it.
+    void menuFrame()
+    {
+        TickEvents events;
+        menuTick(m, events);
+        clear();
+        drawMatch(m);
+    }
+
     std::array<unsigned int, 11> saved{};
-    std::array<float, 9> savedMenu{};
+    Match m;
 };
 
 }  // namespace
@@ -94,39 +92,22 @@ TEST_F(MenuScreens, TitleLeavesTexturingOnDoorsAndSelectTurnItOff)
     EXPECT_LT(title.r, 80);
 
     glEnable(GL_TEXTURE_2D);
-    drawDoors();
+    drawDoors(3.0f);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
 
     glEnable(GL_TEXTURE_2D);
-    drawSelectScreen();
+    drawSelectScreen(JACK, DARTH, 0, 1.0f);
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-}
-
-TEST_F(MenuScreens, EveryDoorDrawingMovesTheHalvesByATenth)
-{
-    titleShown = true;
-    doorPhaseFlag = false;
-    doorClosing = true;
-    doorOffset = 3.0f;
-    drawDoors();
-    EXPECT_NEAR(doorOffset, 3.1f, 1e-5);
-    drawDoors();
-    EXPECT_NEAR(doorOffset, 3.2f, 1e-5);
-
-    doorClosing = false;
-    drawDoors();
-    EXPECT_NEAR(doorOffset, 3.1f, 1e-5);
 }
 
 TEST_F(MenuScreens, DoorHalvesMeetInTheMiddleWhenShut)
 {
-    titleShown = true;
-    doorPhaseFlag = false;
-    doorClosing = true;
+    m.titleShown = true;
+    m.doorPhaseFlag = false;
+    m.doorClosing = true;
 
-    doorOffset = 3.3f;  // drawn at 3.4: half shut, the title between the halves
-    drawTitle();
-    drawDoors();
+    m.doorOffset = 3.3f;  // drawn at 3.4: half shut, the title between the halves
+    menuFrame();
     saveSnapshot("doors-half");
     Rgb middleOpen = pixelAt(400, 300);
     EXPECT_GT(middleOpen.g, 150);
@@ -137,10 +118,8 @@ TEST_F(MenuScreens, DoorHalvesMeetInTheMiddleWhenShut)
         EXPECT_LT(half.g, 80) << "at x " << x;
     }
 
-    clear();
-    doorOffset = 6.6f;  // drawn at 6.7: shut
-    drawTitle();
-    drawDoors();
+    m.doorOffset = 6.6f;  // drawn at 6.7: shut
+    menuFrame();
     saveSnapshot("doors-shut");
     for (int x : {380, 400, 420}) {
         Rgb middle = pixelAt(x, 300);
@@ -152,21 +131,22 @@ TEST_F(MenuScreens, DoorHalvesMeetInTheMiddleWhenShut)
 // Player 1's row is the pulsing one before any click.
 TEST_F(MenuScreens, SelectedRowPulsesWhileTheOtherStaysWhite)
 {
-    selectedPlayer = 0;
-    selectBrightness = 1.0f;
-    selectBrightening = false;
-    playerOneChoice = 0;
-    playerTwoChoice = 1;
+    m.titleShown = false;
+    m.doorPhaseFlag = false;
+    m.selectedPlayer = 0;
+    m.selectBrightness = 1.0f;
+    m.selectBrightening = false;
+    m.playerOneChoice = JACK;
+    m.playerTwoChoice = DARTH;
 
     float dimmest = 1.0f, brightest = 0.0f;
     int rowOneMin = 255, rowOneMax = 0, rowTwoMin = 255, rowTwoMax = 0;
     for (int frame = 0; frame < 100; frame++) {
-        clear();
-        drawSelectScreen();
+        menuFrame();
         if (frame == 35)
             saveSnapshot("select-dim");
-        dimmest = std::min(dimmest, selectBrightness);
-        brightest = std::max(brightest, selectBrightness);
+        dimmest = std::min(dimmest, m.selectBrightness);
+        brightest = std::max(brightest, m.selectBrightness);
         // Inside the click regions of the two rows.
         int one = pixelAt(300, 290).r;
         int two = pixelAt(300, 384).r;
@@ -185,11 +165,8 @@ TEST_F(MenuScreens, SelectedRowPulsesWhileTheOtherStaysWhite)
 
 TEST_F(MenuScreens, SecondRowPulsesOnceSelected)
 {
-    selectedPlayer = 1;
-    selectBrightness = 0.5f;
-    selectBrightening = false;
     clear();
-    drawSelectScreen();
+    drawSelectScreen(JACK, DARTH, 1, 0.5f);
     saveSnapshot("select-row-two");
     EXPECT_LT(pixelAt(300, 384).r, 170);
     EXPECT_GT(pixelAt(300, 290).r, 200);

@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -28,6 +30,8 @@ std::vector<unsigned char> readFile(const char* path)
 
 TEST(Textures, OddWidthPictureUploadsAtItsSizeWithoutSkew)
 {
+    // GL's own default, which the load must leave as it found it.
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     unsigned int name = 0;
     ASSERT_EQ(loadTexture(ODD_WIDTH_PICTURE, &name), 1);
     ASSERT_NE(name, 0u);
@@ -93,6 +97,16 @@ TEST(Textures, TableWithoutGraphicsFolderStaysEmptyAndQuiet)
 {
     char here[4096];
     ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    // The slots as a fresh game has them.
+    unsigned int* slots[] = {&marbleTexture,    &backgroundTexture, &ground2Texture, &jackfaceTexture,
+                             &darthfaceTexture, &jackTexture,       &darthmaulTexture, &playerTexture,
+                             &selectTexture,    &startTexture,      &titleTexture,   &doorTexture};
+    std::vector<unsigned int> saved;
+    for (unsigned int* slot : slots)
+        saved.push_back(std::exchange(*slot, 0u));
+    for (unsigned int& slot : digitTextures)
+        saved.push_back(std::exchange(slot, 0u));
+
     char empty[] = "/tmp/zandrel-textures-XXXXXX";
     ASSERT_NE(mkdtemp(empty), nullptr);
     ASSERT_EQ(chdir(empty), 0);
@@ -114,6 +128,11 @@ TEST(Textures, TableWithoutGraphicsFolderStaysEmptyAndQuiet)
         EXPECT_EQ(slot, 0u);
     for (unsigned int slot : digitTextures)
         EXPECT_EQ(slot, 0u);
+    std::size_t i = 0;
+    for (unsigned int* slot : slots)
+        *slot = saved[i++];
+    for (unsigned int& slot : digitTextures)
+        slot = saved[i++];
 }
 
 }  // namespace
@@ -142,6 +161,31 @@ TEST(Textures, ShippedArtFillsEveryTableSlotAndModelTexture)
         EXPECT_TRUE(glIsTexture(slot));
         slot = 0;
     }
+}
+
+TEST(Textures, FolderNamedLikeAnArtFileIsTakenAsMissing)
+{
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    char root[] = "/tmp/zandrel-textures-XXXXXX";
+    ASSERT_NE(mkdtemp(root), nullptr);
+    const std::string graphics = std::string(root) + "/graphics";
+    ASSERT_EQ(mkdir(graphics.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((graphics + "/title.bmp").c_str(), 0700), 0);
+    ASSERT_EQ(chdir(root), 0);
+
+    const unsigned int saved = std::exchange(titleTexture, 0u);
+    testing::internal::CaptureStderr();
+    loadTextureTable();
+    std::string err = testing::internal::GetCapturedStderr();
+    const unsigned int loaded = std::exchange(titleTexture, saved);
+
+    ASSERT_EQ(chdir(here), 0);
+    rmdir((graphics + "/title.bmp").c_str());
+    rmdir(graphics.c_str());
+    rmdir(root);
+    EXPECT_EQ(err, "");
+    EXPECT_EQ(loaded, 0u);
 }
 
 }  // namespace

@@ -1,34 +1,21 @@
-// Darth and Jack fight in one GL context: the knife and the lightsaber are
-// tested against the other's body point, costing health and knocking back.
-#include <GL/gl.h>
-#include <GL/glu.h>
+// Darth and Jack fight, ticked as a bout ticks them: the knife and the
+// lightsaber are tested against the other's body point, costing health and
+// knocking back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
-#include "audio/sound_bank.h"
+#include "characters/core/trace.h"
 #include "characters/darth.h"
 #include "characters/jack.h"
-#include "shell/camera.h"
-#include "shell/match.h"
+#include "match/side_view.h"
 
 namespace {
 
 constexpr float HIT_REACH = 2.0f;
 constexpr float HIT_DAMAGE = 1.7f;
-
-void loadSoundsOnce()
-{
-    static bool loaded = false;
-    if (!loaded) {
-        testing::internal::CaptureStdout();
-        loadSoundBank();
-        testing::internal::GetCapturedStdout();
-        loaded = true;
-    }
-}
 
 int countOf(const std::string& text, const std::string& line)
 {
@@ -36,6 +23,11 @@ int countOf(const std::string& text, const std::string& line)
     for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
         ++n;
     return n;
+}
+
+bool played(const TickEvents& events, SoundId id)
+{
+    return std::count(events.sounds.begin(), events.sounds.end(), SoundEvent{SoundAction::PLAY_ONCE, id}) > 0;
 }
 
 float floorDistance(const Character& a, const Character& b)
@@ -46,46 +38,56 @@ float floorDistance(const Character& a, const Character& b)
 struct SwingResult {
     int hits = 0;
     int frames = 0;
+    TickEvents events;  // everything the swing made heard
 };
 
-// Plays bout frames (both updates, then both draws, player 1 first) with the
-// attack key pressed for one frame, until the attacker's swing is over, checking every draw of the attacker against the
-// hit rule worked out from the points it captured.
 struct Expected {
     const char* hitLine;
     const Frame& flinch;
-    const Sound& defenderSound;  // the hit or block sound
-    const Sound* attackSound;    // when the swing plays one
+    SoundId defenderSound;  // the hit or block sound
+    SoundId attackSound;    // NONE when the swing plays none
 };
 
+// Ticks both fighters as a bout does (both updates, then both pose passes
+// under the camera of the tick, player 1 first) with the attack key pressed
+// for one tick, until the attacker's swing is over, checking every pose pass
+// of the attacker against the hit rule worked out from its weapon points.
 SwingResult swing(Character& attacker, int attackKey, Character& defender, int* keys, const Expected& expected)
 {
     Character& one = attacker.player == 1 ? attacker : defender;
     Character& two = attacker.player == 1 ? defender : attacker;
-    playerOne = &one;
-    playerTwo = &two;
-    // One frame first: a fighter takes his heading when drawn, and keeps it
-    // through a swing.
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    setCamera();
+    float lastX = -1.0f, lastZ = 0.0f;
+    const auto camera = [&] { return cameraMatrix(sideView(one.x, one.z, two.x, two.z, lastX, lastZ)); };
+    SwingResult result;
+    one.reportTo(&result.events);
+    two.reportTo(&result.events);
+    TraceCapture trace;
+    // One tick first: a fighter takes his heading in the pose pass, and keeps
+    // it through a swing.
+    glm::mat4 view = camera();
     one.update(keys);
     two.update(keys);
-    one.draw();
-    two.draw();
+    one.posePass(view);
+    two.posePass(view);
 
-    SwingResult result;
     keys[attackKey] = 1;
     do {
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        setCamera();
+        view = camera();
+        TickEvents updates;
+        one.reportTo(&updates);
+        two.reportTo(&updates);
         one.update(keys);
         two.update(keys);
-        if (keys[attackKey] && expected.attackSound)
-            EXPECT_TRUE(isPlayingOnce(*expected.attackSound));
+        if (keys[attackKey] && expected.attackSound != SoundId::NONE) {
+            EXPECT_TRUE(played(updates, expected.attackSound));
+        }
         keys[attackKey] = 0;
-        for (Character* drawn : {&one, &two}) {
-            if (drawn != &attacker) {
-                drawn->draw();
+        for (Character* posed : {&one, &two}) {
+            TickEvents events;
+            posed->reportTo(&events);
+            defender.reportTo(&events);
+            if (posed != &attacker) {
+                posed->posePass(view);
                 continue;
             }
             const float bodyX = defender.bodyMatrix[12];
@@ -93,9 +95,10 @@ SwingResult swing(Character& attacker, int attackKey, Character& defender, int* 
             const float healthBefore = defender.health;
             const float gapBefore = floorDistance(attacker, defender);
             const std::size_t queuedBefore = defender.framelist->size();
-            testing::internal::CaptureStdout();
-            attacker.draw();
-            std::string out = testing::internal::GetCapturedStdout();
+            trace.clear();
+            attacker.posePass(view);
+            const std::string out = trace.text();
+            result.events.sounds.insert(result.events.sounds.end(), events.sounds.begin(), events.sounds.end());
             if (!attacker.isAttacking() && result.frames > 0)
                 continue;  // the tick that ends the swing asks nothing
 
@@ -113,8 +116,7 @@ SwingResult swing(Character& attacker, int attackKey, Character& defender, int* 
             EXPECT_NEAR(floorDistance(attacker, defender), gapBefore + knockBack, 1e-3);
             float damage = defender.isBlocking() ? 0.0f : hits * HIT_DAMAGE;
             EXPECT_NEAR(defender.health, healthBefore - damage, 1e-4);
-            if (hits > 0)
-                EXPECT_TRUE(isPlayingOnce(expected.defenderSound));
+            EXPECT_EQ(played(events, expected.defenderSound), hits > 0);
             if (hits > 0 && defender.isBlocking()) {
                 EXPECT_EQ(defender.framelist->size(), queuedBefore);
             } else if (hits > 0) {
@@ -127,28 +129,17 @@ SwingResult swing(Character& attacker, int attackKey, Character& defender, int* 
         }
         ++result.frames;
     } while (attacker.isAttacking() && result.frames < 200);
+    EXPECT_FALSE(attacker.isAttacking()) << "the swing never ended";
+    EXPECT_TRUE(result.events.fighting);
+    EXPECT_FALSE(result.events.ringOut);
+    one.reportTo(nullptr);
+    two.reportTo(nullptr);
     return result;
 }
 
 class Duel : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        loadSoundsOnce();
-        ASSERT_NE(jackHitSound.source, 0u) << "no sound bank (run with ALSOFT_DRIVERS=null)";
-        gameState = FIGHTING;
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(60.0, 4.0 / 3.0, 1.5, 300.0);
-        glMatrixMode(GL_MODELVIEW);
-    }
-    void TearDown() override
-    {
-        playerOne = nullptr;
-        playerTwo = nullptr;
-        gameState = MENU;
-    }
+    TraceCapture introductions;  // kept from the output
     int keys[36] = {};
 };
 
@@ -159,14 +150,13 @@ TEST_F(Duel, JacksKnifeReachesDarthCostsHealthAndKnocksHimBack)
     Jack jack(0.0f, -2.0f, 1, nullptr);
     Darth darth(0.0f, 2.0f, 2, &jack);
     jack.setOpponent(&darth);
-    stopSound(jackAttackSound);
 
-    SwingResult result =
-        swing(jack, jack.keyAttackH, darth, keys, {"Jack hit someone!\n", darthMoves.hitReaction[0].target, darthHitSound, &jackAttackSound});
+    SwingResult result = swing(jack, jack.keyAttackH, darth, keys,
+                               {"Jack hit someone!\n", darthMoves.hitReaction[0].target, SoundId::DARTH_HIT,
+                                SoundId::JACK_ATTACK});
     ASSERT_GT(result.hits, 0) << "the knife never came within reach";
     EXPECT_NEAR(darth.health, 100.0f - result.hits * HIT_DAMAGE, 1e-3);
     EXPECT_GT(floorDistance(jack, darth), 4.0f);
-    EXPECT_EQ(gameState, FIGHTING);
 }
 
 TEST_F(Duel, DarthBlockingJacksKnifeIsOnlyPushedBack)
@@ -175,15 +165,15 @@ TEST_F(Duel, DarthBlockingJacksKnifeIsOnlyPushedBack)
     Darth darth(0.0f, 2.0f, 2, &jack);
     jack.setOpponent(&darth);
     keys[darth.keyBlock] = 1;
-    stopSound(darthHitSound);
 
-    SwingResult result =
-        swing(jack, jack.keyAttackH, darth, keys, {"Jack hit someone!\n", darthMoves.hitReaction[0].target, darthBlockSound, nullptr});
+    SwingResult result = swing(jack, jack.keyAttackH, darth, keys,
+                               {"Jack hit someone!\n", darthMoves.hitReaction[0].target, SoundId::DARTH_BLOCK,
+                                SoundId::NONE});
     ASSERT_GT(result.hits, 0);
     EXPECT_EQ(darth.health, 100.0f);
     EXPECT_EQ(darth.state, BLOCK);
     EXPECT_GT(floorDistance(jack, darth), 4.0f);
-    EXPECT_FALSE(isPlayingOnce(darthHitSound));
+    EXPECT_FALSE(played(result.events, SoundId::DARTH_HIT));
 }
 
 TEST_F(Duel, DarthsLightsaberReachesJackAndHeFlinches)
@@ -193,8 +183,9 @@ TEST_F(Duel, DarthsLightsaberReachesJackAndHeFlinches)
     Jack jack(0.0f, 3.5f, 2, &darth);
     darth.setOpponent(&jack);
     // Jack stands breathing; the first hit interrupts that with his flinch.
-    SwingResult result =
-        swing(darth, darth.keyAttackH, jack, keys, {"Darth hit someone!\n", jackMoves.hitReaction[0].target, jackHitSound, nullptr});
+    SwingResult result = swing(darth, darth.keyAttackH, jack, keys,
+                               {"Darth hit someone!\n", jackMoves.hitReaction[0].target, SoundId::JACK_HIT,
+                                SoundId::NONE});
     ASSERT_GT(result.hits, 0) << "the lightsaber never came within reach";
     EXPECT_NEAR(jack.health, 100.0f - result.hits * HIT_DAMAGE, 1e-3);
     EXPECT_GT(floorDistance(jack, darth), 7.0f);
@@ -202,18 +193,35 @@ TEST_F(Duel, DarthsLightsaberReachesJackAndHeFlinches)
 
 TEST_F(Duel, JackBlockingTheLightsaberIsOnlyPushedBack)
 {
-    // The lightsaber's plain swing comes round at a longer range than the knife's.
     Darth darth(0.0f, -3.5f, 1, nullptr);
     Jack jack(0.0f, 3.5f, 2, &darth);
     darth.setOpponent(&jack);
     keys[jack.keyBlock] = 1;
-    stopSound(jackHitSound);
 
-    SwingResult result =
-        swing(darth, darth.keyAttackH, jack, keys, {"Darth hit someone!\n", jackMoves.hitReaction[0].target, jackBlockSound, nullptr});
+    SwingResult result = swing(darth, darth.keyAttackH, jack, keys,
+                               {"Darth hit someone!\n", jackMoves.hitReaction[0].target, SoundId::JACK_BLOCK,
+                                SoundId::NONE});
     ASSERT_GT(result.hits, 0);
     EXPECT_EQ(jack.health, 100.0f);
     EXPECT_EQ(jack.state, BLOCK);
     EXPECT_GT(floorDistance(jack, darth), 7.0f);
-    EXPECT_FALSE(isPlayingOnce(jackHitSound));
+    EXPECT_FALSE(played(result.events, SoundId::JACK_HIT));
+}
+
+TEST(DuelFlinch, AHitAfterTheBoutIsOverCostsHealthWithoutAFlinch)
+{
+    TraceSilence quiet;
+    Jack jack(0.0f, -2.0f, 1, nullptr);
+    Darth darth(0.0f, 2.0f, 2, &jack);
+    jack.setOpponent(&darth);
+    TickEvents over;
+    over.fighting = false;
+    darth.reportTo(&over);
+    const std::size_t queued = darth.framelist->size();
+    darth.bodyMatrix[12] = 1.0f;
+    darth.bodyMatrix[14] = 1.0f;
+    ASSERT_TRUE(darth.checkHit(1.5f, 0.0f, 1.0f));
+    EXPECT_NEAR(darth.health, 100.0f - HIT_DAMAGE, 1e-4);
+    EXPECT_EQ(darth.framelist->size(), queued);
+    EXPECT_TRUE(played(over, SoundId::DARTH_HIT));
 }

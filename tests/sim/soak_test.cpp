@@ -1,27 +1,18 @@
-// Many bouts back to back, played by two seeded random players through the
-// game's own callbacks: nothing may turn NaN, every bout must end and bring
-// back the title, and the heap must not creep.
-#include <GL/freeglut.h>
+// Many bouts back to back on one Match, played by two seeded random players:
+// nothing may turn NaN, every bout must end and bring back the title, and the
+// heap must not creep.
 #include <gtest/gtest.h>
 #include <malloc.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
-#include <iterator>
 #include <random>
 #include <string>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include "characters/core/character.h"
-#include "shell/clock.h"
-#include "shell/game.h"
-#include "shell/input.h"
-#include "shell/match.h"
+#include "characters/core/trace.h"
+#include "match/match.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
@@ -29,9 +20,7 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 
 #if !defined(__SANITIZE_ADDRESS__)
 // Bytes held through operator new: the game's own objects (fighters, keyframe
-// records, queue nodes). The GL driver allocates with malloc and caches
-// shader variants as new drawing states turn up, which moves the whole heap
-// by up to a megabyte without anything of ours growing.
+// records, queue nodes).
 static long newBytesInUse = 0;
 
 // The replacements pair malloc with free themselves.
@@ -82,15 +71,11 @@ constexpr int BOUTS = 60;  // the sanitized build is several times slower
 #else
 constexpr int BOUTS = 200;
 #endif
-constexpr int FRAMES_PER_FAKE_SECOND = 3;  // a 60-second bout lasts 180 frames
-constexpr int FRAME_LIMIT = 2000;
+constexpr int TICKS_PER_FAKE_SECOND = 3;  // a 60-second bout lasts 180 ticks
+constexpr int TICK_LIMIT = 2000;
+constexpr MenuPoint START = {400, 450};
 
-long fakeNow = 50'000;
-int frameCount = 0;
-long fakeCalendarSeconds() { return fakeNow + frameCount / FRAMES_PER_FAKE_SECOND; }
-void fakeSleepUntilSecond(long second) { fakeNow = second - frameCount / FRAMES_PER_FAKE_SECOND; }
-
-// Everything malloc holds, the GL driver's own caches included.
+// Everything malloc holds.
 std::size_t heapInUse()
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -100,21 +85,29 @@ std::size_t heapInUse()
 #endif
 }
 
+long gameObjectBytes()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return 0;
+#else
+    return newBytesInUse;
+#endif
+}
+
 enum Temperament { AGGRESSOR, RUNNER, DABBLER, STANDER };
 
-// The seven controls of one player, in keyState order: left, up, right, down, H, V, block.
+// The seven controls of one player, in key state order: left, up, right, down, H, V, block.
 struct RandomPlayer {
     int first;  // 0 for player 1, 7 for player 2
     Temperament temperament;
     int towards() const { return first == 0 ? 2 : 0; }
     int away() const { return first == 0 ? 0 : 2; }
 
-    void press(int control, bool down) { keyState[first + control] = down ? 1 : 0; }
-
-    void play(std::mt19937& rng)
+    void play(const Match& m, KeyState& keys, std::mt19937& rng)
     {
+        const auto press = [&](int control, bool down) { keys[first + control] = down ? 1 : 0; };
         std::uniform_real_distribution<double> chance(0.0, 1.0);
-        float gap = std::hypot(playerOne->x - playerTwo->x, playerOne->z - playerTwo->z);
+        float gap = std::hypot(m.playerOne->x - m.playerTwo->x, m.playerOne->z - m.playerTwo->z);
         switch (temperament) {
         case AGGRESSOR:
             // Walks in, then swings away at close range.
@@ -137,48 +130,20 @@ struct RandomPlayer {
         case DABBLER:
             for (int control = 0; control < 7; ++control)
                 if (chance(rng) < 0.1)
-                    press(control, !keyState[first + control]);
+                    press(control, !keys[first + control]);
             break;
         }
     }
 };
 
-long gameObjectBytes()
+bool allFinite(const Character& fighter)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    return 0;
-#else
-    return newBytesInUse;
-#endif
-}
-
-bool allFinite(const Character* fighter)
-{
-    bool finite = std::isfinite(fighter->x) && std::isfinite(fighter->z) && std::isfinite(fighter->facing) &&
-                  std::isfinite(fighter->health);
+    bool finite = std::isfinite(fighter.x) && std::isfinite(fighter.z) && std::isfinite(fighter.facing) &&
+                  std::isfinite(fighter.health);
     for (int i = 0; i < Frame::FIELDS; ++i)
-        finite = finite && std::isfinite(fighter->pose[i]);
+        finite = finite && std::isfinite(fighter.pose[i]);
     return finite;
 }
-
-// Sends the game's trace to /dev/null while it lives; the test's own report stays.
-struct SilencedTrace {
-    int saved;
-    SilencedTrace()
-    {
-        std::fflush(stdout);
-        saved = dup(1);
-        int devNull = open("/dev/null", O_WRONLY);
-        dup2(devNull, 1);
-        close(devNull);
-    }
-    ~SilencedTrace()
-    {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-};
 
 struct SoakResult {
     std::string problem;
@@ -192,55 +157,64 @@ struct SoakResult {
 
 SoakResult playBouts()
 {
-    SilencedTrace silence;
+    TraceSilence quiet;
     SoakResult result;
+    Match m;
+    TickInput in;
+    long tickCount = 0;
+    const auto tick = [&] {
+        in.calendarSecond = 50'000 + tickCount++ / TICKS_PER_FAKE_SECOND;
+        TickEvents events;
+        step(m, in, events);
+        in.releases.clear();
+    };
     std::mt19937 rng(20261208);
     for (int bout = 1; bout <= BOUTS; ++bout) {
-        playerOneChoice = static_cast<int>(rng() % 2);
-        playerTwoChoice = static_cast<int>(rng() % 2);
+        m.playerOneChoice = static_cast<int>(rng() % 2);
+        m.playerTwoChoice = static_cast<int>(rng() % 2);
         RandomPlayer one{0, static_cast<Temperament>(rng() % 4)};
         RandomPlayer two{7, static_cast<Temperament>(rng() % 4)};
-        std::fill(std::begin(keyState), std::end(keyState), 0);
-        titleShown = false;
-        doorPhaseFlag = false;
-        onMouse(GLUT_LEFT_BUTTON, GLUT_UP, 160, 180);  // the start label in the small window
-        if (gameState != FIGHTING) {
+        in.keyState.fill(0);
+        m.titleShown = false;
+        m.doorPhaseFlag = false;
+        in.releases = {START};
+        tick();
+        if (m.gameState != FIGHTING) {
             result.problem = "bout " + std::to_string(bout) + " did not start";
             return result;
         }
-        result.pairings[playerOneChoice][playerTwoChoice]++;
+        result.pairings[m.playerOneChoice][m.playerTwoChoice]++;
         // A full-strength knock-out takes longer than the quickened clock
         // allows, so against an aggressor some bouts start with the other
         // fighter already worn down.
         if (one.temperament == AGGRESSOR && rng() % 2)
-            playerTwo->health = static_cast<float>(5 + rng() % 25);
+            m.playerTwo->health = static_cast<float>(5 + rng() % 25);
         if (two.temperament == AGGRESSOR && rng() % 2)
-            playerOne->health = static_cast<float>(5 + rng() % 25);
+            m.playerOne->health = static_cast<float>(5 + rng() % 25);
 
         int frame = 0;
         int ending = FIGHTING;
-        while (gameState != MENU) {
-            if (frame == FRAME_LIMIT) {
+        while (m.gameState != MENU) {
+            if (frame == TICK_LIMIT) {
                 result.problem = "bout " + std::to_string(bout) + " never ended";
                 return result;
             }
-            if (gameState == FIGHTING) {
-                one.play(rng);
-                two.play(rng);
+            if (m.gameState == FIGHTING) {
+                one.play(m, in.keyState, rng);
+                two.play(m, in.keyState, rng);
             }
-            onDisplay();
-            if (ending == FIGHTING && gameState != FIGHTING)
-                ending = gameState;
-            if (!allFinite(playerOne) || !allFinite(playerTwo)) {
+            tick();
+            if (ending == FIGHTING && m.gameState != FIGHTING)
+                ending = m.gameState;
+            if (!allFinite(*m.playerOne) || !allFinite(*m.playerTwo)) {
                 result.problem = "a value went NaN or infinite in bout " + std::to_string(bout) + " at frame " +
                                  std::to_string(frame);
                 return result;
             }
             ++frame;
-            ++frameCount;
         }
         result.endings[ending]++;
-        if (!titleShown || doorPhaseFlag) {
+        if (!m.titleShown || m.doorPhaseFlag) {
             result.problem = "bout " + std::to_string(bout) + " did not bring back the title";
             return result;
         }
@@ -256,25 +230,15 @@ SoakResult playBouts()
 
 TEST(Soak, RandomBoutsBackToBackEndCleanly)
 {
-    calendarSeconds = fakeCalendarSeconds;
-    sleepUntilSecond = fakeSleepUntilSecond;
-    // No sound device is opened, so the end-of-bout waits pass at once.
-    // A small window: this is about rules and memory, not pixels.
-    glutDisplayFunc([] {});
-    glutReshapeWindow(320, 240);
-    glutMainLoopEvent();
-    onReshape(320, 240);
-
+    // No sound plays, so the end-of-bout waits pass at once.
     SoakResult result = playBouts();
     ASSERT_EQ(result.problem, "");
     const int* endings = result.endings;
-    std::size_t heapAfterTenth = result.heapAfterTenth;
-    std::size_t heapAfterLast = result.heapAfterLast;
     std::fprintf(stderr,
                  "knock-outs %d, time-ups %d, ring-outs %d; game objects after bout 10: %ld bytes, after %d: %ld; "
                  "whole heap after bout 10: %zu, after %d: %zu\n",
                  endings[KNOCKOUT], endings[TIME_UP], endings[RING_OUT], result.objectsAfterTenth, BOUTS,
-                 result.objectsAfterLast, heapAfterTenth, BOUTS, heapAfterLast);
+                 result.objectsAfterLast, result.heapAfterTenth, BOUTS, result.heapAfterLast);
     EXPECT_GT(endings[KNOCKOUT], 0);
     EXPECT_GT(endings[TIME_UP], 0);
     EXPECT_GT(endings[RING_OUT], 0);
