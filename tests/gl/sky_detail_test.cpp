@@ -12,14 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "characters/core/character.h"
-#include "characters/jack.h"
+#include "match/side_view.h"
 #include "scene/arena.h"
 #include "scene/bmp.h"
+#include "scene/camera.h"
 #include "scene/textures.h"
-#include "shell/camera.h"
 #include "shell/game.h"
-#include "shell/match.h"
 
 namespace {
 
@@ -64,26 +62,21 @@ SkyVertex skyVertex(int i, int j)
     return {turned, 1.0 - double(i) / SKY_SLICES, 1.0 - double(j) / SKY_STACKS};
 }
 
-class Standin : public Character {
-public:
-    Standin(float x, float z, int player) : Character(x, z, player, nullptr, jackMoves) {}
-    void draw() override {}
-};
-
 // The game's projection at 800 by 600 times its bout camera for the fighters
 // at (x1, z1) and (x2, z2), column-major.
+void placeBoutCamera(float x1, float z1, float x2, float z2)
+{
+    float lastSideX = -1.0f, lastSideZ = 0.0f;
+    onReshape(SCREEN_WIDTH, SCREEN_HEIGHT);
+    setCamera(sideView(x1, z1, x2, z2, lastSideX, lastSideZ));
+}
+
 std::array<double, 16> boutViewProjection(float x1, float z1, float x2, float z2)
 {
-    Standin one(x1, z1, 1), two(x2, z2, 2);
-    playerOne = &one;
-    playerTwo = &two;
-    onReshape(SCREEN_WIDTH, SCREEN_HEIGHT);
-    setCamera();
+    placeBoutCamera(x1, z1, x2, z2);
     std::array<double, 16> projection{}, modelview{}, product{};
     glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
     glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
-    playerOne = nullptr;
-    playerTwo = nullptr;
     for (int column = 0; column < 4; ++column)
         for (int row = 0; row < 4; ++row)
             for (int k = 0; k < 4; ++k)
@@ -199,18 +192,12 @@ TEST(SkyDetail, ModelOfTheSkyIsWhatDrawSkySends)
 {
     std::array<double, 16> m = boutViewProjection(0.0f, -8.0f, 0.0f, 8.0f);
     // drawSky under the same camera, caught in feedback mode.
-    Standin one(0.0f, -8.0f, 1), two(0.0f, 8.0f, 2);
-    playerOne = &one;
-    playerTwo = &two;
-    onReshape(SCREEN_WIDTH, SCREEN_HEIGHT);
-    setCamera();
+    placeBoutCamera(0.0f, -8.0f, 0.0f, 8.0f);
     std::vector<GLfloat> buffer(20000);
     glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
     glRenderMode(GL_FEEDBACK);
     drawSky();
     int count = glRenderMode(GL_RENDER);
-    playerOne = nullptr;
-    playerTwo = nullptr;
     ASSERT_GT(count, 0);
 
     // Sphere corners in front of the camera and well inside the window, as this test models them.
