@@ -1049,23 +1049,49 @@ Picture paintRock()
 }
 
 // The sky panorama: its top row is the zenith, its middle the horizon, and it
-// repeats round the sphere.
+// repeats round the sphere. It is wide enough that a texel stays within about
+// two screen pixels in a bout, and the mountain silhouettes are drawn with
+// their coverage of each pixel, since the game filters it nearest-texel.
 Picture paintSky()
 {
-    const int W = 1024, H = 512;
+    const int W = 2048, H = 1024;
+    const int SUBCOLUMNS = 8;
+    const double pixelE = 2.0 / H;
+    const double foot = -0.02;
     Picture pic(W, H);
     const Ramp sky{{{-1.0, rgb(0x0A0C18)}, {-0.3, rgb(0x24283C)}, {-0.04, rgb(0x8A7A8A)}, {0.0, rgb(0xF4B88A)},
                     {0.07, rgb(0xE89A8A)}, {0.22, rgb(0x8A8EC0)}, {0.55, rgb(0x3A56A8)}, {1.0, rgb(0x16296A)}}};
     const double sunU = 0.3, sunE = 0.1;
+    // Two ranges of mountains on the horizon; their tops depend on u alone, so
+    // each column's silhouettes are sampled once, at several points across it.
+    auto farRange = [&](double at) { return 0.015 + 0.42 * std::max(0.0, ridged(at * 6, 0.5, 5, 6, 0, 83) - 0.3); };
+    auto nearRange = [&](double at) { return 0.005 + 0.08 * ridged(at * 11 + 0.3, 1.5, 5, 11, 0, 87); };
+    std::vector<double> farTops(std::size_t(W) * SUBCOLUMNS), nearTops(farTops.size());
+    for (std::size_t i = 0; i < farTops.size(); ++i) {
+        double at = (i + 0.5) / (double(W) * SUBCOLUMNS);
+        farTops[i] = farRange(at);
+        nearTops[i] = nearRange(at);
+    }
+    // How much of the pixel between eBottom and eTop a range covers.
+    auto rangeCoverage = [&](const std::vector<double>& tops, int column, double eBottom, double eTop) {
+        double sum = 0;
+        for (int k = 0; k < SUBCOLUMNS; ++k) {
+            double top = tops[std::size_t(column) * SUBCOLUMNS + k];
+            sum += std::max(0.0, std::min(top, eTop) - std::max(foot, eBottom));
+        }
+        return sum / (SUBCOLUMNS * pixelE);
+    };
     pic.shade([&](double x, double y, Colour) {
         double u = x / W, e = 1 - 2 * y / H;
+        int column = int(x);
+        double eTop = e + pixelE / 2, eBottom = e - pixelE / 2;
         Colour c = sky.at(e);
         double du = std::fabs(u - sunU);
         du = std::min(du, 1 - du) * 2 * PI * std::cos(sunE * PI / 2);
         double sunDistance = length(du, (e - sunE) * PI / 2);
         if (e > -0.05) {
             c = c + rgb(0xFFB070) * (0.7 * std::exp(-sunDistance / 0.35));
-            c = mix(c, rgb(0xFFF8E0), coverage((sunDistance - 0.045) * 400));
+            c = mix(c, rgb(0xFFF8E0), coverage((sunDistance - 0.045) * W / (2 * PI)));
         }
         // Clouds, thinning towards the zenith where the sphere pinches them.
         if (e > 0) {
@@ -1076,10 +1102,15 @@ Picture paintSky()
             Colour cloud = mix(lit, rgb(0x5A5A84), shadow * 0.85);
             c = mix(c, cloud, density * 0.92);
         }
-        // Two ranges of mountains on the horizon, lit from the sun's side.
-        auto farRange = [&](double at) { return 0.015 + 0.42 * std::max(0.0, ridged(at * 6, 0.5, 5, 6, 0, 83) - 0.3); };
-        double farTop = farRange(u);
-        if (e > -0.02 && e < farTop) {
+        // A sea of cloud below the horizon.
+        if (eBottom < foot) {
+            double n = fbm(u * 12, e * 20, 5, 12, 0, 89);
+            double tops = smoothstep(-0.1, 0.4, n) * (1 - smoothstep(-0.6, -0.1, -e - 0.5));
+            Colour sea = mix(c, mix(rgb(0x9A8AA0), rgb(0x4A4460), clamp01(-e * 2)), tops * 0.7);
+            c = mix(c, sea, clamp01((foot - eBottom) / pixelE));
+        }
+        double farCover = rangeCoverage(farTops, column, eBottom, eTop);
+        if (farCover > 0) {
             // The slope that falls towards the sun catches its light.
             auto broad = [&](double at) { return ridged(at * 6, 0.5, 3, 6, 0, 83); };
             double towardsSun = std::sin(2 * PI * (sunU - u)) > 0 ? 1 : -1;
@@ -1088,20 +1119,16 @@ Picture paintSky()
             double light = clamp01(0.5 + fall) * (0.75 + 0.35 * crag);
             Colour rock = mix(rgb(0x8A84A8), rgb(0x3E3C5C), 0.6 - 0.4 * light);
             double snowLine = 0.15 + 0.03 * fbm(u * 40, e * 30, 3, 40, 0, 85);
-            if (e > snowLine)
-                rock = mix(rgb(0xA8A4C8), rgb(0xFFFCFF), light);
+            Colour snow = mix(rgb(0xA8A4C8), rgb(0xFFFCFF), light);
+            rock = mix(rock, snow, clamp01((e - snowLine) / pixelE + 0.5));
             // Haze at the foot of the range.
             rock = mix(rock, rgb(0xD8A8A8), 0.55 * (1 - smoothstep(0.0, 0.08, e)));
-            c = rock;
+            c = mix(c, rock, std::min(1.0, farCover));
         }
-        double nearTop = 0.005 + 0.08 * ridged(u * 11 + 0.3, 1.5, 5, 11, 0, 87);
-        if (e > -0.02 && e < nearTop)
-            c = mix(rgb(0x3E3650), rgb(0x241E30), clamp01((nearTop - e) / 0.05));
-        // A sea of cloud below the horizon.
-        if (e < -0.02) {
-            double n = fbm(u * 12, e * 20, 5, 12, 0, 89);
-            double tops = smoothstep(-0.1, 0.4, n) * (1 - smoothstep(-0.6, -0.1, -e - 0.5));
-            c = mix(c, mix(rgb(0x9A8AA0), rgb(0x4A4460), clamp01(-e * 2)), tops * 0.7);
+        double nearCover = rangeCoverage(nearTops, column, eBottom, eTop);
+        if (nearCover > 0) {
+            double nearTop = nearRange(u);
+            c = mix(c, mix(rgb(0x3E3650), rgb(0x241E30), clamp01((nearTop - e) / 0.05)), std::min(1.0, nearCover));
         }
         return c;
     });

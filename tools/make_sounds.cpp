@@ -233,18 +233,147 @@ Wave withLoopedReverb(const Wave& dry, double size, double feedback, double damp
     return out;
 }
 
-void scaleToPeak(Wave& wave, double peakDb) {
+// ---- Levels ----
+// Sounds are levelled by loudness as a listener hears it (K-weighted and
+// gated over 400 ms blocks, as broadcast meters measure it), not by their
+// peaks, so a short crack and a long chord sit together. The music stays
+// 8 LU under the effects, and no sound's true peak, between the samples
+// too, comes within 1.5 dB of full scale.
+
+constexpr double effectLoudness = -16;    // LUFS
+constexpr double musicLoudness = -24;     // LUFS
+constexpr double truePeakCeiling = -1.5;  // dBTP
+
+// Direct-form biquad with the coefficients given, a0 = 1.
+struct Section {
+    double b0, b1, b2, a1, a2;
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    double run(double x) {
+        double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1; x1 = x;
+        y2 = y1; y1 = y;
+        return y;
+    }
+};
+
+// The K-weighting curve at our sample rate: a high shelf for the head's
+// effect, then a high pass below the range that counts.
+Wave kWeighted(const Wave& wave) {
+    double k = std::tan(pi * 1681.974450955533 / rate), q = 0.7071752369554196;
+    double vh = std::pow(10.0, 3.999843853973347 / 20), vb = std::pow(vh, 0.4996667741545416);
+    double a0 = 1 + k / q + k * k;
+    Section shelf{(vh + vb * k / q + k * k) / a0, 2 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
+                  2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
+    k = std::tan(pi * 38.13547087602444 / rate);
+    q = 0.5003270373238773;
+    a0 = 1 + k / q + k * k;
+    Section highPass{1, -2, 1, 2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
+    Wave out(wave.size());
+    for (size_t i = 0; i < wave.size(); i++)
+        out[i] = static_cast<float>(highPass.run(shelf.run(wave[i])));
+    return out;
+}
+
+// Integrated loudness in LUFS. A sound shorter than one block is measured as
+// one block with silence after it.
+double loudness(const Wave& wave) {
+    Wave weighted = kWeighted(wave);
+    size_t block = samples(0.4), hop = samples(0.1);
+    weighted.resize(std::max(weighted.size(), block), 0.0f);
+    std::vector<double> powers;
+    for (size_t start = 0; start + block <= weighted.size(); start += hop) {
+        double sum = 0;
+        for (size_t i = start; i < start + block; i++)
+            sum += static_cast<double>(weighted[i]) * weighted[i];
+        powers.push_back(sum / block);
+    }
+    auto lufs = [](double power) { return -0.691 + 10 * std::log10(power); };
+    auto gatedMean = [&](double gate) {
+        double sum = 0;
+        int count = 0;
+        for (double p : powers)
+            if (p > 0 && lufs(p) > gate) {
+                sum += p;
+                count++;
+            }
+        return count > 0 ? sum / count : 0.0;
+    };
+    double ungated = gatedMean(-70);
+    if (ungated <= 0)
+        return -70;
+    double gated = gatedMean(lufs(ungated) - 10);
+    return lufs(gated);
+}
+
+// The highest level between the samples as well as at them: four times
+// oversampled through a windowed sinc.
+double truePeakDb(const Wave& wave) {
+    constexpr int factor = 4, taps = 24;
     double peak = 0;
-    for (float s : wave)
-        peak = std::max(peak, static_cast<double>(std::fabs(s)));
-    double gain = peak > 0 ? std::pow(10.0, peakDb / 20) / peak : 0;
+    for (size_t i = 0; i < wave.size(); i++) {
+        for (int phase = 0; phase < factor; phase++) {
+            double sum = 0;
+            for (int k = -taps + 1; k <= taps; k++) {
+                long at = static_cast<long>(i) + k;
+                if (at < 0 || at >= static_cast<long>(wave.size()))
+                    continue;
+                double x = k - static_cast<double>(phase) / factor;
+                double sinc = x == 0 ? 1 : std::sin(pi * x) / (pi * x);
+                double window = 0.5 + 0.5 * std::cos(pi * x / (taps + 1));
+                sum += wave[at] * sinc * window;
+            }
+            peak = std::max(peak, std::fabs(sum));
+        }
+    }
+    return peak > 0 ? 20 * std::log10(peak) : -200;
+}
+
+void scale(Wave& wave, double db) {
+    double gain = std::pow(10.0, db / 20);
     for (float& s : wave)
         s = static_cast<float>(s * gain);
 }
 
-// Fades the very ends so no sound starts or stops with a click, then scales
-// to the given peak.
-void master(Wave& wave, double peakDb, double fadeOutSeconds = 0.02) {
+// Holds the sound's sample peaks under `db` with a gain that dips ahead of
+// each peak and recovers over about 50 ms, so a sharp transient is tamed
+// without the crackle of clipping.
+void limit(Wave& wave, double db) {
+    double ceiling = std::pow(10.0, db / 20);
+    std::vector<double> gain(wave.size(), 1.0);
+    for (size_t i = 0; i < wave.size(); i++)
+        if (std::fabs(wave[i]) > ceiling)
+            gain[i] = ceiling / std::fabs(wave[i]);
+    double release = 1 - std::exp(-1.0 / (0.05 * rate)), attack = 1 - std::exp(-1.0 / (0.002 * rate));
+    for (size_t i = 1; i < gain.size(); i++)
+        gain[i] = std::min(gain[i], gain[i - 1] + (1 - gain[i - 1]) * release);
+    for (size_t i = gain.size() - 1; i-- > 0;)
+        gain[i] = std::min(gain[i], gain[i + 1] + (1 - gain[i + 1]) * attack);
+    for (size_t i = 0; i < wave.size(); i++)
+        wave[i] = static_cast<float>(wave[i] * gain[i]);
+}
+
+// Brings the sound to the loudness given. Peaks that would pass the ceiling
+// there are limited; a sound that would need more than a few dB of that is
+// left quieter instead.
+void levelTo(Wave& wave, double lufs) {
+    constexpr double mostLimiting = 4;
+    scale(wave, lufs - loudness(wave));
+    double over = truePeakDb(wave) - truePeakCeiling;
+    if (over > mostLimiting)
+        scale(wave, mostLimiting - over);
+    double kept = loudness(wave);
+    for (int pass = 0; pass < 6 && truePeakDb(wave) > truePeakCeiling; pass++) {
+        limit(wave, truePeakCeiling - 0.2);
+        scale(wave, kept - loudness(wave));
+    }
+    over = truePeakDb(wave) - truePeakCeiling;
+    if (over > 0)
+        scale(wave, -over);
+}
+
+// Fades the very ends so no sound starts or stops with a click, then levels
+// it as an effect.
+void master(Wave& wave, double fadeOutSeconds = 0.02) {
     size_t fadeIn = samples(0.0005);
     size_t fadeOut = std::min(wave.size(), samples(fadeOutSeconds));
     for (size_t i = 0; i < wave.size(); i++) {
@@ -256,7 +385,7 @@ void master(Wave& wave, double peakDb, double fadeOutSeconds = 0.02) {
             g *= static_cast<double>(left) / fadeOut;
         wave[i] = static_cast<float>(wave[i] * g);
     }
-    scaleToPeak(wave, peakDb);
+    levelTo(wave, effectLoudness);
 }
 
 // ---- Voices ----
@@ -453,15 +582,16 @@ Wave thud(Noise& noise, double startHz, double endHz, double length) {
 // ---- The game's sounds ----
 
 Wave makeClick() {
-    Wave w(samples(0.07));
+    // Rings a little longer than a bare tick, so it carries over the music.
+    Wave w(samples(0.12));
     Sine a, b;
     Noise noise(11);
     for (size_t i = 0; i < w.size(); i++) {
         double t = static_cast<double>(i) / rate;
-        w[i] = static_cast<float>(decay(t, 0.009) * (a.next(1900) + 0.5 * b.next(3150)) +
+        w[i] = static_cast<float>(decay(t, 0.03) * (a.next(1900) + 0.5 * b.next(3150)) +
                                   decay(t, 0.0015) * 0.6 * noise.next());
     }
-    master(w, -3, 0.01);
+    master(w, 0.01);
     return w;
 }
 
@@ -476,7 +606,7 @@ Wave makeClose() {
     mix(w, noiseBurst(noise, Biquad::bandPass, 3500, 2.0, 0.03, 0.004), 0.105, 0.5);
     w.resize(samples(0.9));
     w = withReverb(w, 1.3, 0.82, 0.35, 0.45);
-    master(w, -1, 0.15);
+    master(w, 0.15);
     return w;
 }
 
@@ -494,7 +624,7 @@ Wave makeSelectCharacter() {
     mix(w, brass(midiHz(69), 0.2, 0.7), 0.24, 0.25);
     w.resize(samples(0.95));
     w = withReverb(w, 1.0, 0.78, 0.3, 0.35);
-    master(w, -1, 0.15);
+    master(w, 0.15);
     return w;
 }
 
@@ -515,7 +645,7 @@ Wave makeStartup() {
     mix(w, bell(midiHz(93), 0.7), 0.74, 0.08);
     w.resize(samples(2.2));
     w = withReverb(w, 1.4, 0.8, 0.3, 0.4);
-    master(w, -1, 0.3);
+    master(w, 0.3);
     return w;
 }
 
@@ -524,7 +654,7 @@ Wave makeJackAttack() {
     Wave w = whoosh(noise, 0.32, 700, 4200, 2.2);
     mix(w, whoosh(noise, 0.26, 1200, 6000, 3.0), 0.03, 0.6);
     w = withReverb(w, 0.6, 0.6, 0.4, 0.15);
-    master(w, -1, 0.03);
+    master(w, 0.03);
     return w;
 }
 
@@ -549,7 +679,7 @@ Wave makeDarthAttack() {
         w[i] = static_cast<float>(env * (0.7 * buzz + 0.45 * core));
     }
     mix(w, whoosh(noise, length, 500, 2500, 2.0), 0, 0.7);
-    master(w, -1, 0.05);
+    master(w, 0.05);
     return w;
 }
 
@@ -573,7 +703,7 @@ Wave makeBlock(std::uint32_t seed, double hz, double length, double crackleLevel
     }
     w.resize(samples(length));
     w = withReverb(w, 0.9, 0.72, 0.3, 0.3);
-    master(w, -1, 0.1);
+    master(w, 0.1);
     return w;
 }
 
@@ -584,7 +714,7 @@ Wave makeHit(std::uint32_t seed, double startHz, double endHz, double length, do
         mix(w, clang(noise, 410, 0.3, 0.2), 0.005, armour);
     w.resize(samples(length));
     w = withReverb(w, 0.7, 0.6, 0.5, 0.12);
-    master(w, -1, 0.06);
+    master(w, 0.06);
     return w;
 }
 
@@ -610,7 +740,7 @@ Wave makeJackWin() {
     mix(w, bell(midiHz(91), 0.8), 1.2, 0.08);
     w.resize(samples(3.0));
     w = withReverb(w, 1.4, 0.8, 0.3, 0.38);
-    master(w, -1, 0.35);
+    master(w, 0.35);
     return w;
 }
 
@@ -646,7 +776,7 @@ Wave makeDarthWin() {
     mix(w, hum, 1.4, 0.5);
     w.resize(samples(3.4));
     w = withReverb(w, 1.5, 0.82, 0.3, 0.4);
-    master(w, -1, 0.4);
+    master(w, 0.4);
     return w;
 }
 
@@ -670,7 +800,7 @@ Wave makeJackRingout() {
     mix(w, noiseBurst(noise, Biquad::lowPass, 1500, 0.7, 0.4, 0.1), fall, 0.2);
     w.resize(samples(2.6));
     w = withReverb(w, 1.6, 0.84, 0.45, 0.45);
-    master(w, -1, 0.2);
+    master(w, 0.2);
     return w;
 }
 
@@ -695,7 +825,7 @@ Wave makeDarthRingout() {
     mix(w, clang(noise, 380, 0.5, 0.3), fall + 0.02, 0.08);
     w.resize(samples(2.7));
     w = withReverb(w, 1.6, 0.84, 0.45, 0.45);
-    master(w, -1, 0.2);
+    master(w, 0.2);
     return w;
 }
 
@@ -777,8 +907,7 @@ Wave makeBackground() {
         double x = wet[i] + 0.9 * drums[i];
         mixDown[i] = static_cast<float>(std::tanh(1.2 * x));
     }
-    // Music stays well under the effects.
-    scaleToPeak(mixDown, -12);
+    levelTo(mixDown, musicLoudness);
     return mixDown;
 }
 
