@@ -7,10 +7,11 @@ set -e
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
 build=build
-options="-DCMAKE_BUILD_TYPE=RelWithDebInfo"
+# tools/play.sh shares build/ with tests and generators off: turn them on again.
+options="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANDREL_TESTS=ON -DZANDREL_TOOLS=ON -DZANDREL_BENCH=ON"
 if [ "$1" = "--sanitize" ]; then
     build=build-sanitize
-    options="-DCMAKE_BUILD_TYPE=Debug -DZANDREL_SANITIZE=ON -DZANDREL_BENCH=OFF"
+    options="-DCMAKE_BUILD_TYPE=Debug -DZANDREL_SANITIZE=ON -DZANDREL_TESTS=ON -DZANDREL_TOOLS=ON -DZANDREL_BENCH=OFF"
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
     export LSAN_OPTIONS=suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
