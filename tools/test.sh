@@ -19,5 +19,5 @@ fi
 cmake -S . -B "$build" $options >/dev/null
 cmake --build "$build" -j"$(nproc)"
 export ALSOFT_DRIVERS=null
-xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
 [ "$1" = "--sanitize" ] || sh fuzz/run.sh replay

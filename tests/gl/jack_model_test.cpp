@@ -345,11 +345,12 @@ TEST_F(JackModel, AsksAboutHitsOnlyWhileAttackingFourTimesInOrder)
     // Back at rest he stops asking.
     keys[jack.keyAttackH] = 0;
     testing::internal::CaptureStdout();
-    while (jack.state == ATTACK_H)
+    for (int tick = 0; jack.state == ATTACK_H && tick < 100; ++tick)
         jack.draw();
     std::size_t asked = other.points.size();
     jack.draw();
     testing::internal::GetCapturedStdout();
+    ASSERT_NE(jack.state, ATTACK_H) << "the swing never ended";
     // The tick that reaches the rest pose ends the attack before the knife is drawn.
     EXPECT_EQ(asked, 4u * 24u);
     EXPECT_EQ(other.points.size(), asked);
