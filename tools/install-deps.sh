@@ -3,12 +3,12 @@
 # skipping the ones already present. Runs as root or through sudo.
 set -e
 packages="g++ cmake make git pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
-libopenal-dev libopenal1 libgtest-dev libgmock-dev libbenchmark-dev
+libopenal-dev libopenal1 libglm-dev libgtest-dev libgmock-dev libbenchmark-dev
 xvfb xauth xdotool imagemagick x11-apps clang libclang-rt-dev
 libfreetype-dev fonts-dejavu-core
 ffmpeg"
 if [ "$1" = "--play" ]; then
-    packages="g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libopenal-dev libopenal1"
+    packages="g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libopenal-dev libopenal1 libglm-dev"
 fi
 missing=""
 for p in $packages; do

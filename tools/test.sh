@@ -7,10 +7,11 @@ set -e
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh
 build=build
-options="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANDREL_WERROR=${ZANDREL_WERROR:-OFF}"
+# tools/play.sh shares build/ with tests and generators off: turn them on again.
+options="-DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANDREL_TESTS=ON -DZANDREL_TOOLS=ON -DZANDREL_BENCH=ON -DZANDREL_WERROR=${ZANDREL_WERROR:-OFF}"
 if [ "$1" = "--sanitize" ]; then
     build=build-sanitize
-    options="-DCMAKE_BUILD_TYPE=Debug -DZANDREL_SANITIZE=ON -DZANDREL_BENCH=OFF -DZANDREL_WERROR=${ZANDREL_WERROR:-OFF}"
+    options="-DCMAKE_BUILD_TYPE=Debug -DZANDREL_SANITIZE=ON -DZANDREL_TESTS=ON -DZANDREL_TOOLS=ON -DZANDREL_BENCH=OFF -DZANDREL_WERROR=${ZANDREL_WERROR:-OFF}"
     export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
     export LSAN_OPTIONS=suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -18,5 +19,5 @@ fi
 cmake -S . -B "$build" $options >/dev/null
 cmake --build "$build" -j"$(nproc)"
 export ALSOFT_DRIVERS=null
-xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 300
 [ "$1" = "--sanitize" ] || sh fuzz/run.sh replay
