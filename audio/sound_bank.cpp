@@ -5,6 +5,7 @@
 #include <AL/alext.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "audio/sample_convert.h"
@@ -149,25 +150,28 @@ Sound* const soundTable[] = {
 
 }  // namespace
 
-void loadSoundBank() {
+void loadSoundBank(const std::string& dataPrefix) {
     // Without a device every slot stays empty; one diagnostic is enough.
     if (!InitDirectSound())
         return;
-    LoadDirectSound(selectcharacterSound, "sounds/selectcharacter.wav");
-    LoadDirectSound(startupSound, "sounds/startup.wav");
-    LoadDirectSound(closeSound, "sounds/close.wav");
-    LoadDirectSound(clickSound, "sounds/click.wav");
-    LoadDirectSound(backgroundSound, "sounds/background.wav");
-    LoadDirectSound(jackAttackSound, "sounds/jack-attack.wav");
-    LoadDirectSound(jackBlockSound, "sounds/jack-block.wav");
-    LoadDirectSound(jackWinSound, "sounds/jack-win.wav");
-    LoadDirectSound(jackHitSound, "sounds/jack-hit.wav");
-    LoadDirectSound(jackRingoutSound, "sounds/jack-ringout.wav");
-    LoadDirectSound(darthAttackSound, "sounds/darth-attack.wav");
-    LoadDirectSound(darthBlockSound, "sounds/darth-block.wav");
-    LoadDirectSound(darthWinSound, "sounds/darth-win.wav");
-    LoadDirectSound(darthHitSound, "sounds/darth-hit.wav");
-    LoadDirectSound(darthRingoutSound, "sounds/darth-ringout.wav");
+    auto load = [&](Sound& slot, const char* fileName) {
+        LoadDirectSound(slot, (dataPrefix + fileName).c_str());
+    };
+    load(selectcharacterSound, "sounds/selectcharacter.wav");
+    load(startupSound, "sounds/startup.wav");
+    load(closeSound, "sounds/close.wav");
+    load(clickSound, "sounds/click.wav");
+    load(backgroundSound, "sounds/background.wav");
+    load(jackAttackSound, "sounds/jack-attack.wav");
+    load(jackBlockSound, "sounds/jack-block.wav");
+    load(jackWinSound, "sounds/jack-win.wav");
+    load(jackHitSound, "sounds/jack-hit.wav");
+    load(jackRingoutSound, "sounds/jack-ringout.wav");
+    load(darthAttackSound, "sounds/darth-attack.wav");
+    load(darthBlockSound, "sounds/darth-block.wav");
+    load(darthWinSound, "sounds/darth-win.wav");
+    load(darthHitSound, "sounds/darth-hit.wav");
+    load(darthRingoutSound, "sounds/darth-ringout.wav");
 }
 
 void playOnce(Sound& sound) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // The game's fixed bank of fifteen sounds. A sound that failed to load, or a
 // machine without a sound device, leaves its slot empty: every operation on
 // it then does nothing and isPlayingOnce is false.
@@ -25,7 +27,9 @@ extern Sound closeSound;
 extern Sound startupSound;
 extern Sound selectcharacterSound;
 
-void loadSoundBank();
+// Opens the device and loads the fifteen sounds from sounds/ under
+// dataPrefix ("" for the working directory, else a folder ending in '/').
+void loadSoundBank(const std::string& dataPrefix = "");
 // Releases every sound and the device, leaving the slots empty (at exit).
 void closeSoundBank();
 void releaseSound(Sound& sound);

@@ -25,18 +25,24 @@ struct FighterModels {
 };
 FighterModels models;
 
+// From the folder the texture table came from.
+void loadFighterTexture(const char* fileName, unsigned int* slot)
+{
+    loadTexture((textureTableFolder() + fileName).c_str(), slot);
+}
+
 std::unique_ptr<FighterModel> makeModel(FighterKind kind)
 {
     if (kind == DARTH) {
         unsigned int face = 0, top = 0, bottom = 0;
-        loadTexture("graphics/maulface.bmp", &face);
-        loadTexture("graphics/maultop.bmp", &top);
-        loadTexture("graphics/maulbot.bmp", &bottom);
+        loadFighterTexture("graphics/maulface.bmp", &face);
+        loadFighterTexture("graphics/maultop.bmp", &top);
+        loadFighterTexture("graphics/maulbot.bmp", &bottom);
         return std::make_unique<DarthModel>(face, top, bottom);
     }
     unsigned int suit = 0, blade = 0;
-    loadTexture("graphics/jacksuit.bmp", &suit);
-    loadTexture("graphics/blade.bmp", &blade);
+    loadFighterTexture("graphics/jacksuit.bmp", &suit);
+    loadFighterTexture("graphics/blade.bmp", &blade);
     return std::make_unique<JackModel>(suit, blade);
 }
 

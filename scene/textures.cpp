@@ -2,6 +2,8 @@
 
 #include <GL/gl.h>
 
+#include <string>
+
 #include "scene/bmp.h"
 
 unsigned int marbleTexture = 0;
@@ -18,26 +20,41 @@ unsigned int startTexture = 0;
 unsigned int titleTexture = 0;
 unsigned int doorTexture = 0;
 
-void loadTextureTable()
+namespace {
+
+std::string tableFolder;
+
+}  // namespace
+
+void loadTextureTable(const std::string& dataPrefix)
 {
-    loadTexture("graphics/marble.bmp", &marbleTexture);
-    loadTexture("graphics/background.bmp", &backgroundTexture);
-    loadTexture("graphics/ground2.bmp", &ground2Texture);
-    loadTexture("graphics/jackface.bmp", &jackfaceTexture);
-    loadTexture("graphics/darthface.bmp", &darthfaceTexture);
-    loadTexture("graphics/jack.bmp", &jackTexture);
-    loadTexture("graphics/darthmaul.bmp", &darthmaulTexture);
+    tableFolder = dataPrefix;
+    auto load = [&](const char* fileName, unsigned int* slot) {
+        loadTexture((dataPrefix + fileName).c_str(), slot);
+    };
+    load("graphics/marble.bmp", &marbleTexture);
+    load("graphics/background.bmp", &backgroundTexture);
+    load("graphics/ground2.bmp", &ground2Texture);
+    load("graphics/jackface.bmp", &jackfaceTexture);
+    load("graphics/darthface.bmp", &darthfaceTexture);
+    load("graphics/jack.bmp", &jackTexture);
+    load("graphics/darthmaul.bmp", &darthmaulTexture);
     const char* digitFiles[10] = {
         "graphics/0.bmp", "graphics/1.bmp", "graphics/2.bmp", "graphics/3.bmp", "graphics/4.bmp",
         "graphics/5.bmp", "graphics/6.bmp", "graphics/7.bmp", "graphics/8.bmp", "graphics/9.bmp",
     };
     for (int digit = 0; digit < 10; ++digit)
-        loadTexture(digitFiles[digit], &digitTextures[digit]);
-    loadTexture("graphics/player.bmp", &playerTexture);
-    loadTexture("graphics/select.bmp", &selectTexture);
-    loadTexture("graphics/start.bmp", &startTexture);
-    loadTexture("graphics/title.bmp", &titleTexture);
-    loadTexture("graphics/door.bmp", &doorTexture);
+        load(digitFiles[digit], &digitTextures[digit]);
+    load("graphics/player.bmp", &playerTexture);
+    load("graphics/select.bmp", &selectTexture);
+    load("graphics/start.bmp", &startTexture);
+    load("graphics/title.bmp", &titleTexture);
+    load("graphics/door.bmp", &doorTexture);
+}
+
+const std::string& textureTableFolder()
+{
+    return tableFolder;
 }
 
 int loadTexture(const char* fileName, unsigned int* slot)

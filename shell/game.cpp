@@ -15,6 +15,7 @@
 #include "scene/textures.h"
 #include "shell/clock.h"
 #include "shell/input.h"
+#include "shell/window_identity.h"
 
 namespace {
 
@@ -69,16 +70,24 @@ Match& liveMatch()
     return match;
 }
 
-void startGame(int argc, char** argv)
+void startGame(int argc, char** argv, const Options& options, const std::string& dataPrefix)
 {
     // Trace lines reach a pipe as they happen.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
-    glutInitWindowPosition(WINDOW_X, WINDOW_Y);
-    glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    // GLUT's -geometry, when given, places and sizes the window instead.
+    if (!options.glutGeometry) {
+        glutInitWindowPosition(WINDOW_X, WINDOW_Y);
+        glutInitWindowSize(WINDOW_WIDTH, WINDOW_HEIGHT);
+    }
+    if (options.windowWidth > 0)
+        glutInitWindowSize(options.windowWidth, options.windowHeight);
     glutCreateWindow("Zandrel");
+    nameWindowToDesktop(dataPrefix);
+    if (options.fullscreen)
+        glutFullScreen();
     // Held keys are a state table: the X server's auto-repeat adds nothing.
     glutIgnoreKeyRepeat(1);
 
@@ -92,18 +101,18 @@ void startGame(int argc, char** argv)
     glutSpecialUpFunc(onSpecialRelease);
 
     glEnable(GL_DEPTH_TEST);
-    loadTextureTable();
+    loadTextureTable(dataPrefix);
     setupLights();
     match = Match{};
     pendingReleases.clear();
-    loadSoundBank();
+    loadSoundBank(dataPrefix);
     std::atexit(closeSoundBank);
     playOnce(startupSound);
 }
 
-int runGame(int argc, char** argv)
+int runGame(int argc, char** argv, const Options& options, const std::string& dataPrefix)
 {
-    startGame(argc, argv);
+    startGame(argc, argv, options, dataPrefix);
     glutMainLoop();
     return 0;
 }

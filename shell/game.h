@@ -1,11 +1,16 @@
 #pragma once
 
+#include <string>
+
 #include "match/match.h"
+#include "shell/options.h"
 
 // The entry sequence: window, callbacks, art, lights, sound, main loop.
-int runGame(int argc, char** argv);
+// argc and argv go to glutInit; the art and sounds are read from under
+// dataPrefix ("" for the working directory).
+int runGame(int argc, char** argv, const Options& options = {}, const std::string& dataPrefix = "");
 // All of it but the main loop.
-void startGame(int argc, char** argv);
+void startGame(int argc, char** argv, const Options& options = {}, const std::string& dataPrefix = "");
 
 // The match the window shows and the keyboard and mouse play.
 Match& liveMatch();

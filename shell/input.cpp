@@ -2,6 +2,8 @@
 
 #include <GL/freeglut.h>
 
+#include "shell/window_identity.h"
+
 int keyState[KEY_STATE_SIZE] = {};
 
 namespace {
@@ -57,6 +59,11 @@ void onKeyRelease(unsigned char key, int, int)
 
 void onSpecialPress(int key, int, int)
 {
+    // F11 is the window's, not a player's.
+    if (key == GLUT_KEY_F11) {
+        toggleFullscreen();
+        return;
+    }
     setKey(specialIndex(key), 1);
 }
 

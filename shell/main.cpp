@@ -1,6 +1,33 @@
+#include <cstdio>
+#include <cstdlib>
+
+#include "shell/data_folder.h"
 #include "shell/game.h"
+#include "shell/options.h"
+#include "zandrel_build.h"
 
 int main(int argc, char** argv)
 {
-    return runGame(argc, argv);
+    ParsedOptions parsed = parseOptions(argc, argv);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "zandrel: %s\n%s", parsed.error.c_str(), usageText().c_str());
+        return 2;
+    }
+    Options& options = parsed.options;
+    if (options.help) {
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("zandrel %s\n", ZANDREL_VERSION);
+        return 0;
+    }
+
+    DataFolder data = findDataFolder(std::getenv("ZANDREL_DATA"), installedDataFolder());
+    for (const std::string& message : data.messages)
+        std::printf("%s\n", message.c_str());
+
+    int glutArgc = static_cast<int>(options.glutArguments.size());
+    options.glutArguments.push_back(nullptr);
+    return runGame(glutArgc, options.glutArguments.data(), options, data.prefix);
 }

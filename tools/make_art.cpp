@@ -1,9 +1,11 @@
-// Paints the game's pictures and writes them as BMP files into graphics/.
-// Run from the repository root: ./make_art [output folder]. The output is the
-// same bytes on every run; the files are committed, so playing never needs
-// this tool.
+// Paints the game's pictures and writes them as BMP files into graphics/,
+// then the desktop icons, made from Darth's face, as PNG files into dist/icons/.
+// Run from the repository root: ./make_art [output folder [icon folder]]. The
+// output is the same bytes on every run; the files are committed, so playing
+// never needs this tool.
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include <zlib.h>
 
 #include <algorithm>
 #include <array>
@@ -14,6 +16,9 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "scene/bmp.h"
+#include "shell/window_icon.h"
 
 namespace {
 
@@ -1457,12 +1462,78 @@ Picture paintBlade()
     return pic;
 }
 
+// ---------------------------------------------------------------- icons
+
+void putBig32(std::vector<unsigned char>& b, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        b.push_back(static_cast<unsigned char>(v >> shift));
+}
+
+void pngChunk(std::vector<unsigned char>& png, const char* type, const std::vector<unsigned char>& data)
+{
+    putBig32(png, static_cast<std::uint32_t>(data.size()));
+    std::size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    putBig32(png, static_cast<std::uint32_t>(crc32(0, png.data() + start, static_cast<uInt>(png.size() - start))));
+}
+
+// An 8-bit RGBA PNG, every row unfiltered.
+std::vector<unsigned char> encodePng(const std::vector<unsigned char>& rgba, int size)
+{
+    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<unsigned char> header;
+    putBig32(header, size);
+    putBig32(header, size);
+    header.insert(header.end(), {8, 6, 0, 0, 0});
+    pngChunk(png, "IHDR", header);
+    std::vector<unsigned char> rows;
+    for (int y = 0; y < size; ++y) {
+        rows.push_back(0);
+        auto row = rgba.begin() + static_cast<long>(y) * size * 4;
+        rows.insert(rows.end(), row, row + size * 4);
+    }
+    uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
+    std::vector<unsigned char> packed(packedSize);
+    compress2(packed.data(), &packedSize, rows.data(), static_cast<uLong>(rows.size()), 9);
+    packed.resize(packedSize);
+    pngChunk(png, "IDAT", packed);
+    pngChunk(png, "IEND", {});
+    return png;
+}
+
+// The icons come from the darthface.bmp just written, through the same
+// routine that gives the game's window its icon.
+void saveIcons(const std::string& iconFolder)
+{
+    std::string facePath = outputFolder + "/darthface.bmp";
+    BitmapImage* face = loadBmp(facePath.c_str());
+    if (face == nullptr) {
+        std::fprintf(stderr, "make_art: cannot read %s\n", facePath.c_str());
+        std::exit(1);
+    }
+    for (int size : {48, 64, 128, 256}) {
+        std::vector<unsigned char> bytes = encodePng(iconPixels(*face, size), size);
+        std::string path = iconFolder + "/zandrel-" + std::to_string(size) + ".png";
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+            std::fprintf(stderr, "make_art: cannot write %s\n", path.c_str());
+            std::exit(1);
+        }
+        std::fclose(file);
+        std::printf("%-28s %4d x %-4d %7zu bytes\n", path.c_str(), size, size, bytes.size());
+    }
+    freeBitmapImage(face);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
     if (argc > 1)
         outputFolder = argv[1];
+    std::string iconFolder = argc > 2 ? argv[2] : "dist/icons";
     Font font;
 
     save("marble", paintMarble(), Encoding::TRUE_COLOUR);
@@ -1485,5 +1556,7 @@ int main(int argc, char** argv)
     save("maulbot", paintMaulBottom(), Encoding::TRUE_COLOUR);
     save("jacksuit", paintJackSuit(), Encoding::PALETTE);
     save("blade", paintBlade(), Encoding::TRUE_COLOUR);
+
+    saveIcons(iconFolder);
     return 0;
 }

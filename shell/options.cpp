@@ -1,0 +1,129 @@
+#include "shell/options.h"
+
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+// A window larger than this is a typo, not a screen.
+constexpr int MAX_WINDOW_SIDE = 16384;
+
+// Reads "WIDTHxHEIGHT": two whole numbers from 1 to MAX_WINDOW_SIDE.
+bool parseWindowSize(std::string_view text, int& width, int& height)
+{
+    std::size_t cross = text.find('x');
+    if (cross == std::string_view::npos)
+        return false;
+    auto number = [](std::string_view digits, int& out) {
+        if (digits.empty() || digits.front() < '0' || digits.front() > '9')
+            return false;
+        auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), out);
+        return fault == std::errc() && end == digits.data() + digits.size() && out >= 1 &&
+               out <= MAX_WINDOW_SIDE;
+    };
+    return number(text.substr(0, cross), width) && number(text.substr(cross + 1), height);
+}
+
+struct OptionRule {
+    const char* name;
+    const char* valueName;  // nullptr: the option takes no value
+    const char* help;
+    // Applies the option; false when the value is bad.
+    bool (*apply)(Options& options, std::string_view value);
+};
+
+// Every option of the game, in the order the usage lists them.
+const OptionRule OPTION_RULES[] = {
+    {"--help", nullptr, "show this help and quit",
+     [](Options& o, std::string_view) { return o.help = true; }},
+    {"--version", nullptr, "show the version and quit",
+     [](Options& o, std::string_view) { return o.version = true; }},
+    {"--fullscreen", nullptr, "start in fullscreen (F11 toggles it while playing)",
+     [](Options& o, std::string_view) { return o.fullscreen = true; }},
+    {"--window", "WIDTHxHEIGHT", "open the window at this size, e.g. 1280x960 (default 800x600)",
+     [](Options& o, std::string_view v) { return parseWindowSize(v, o.windowWidth, o.windowHeight); }},
+};
+
+const OptionRule* findRule(std::string_view name)
+{
+    for (const OptionRule& rule : OPTION_RULES)
+        if (name == rule.name)
+            return &rule;
+    return nullptr;
+}
+
+// GLUT's options that take the next word as their value.
+bool isGlutOptionWithValue(std::string_view word)
+{
+    return word == "-display" || word == "-geometry";
+}
+
+}  // namespace
+
+ParsedOptions parseOptions(int argc, char** argv)
+{
+    ParsedOptions parsed;
+    Options& options = parsed.options;
+    if (argc > 0)
+        options.glutArguments.push_back(argv[0]);
+    for (int i = 1; i < argc; ++i) {
+        std::string_view word = argv[i];
+        if (!word.starts_with("--")) {
+            options.glutArguments.push_back(argv[i]);
+            if (word == "-geometry")
+                options.glutGeometry = true;
+            if (isGlutOptionWithValue(word) && i + 1 < argc)
+                options.glutArguments.push_back(argv[++i]);
+            continue;
+        }
+        std::size_t equals = word.find('=');
+        std::string_view name = word.substr(0, equals);
+        const OptionRule* rule = findRule(name);
+        if (rule == nullptr) {
+            parsed.error = "unknown option " + std::string(name);
+            return parsed;
+        }
+        std::string_view value;
+        if (rule->valueName == nullptr) {
+            if (equals != std::string_view::npos) {
+                parsed.error = std::string(name) + " takes no value";
+                return parsed;
+            }
+        } else if (equals != std::string_view::npos) {
+            value = word.substr(equals + 1);
+        } else if (i + 1 < argc) {
+            value = argv[++i];
+        } else {
+            parsed.error = std::string(name) + " needs " + rule->valueName;
+            return parsed;
+        }
+        if (!rule->apply(options, value)) {
+            parsed.error = "bad value '" + std::string(value) + "' for " + std::string(name) +
+                           " (expected " + rule->valueName + ")";
+            return parsed;
+        }
+    }
+    return parsed;
+}
+
+std::string usageText()
+{
+    std::string text = "Usage: zandrel [OPTION]... [GLUT OPTION]...\n"
+                       "Two players, one keyboard, one arena.\n\n";
+    for (const OptionRule& rule : OPTION_RULES) {
+        std::string left = std::string("  ") + rule.name;
+        if (rule.valueName != nullptr)
+            left += std::string(" ") + rule.valueName;
+        if (left.size() < 26)
+            left.resize(26, ' ');
+        else
+            left += "  ";
+        text += left + rule.help + "\n";
+    }
+    text += "\nGLUT's own options (-display DISPLAY, -geometry WxH+X+Y, -iconic, -direct,\n"
+            "-indirect, -gldebug, -sync) are passed on to it.\n"
+            "The art and sounds are read from graphics/ and sounds/ in the working\n"
+            "directory, else from $ZANDREL_DATA, else from the installed data folder.\n";
+    return text;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// What the command line asked for. Our options all start with "--"; every
+// other word (GLUT's -display, -geometry, -iconic, ...) is kept, in order,
+// for glutInit.
+struct Options {
+    bool help = false;
+    bool version = false;
+    bool fullscreen = false;
+    int windowWidth = 0;  // 0: the game's own 800 by 600
+    int windowHeight = 0;
+    // GLUT's -geometry was given: its size and place stand.
+    bool glutGeometry = false;
+    // argv[0] and GLUT's words, for glutInit.
+    std::vector<char*> glutArguments;
+};
+
+struct ParsedOptions {
+    Options options;
+    std::string error;  // empty when the command line was good
+};
+
+ParsedOptions parseOptions(int argc, char** argv);
+// The one usage text, listing every option.
+std::string usageText();

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "shell/options.h"
+
+namespace {
+
+// Owns the words so parseOptions can hand pointers into them to GLUT.
+struct CommandLine {
+    std::vector<std::string> words;
+    std::vector<char*> argv;
+
+    CommandLine(std::initializer_list<const char*> given) : words{"zandrel"}
+    {
+        words.insert(words.end(), given.begin(), given.end());
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+    }
+    ParsedOptions parse() { return parseOptions(static_cast<int>(words.size()), argv.data()); }
+};
+
+std::vector<std::string> glutWords(const Options& options)
+{
+    return {options.glutArguments.begin(), options.glutArguments.end()};
+}
+
+TEST(Options, NoWordsMeanTheGamesOwnWindow)
+{
+    CommandLine line({});
+    ParsedOptions parsed = line.parse();
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_FALSE(parsed.options.help || parsed.options.version || parsed.options.fullscreen);
+    EXPECT_EQ(parsed.options.windowWidth, 0);
+    EXPECT_FALSE(parsed.options.glutGeometry);
+    EXPECT_EQ(glutWords(parsed.options), std::vector<std::string>{"zandrel"});
+}
+
+TEST(Options, GlutsOwnOptionsReachGlutInOrderAndUntouched)
+{
+    CommandLine line({"-display", ":7", "-geometry", "640x480+0+0", "-iconic", "-direct", "-indirect",
+                      "-gldebug", "-sync"});
+    ParsedOptions parsed = line.parse();
+    ASSERT_EQ(parsed.error, "");
+    ASSERT_EQ(parsed.options.glutArguments.size(), line.words.size());
+    for (std::size_t i = 0; i < line.words.size(); ++i)
+        EXPECT_EQ(parsed.options.glutArguments[i], line.argv[i]) << "word " << i;
+    EXPECT_TRUE(parsed.options.glutGeometry);
+}
+
+TEST(Options, OursAreTakenOutAndGlutsKeptAroundThem)
+{
+    CommandLine line({"--fullscreen", "-iconic", "--window", "1024x768", "-display", "--odd:0", "-sync"});
+    ParsedOptions parsed = line.parse();
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.fullscreen);
+    EXPECT_EQ(parsed.options.windowWidth, 1024);
+    EXPECT_EQ(parsed.options.windowHeight, 768);
+    // A GLUT option's value is GLUT's even when it looks like one of ours.
+    EXPECT_EQ(glutWords(parsed.options),
+              (std::vector<std::string>{"zandrel", "-iconic", "-display", "--odd:0", "-sync"}));
+    EXPECT_FALSE(parsed.options.glutGeometry);
+}
+
+TEST(Options, FlagsAndTheValueAfterAnEqualsSign)
+{
+    CommandLine line({"--help", "--version", "--window=1x16384"});
+    ParsedOptions parsed = line.parse();
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.help);
+    EXPECT_TRUE(parsed.options.version);
+    EXPECT_EQ(parsed.options.windowWidth, 1);
+    EXPECT_EQ(parsed.options.windowHeight, 16384);
+}
+
+TEST(Options, BadWindowSizesAreRefused)
+{
+    for (const char* bad : {"", "x", "800", "800x", "x600", "0x600", "800x0", "-800x600", "+800x600",
+                            "800x600x", "800 x600", "800x 600", "16385x600", "800x99999999999",
+                            "800X600", "1e3x600", "0x800x600", " 800x600"}) {
+        CommandLine line({"--window", bad});
+        ParsedOptions parsed = line.parse();
+        EXPECT_EQ(parsed.error, "bad value '" + std::string(bad) + "' for --window (expected WIDTHxHEIGHT)")
+            << "'" << bad << "'";
+    }
+}
+
+TEST(Options, MistakesGetOneMessageNamingTheOption)
+{
+    struct Case {
+        std::initializer_list<const char*> words;
+        const char* error;
+    };
+    const Case cases[] = {
+        {{"--nope"}, "unknown option --nope"},
+        {{"--nope=3"}, "unknown option --nope"},
+        {{"--"}, "unknown option --"},
+        {{"--Help"}, "unknown option --Help"},
+        {{"--full"}, "unknown option --full"},
+        {{"--fullscreen=yes"}, "--fullscreen takes no value"},
+        {{"--help="}, "--help takes no value"},
+        {{"--window"}, "--window needs WIDTHxHEIGHT"},
+        {{"--fullscreen", "--window"}, "--window needs WIDTHxHEIGHT"},
+        // The first mistake is the one reported.
+        {{"--bad", "--window", "x"}, "unknown option --bad"},
+    };
+    for (const Case& c : cases) {
+        CommandLine line(c.words);
+        EXPECT_EQ(line.parse().error, c.error) << line.words[1];
+    }
+}
+
+TEST(Options, SingleDashWordsAreGlutsWhateverTheyAre)
+{
+    // GLUT ignores what it does not know, as it always has.
+    CommandLine line({"-fullscreen", "-", "word"});
+    ParsedOptions parsed = line.parse();
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_FALSE(parsed.options.fullscreen);
+    EXPECT_EQ(glutWords(parsed.options), (std::vector<std::string>{"zandrel", "-fullscreen", "-", "word"}));
+}
+
+TEST(Options, UsageListsEveryOptionWithItsValue)
+{
+    std::string usage = usageText();
+    for (const char* entry : {"--help", "--version", "--fullscreen", "--window WIDTHxHEIGHT", "-geometry"})
+        EXPECT_NE(usage.find(entry), std::string::npos) << entry;
+}
+
+}  // namespace

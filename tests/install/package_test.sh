@@ -1,0 +1,31 @@
+#!/bin/bash
+# Checks a built package: the file name carries the project's version, the
+# package lists the game, its data and the desktop's files, its dependencies
+# come from the libraries the binary links, and lintian finds no errors.
+#
+# package_test.sh DEB VERSION
+set -u
+deb=$1
+version=$2
+fail() { echo "FAIL: $*"; exit 1; }
+
+[ "$(basename "$deb")" = "zandrel_${version}_amd64.deb" ] || fail "the package is named $(basename "$deb")"
+listing=$(dpkg-deb -c "$deb" | awk '{ print $NF }') || fail "dpkg-deb cannot read $deb"
+for file in ./usr/games/zandrel ./usr/share/zandrel/graphics/title.bmp ./usr/share/zandrel/sounds/startup.wav \
+    ./usr/share/applications/zandrel.desktop ./usr/share/metainfo/io.github.zandrel.Zandrel.metainfo.xml \
+    ./usr/share/icons/hicolor/{48x48,64x64,128x128,256x256}/apps/zandrel.png \
+    ./usr/share/man/man6/zandrel.6.gz ./usr/share/doc/zandrel/copyright ./usr/share/doc/zandrel/changelog.gz; do
+    grep -qxF "$file" <<<"$listing" || fail "the package lacks $file"
+done
+[ "$(grep -c '^./usr/share/zandrel/graphics/.*\.bmp$' <<<"$listing")" -eq 27 ] || fail "the package lacks art files"
+[ "$(grep -c '^./usr/share/zandrel/sounds/.*\.wav$' <<<"$listing")" -eq 15 ] || fail "the package lacks sound files"
+echo "ok: dpkg-deb lists the game, its data and the desktop's files"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for library in libglut3.12 libopenal1 libx11-6 libc6; do
+    grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+echo "ok: Depends: $depends"
+
+lintian --fail-on error "$deb" || fail "lintian reports errors"
+echo "ok: lintian reports no errors"
