@@ -47,6 +47,7 @@ void windowSize(int& width, int& height)
 TickInput gatherInput()
 {
     TickInput input;
+    input.padPresses = pollInput();
     std::copy(std::begin(keyState), std::end(keyState), input.keyState.begin());
     input.releases = std::exchange(pendingReleases, {});
     input.calendarSecond = calendarSeconds();
@@ -99,6 +100,7 @@ void startGame(int argc, char** argv)
     loadSoundBank();
     std::atexit(closeSoundBank);
     playOnce(startupSound);
+    startInput();
 }
 
 int runGame(int argc, char** argv)
