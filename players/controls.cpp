@@ -248,7 +248,8 @@ char* readLine(char* out, int size, void* stream)
         line.clear();
     };
     if (line.empty() || line[0] == ';' || line[0] == '#') {
-        // A comment or nothing.
+        // A comment, of any length, or nothing: inih needs to see neither.
+        line.clear();
     } else if (line.size() > CONTROLS_LINE_LIMIT || line.size() + 2 > std::size_t(size)) {
         reject("line longer than " + std::to_string(CONTROLS_LINE_LIMIT) + " characters");
     } else if (line[0] == '[') {

@@ -5,9 +5,11 @@ set -e
 packages="g++ cmake make git pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri
 libopenal-dev libopenal1 libgtest-dev libgmock-dev libbenchmark-dev
 xvfb xauth xdotool imagemagick x11-apps clang libclang-rt-dev
-libfreetype-dev fonts-dejavu-core"
+libfreetype-dev fonts-dejavu-core
+libsdl2-dev libinih-dev"
 if [ "$1" = "--play" ]; then
-    packages="g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libopenal-dev libopenal1"
+    packages="g++ cmake make freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libopenal-dev libopenal1
+pkg-config libsdl2-dev libinih-dev"
 fi
 missing=""
 for p in $packages; do
