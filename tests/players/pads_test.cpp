@@ -10,12 +10,11 @@
 #include <iterator>
 
 #include "audio/sound_bank.h"
-#include "characters/darth.h"
+#include "characters/core/character.h"
 #include "characters/jack.h"
 #include "players/pads.h"
 #include "shell/game.h"
 #include "shell/input.h"
-#include "shell/match.h"
 #include "tests/unit/test_fighter.h"
 
 namespace {
@@ -297,7 +296,7 @@ TEST_F(PadTest, TheControlsFileMovesPadInputs)
     EXPECT_EQ(heldCount(), 1);
 }
 
-// The whole menu by pad, through the game's own frame routine.
+// The whole menu by pad, through the game's own frames: poll, tick, draw.
 class PadMenuTest : public testing::Test {
 protected:
     void SetUp() override
@@ -305,16 +304,7 @@ protected:
         activeControls = defaultControls();
         releaseKeyboard();
         ASSERT_TRUE(openPads());
-        gameState = MENU;
-        playerOne = nullptr;
-        playerTwo = nullptr;
-        playerOneChoice = 0;
-        playerTwoChoice = 1;
-        selectedPlayer = 0;
-        titleShown = true;
-        doorPhaseFlag = true;
-        doorOffset = 0.1f;
-        doorClosing = true;
+        liveMatch() = Match{};
         testing::internal::CaptureStdout();
     }
 
@@ -322,25 +312,21 @@ protected:
     {
         testing::internal::GetCapturedStdout();
         closePads();
-        onDisplay();
+        pollInput();
         releaseKeyboard();
-        delete playerOne;
-        delete playerTwo;
-        playerOne = nullptr;
-        playerTwo = nullptr;
+        liveMatch() = Match{};
         stopSound(backgroundSound);
-        gameState = MENU;
-        titleShown = true;
-        doorPhaseFlag = true;
     }
+
+    static Match& m() { return liveMatch(); }
 
     // A button pressed for one frame and let go on the next.
     static void tap(VirtualPad& pad, SDL_GameControllerButton button)
     {
         pad.press(button);
-        onDisplay();
+        advanceFrame();
         pad.release(button);
-        onDisplay();
+        advanceFrame();
     }
 
     // Frames until done; false when the limit runs out first.
@@ -349,7 +335,7 @@ protected:
         for (int f = 0; f < limit; ++f) {
             if (done())
                 return true;
-            onDisplay();
+            advanceFrame();
         }
         return done();
     }
@@ -358,75 +344,75 @@ protected:
 TEST_F(PadMenuTest, APadAloneGoesFromTheTitleToABout)
 {
     VirtualPad pad;
-    onDisplay();
+    advanceFrame();
     // Up and down do nothing on the title.
     tap(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-    EXPECT_TRUE(titleShown);
-    EXPECT_TRUE(doorPhaseFlag);
-    EXPECT_EQ(selectedPlayer, 0);
+    EXPECT_TRUE(m().titleShown);
+    EXPECT_TRUE(m().doorPhaseFlag);
+    EXPECT_EQ(m().selectedPlayer, 0);
 
     tap(pad, SDL_CONTROLLER_BUTTON_A);
-    EXPECT_TRUE(titleShown);
-    EXPECT_FALSE(doorPhaseFlag) << "the doors did not start";
-    ASSERT_TRUE(framesUntil([] { return !titleShown && !doorPhaseFlag; }));
+    EXPECT_TRUE(m().titleShown);
+    EXPECT_FALSE(m().doorPhaseFlag) << "the doors did not start";
+    ASSERT_TRUE(framesUntil([] { return !m().titleShown && !m().doorPhaseFlag; }));
 
     tap(pad, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
-    EXPECT_EQ(selectedPlayer, 1);
-    EXPECT_EQ(playerTwoChoice, 1);
+    EXPECT_EQ(m().selectedPlayer, 1);
+    EXPECT_EQ(m().playerTwoChoice, DARTH);
     tap(pad, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-    EXPECT_EQ(playerTwoChoice, 0);
+    EXPECT_EQ(m().playerTwoChoice, JACK);
     tap(pad, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-    EXPECT_EQ(playerTwoChoice, 1);
+    EXPECT_EQ(m().playerTwoChoice, DARTH);
     tap(pad, SDL_CONTROLLER_BUTTON_A);
-    EXPECT_EQ(playerTwoChoice, 0);
-    EXPECT_EQ(playerOneChoice, 0);
+    EXPECT_EQ(m().playerTwoChoice, JACK);
+    EXPECT_EQ(m().playerOneChoice, JACK);
 
     // The stick chooses rows as the d-pad does, once per push.
     pad.tilt(SDL_CONTROLLER_AXIS_LEFTY, -1.0);
-    onDisplay();
-    onDisplay();
+    advanceFrame();
+    advanceFrame();
     pad.tilt(SDL_CONTROLLER_AXIS_LEFTY, 0.0);
-    EXPECT_EQ(selectedPlayer, 0);
+    EXPECT_EQ(m().selectedPlayer, 0);
     pad.tilt(SDL_CONTROLLER_AXIS_LEFTX, 1.0);
-    onDisplay();
-    onDisplay();
+    advanceFrame();
+    advanceFrame();
     pad.tilt(SDL_CONTROLLER_AXIS_LEFTX, 0.0);
-    EXPECT_EQ(playerOneChoice, 1);
-    EXPECT_EQ(gameState, MENU);
+    EXPECT_EQ(m().playerOneChoice, DARTH);
+    EXPECT_EQ(m().gameState, MENU);
 
     tap(pad, SDL_CONTROLLER_BUTTON_START);
-    ASSERT_EQ(gameState, FIGHTING);
-    EXPECT_NE(dynamic_cast<Darth*>(playerOne), nullptr);
-    EXPECT_NE(dynamic_cast<Jack*>(playerTwo), nullptr);
+    ASSERT_EQ(m().gameState, FIGHTING);
+    EXPECT_EQ(m().playerOne->kind(), DARTH);
+    EXPECT_EQ(m().playerTwo->kind(), JACK);
 
     // And the same pad fights.
     pad.press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
-    EXPECT_TRUE(framesUntil([] { return playerOne->state == MOVE_RIGHT; }, 10));
+    EXPECT_TRUE(framesUntil([] { return m().playerOne->state == MOVE_RIGHT; }, 10));
     pad.release(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     pad.press(SDL_CONTROLLER_BUTTON_A);
-    EXPECT_TRUE(framesUntil([] { return playerOne->state == ATTACK_H; }, 10));
+    EXPECT_TRUE(framesUntil([] { return m().playerOne->state == ATTACK_H; }, 10));
     // Start in a bout does nothing.
     tap(pad, SDL_CONTROLLER_BUTTON_START);
-    EXPECT_EQ(gameState, FIGHTING);
+    EXPECT_EQ(m().gameState, FIGHTING);
 }
 
 TEST_F(PadMenuTest, StartOpensTheDoorsAndASecondPadChoosesToo)
 {
     VirtualPad first("First pad");
     VirtualPad second("Second pad");
-    onDisplay();
+    advanceFrame();
     tap(second, SDL_CONTROLLER_BUTTON_START);
-    EXPECT_FALSE(doorPhaseFlag);
-    EXPECT_EQ(gameState, MENU);
-    ASSERT_TRUE(framesUntil([] { return !titleShown; }));
+    EXPECT_FALSE(m().doorPhaseFlag);
+    EXPECT_EQ(m().gameState, MENU);
+    ASSERT_TRUE(framesUntil([] { return !m().titleShown; }));
     tap(second, SDL_CONTROLLER_BUTTON_DPAD_DOWN);
     tap(second, SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     tap(first, SDL_CONTROLLER_BUTTON_DPAD_UP);
     tap(first, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
-    EXPECT_EQ(playerOneChoice, 1);
-    EXPECT_EQ(playerTwoChoice, 0);
+    EXPECT_EQ(m().playerOneChoice, DARTH);
+    EXPECT_EQ(m().playerTwoChoice, JACK);
     tap(first, SDL_CONTROLLER_BUTTON_START);
-    EXPECT_EQ(gameState, FIGHTING);
+    EXPECT_EQ(m().gameState, FIGHTING);
 }
 
 }  // namespace
