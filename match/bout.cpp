@@ -159,6 +159,7 @@ void step(Match& m, const TickInput& in, TickEvents& events)
 {
     for (const MenuPoint& p : in.releases)
         menuRelease(m, p, in.calendarSecond, events);
+    menuPadPresses(m, in.padPresses, in.calendarSecond, events);
 
     if (m.gameState != MENU && m.pauseEnd != 0) {
         // The end-of-bout pause: nothing moves until it is over.

@@ -15,12 +15,21 @@ enum GameState { MENU = 0, FIGHTING = 1, KNOCKOUT = 2, TIME_UP = 3, RING_OUT = 4
 constexpr int KEY_STATE_SIZE = 36;
 using KeyState = std::array<int, KEY_STATE_SIZE>;
 
+// What pads asked of the menu since the last tick; each press counts once.
+struct MenuPresses {
+    bool confirm = false;  // a horizontal attack (south by default)
+    bool start = false;    // a start button
+    int row = -1;          // the row chosen last: 0 by up, 1 by down
+    int switches = 0;      // presses of left or right
+};
+
 // Everything one tick reads. Nothing else reaches the rules.
 struct TickInput {
     // 1 while the bound key is held.
     KeyState keyState{};
     // Mouse button releases since the last tick, on the menu's 800 by 600 layout.
     std::vector<MenuPoint> releases;
+    MenuPresses padPresses;
     // The calendar second, for the bout clock and the end-of-bout pause.
     long calendarSecond = 0;
     // Whether a win sound, or a ring-out sound, is still playing: the end of a
@@ -90,6 +99,14 @@ void step(Match& match, const TickInput& input, TickEvents& events);
 
 // The pieces of a tick, for tests that drive one rule at a time.
 void menuRelease(Match& match, MenuPoint point, long calendarSecond, TickEvents& events);
+void menuPadPresses(Match& match, const MenuPresses& presses, long calendarSecond, TickEvents& events);
+// What the menu does, for a click or a pad: on the title the doors start; on
+// the select screen a row is chosen, a row's fighter switched (with a click),
+// the bout begun. Each does nothing where it does not apply.
+void menuOpenDoors(Match& match);
+void menuChooseRow(Match& match, int row);
+void menuSwitchFighter(Match& match, int row, TickEvents& events);
+void menuStart(Match& match, long calendarSecond, TickEvents& events);
 void startBout(Match& match, long calendarSecond, TickEvents& events);
 void doorStep(Match& match, TickEvents& events);
 void selectPulseStep(Match& match);

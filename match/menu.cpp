@@ -35,20 +35,56 @@ void menuRelease(Match& m, MenuPoint p, long calendarSecond, TickEvents& events)
     if (m.gameState != MENU)
         return;
     if (m.titleShown) {
-        m.doorPhaseFlag = false;
+        menuOpenDoors(m);
         return;
     }
-    if (PLAYER_ONE_ROW.contains(p)) {
-        m.selectedPlayer = 0;
-        events.playOnce(SoundId::CLICK);
-        flip(m.playerOneChoice);
-    }
-    if (PLAYER_TWO_ROW.contains(p)) {
-        m.selectedPlayer = 1;
-        events.playOnce(SoundId::CLICK);
-        flip(m.playerTwoChoice);
-    }
+    if (PLAYER_ONE_ROW.contains(p))
+        menuSwitchFighter(m, 0, events);
+    if (PLAYER_TWO_ROW.contains(p))
+        menuSwitchFighter(m, 1, events);
     if (START_LABEL.contains(p))
+        menuStart(m, calendarSecond, events);
+}
+
+// A pad's confirm or start opens the doors on the title; on the select
+// screen up and down choose a row, left, right and confirm switch that row's
+// fighter, and start begins the bout.
+void menuPadPresses(Match& m, const MenuPresses& presses, long calendarSecond, TickEvents& events)
+{
+    if (presses.confirm || presses.start)
+        menuOpenDoors(m);
+    if (presses.row >= 0)
+        menuChooseRow(m, presses.row);
+    for (int i = 0; i < presses.switches + (presses.confirm ? 1 : 0); ++i)
+        menuSwitchFighter(m, m.selectedPlayer, events);
+    if (presses.start)
+        menuStart(m, calendarSecond, events);
+}
+
+void menuOpenDoors(Match& m)
+{
+    if (m.gameState == MENU && m.titleShown)
+        m.doorPhaseFlag = false;
+}
+
+void menuChooseRow(Match& m, int row)
+{
+    if (m.gameState == MENU && !m.titleShown)
+        m.selectedPlayer = row;
+}
+
+void menuSwitchFighter(Match& m, int row, TickEvents& events)
+{
+    if (m.gameState != MENU || m.titleShown)
+        return;
+    m.selectedPlayer = row;
+    events.playOnce(SoundId::CLICK);
+    flip(row == 0 ? m.playerOneChoice : m.playerTwoChoice);
+}
+
+void menuStart(Match& m, long calendarSecond, TickEvents& events)
+{
+    if (m.gameState == MENU && !m.titleShown)
         startBout(m, calendarSecond, events);
 }
 

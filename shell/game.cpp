@@ -48,6 +48,7 @@ void windowSize(int& width, int& height)
 TickInput gatherInput()
 {
     TickInput input;
+    input.padPresses = pollInput();
     std::copy(std::begin(keyState), std::end(keyState), input.keyState.begin());
     input.releases = std::exchange(pendingReleases, {});
     input.calendarSecond = calendarSeconds();
@@ -108,6 +109,7 @@ void startGame(int argc, char** argv, const Options& options, const std::string&
     loadSoundBank(dataPrefix);
     std::atexit(closeSoundBank);
     playOnce(startupSound);
+    startInput();
 }
 
 int runGame(int argc, char** argv, const Options& options, const std::string& dataPrefix)

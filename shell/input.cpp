@@ -2,59 +2,41 @@
 
 #include <GL/freeglut.h>
 
+#include <cstdio>
+#include <cstdlib>
+
+#include "players/keyboard.h"
+#include "players/pads.h"
+
 #include "shell/window_identity.h"
 
 int keyState[KEY_STATE_SIZE] = {};
+Controls activeControls = defaultControls();
 
 namespace {
 
-// Player 1's seven letters and player 2's three digits; only lower case is
-// bound, so Shift or Caps Lock turn player 1's keys off.
-int characterIndex(unsigned char key)
-{
-    switch (key) {
-    case 'a': return 0;
-    case 'w': return 1;
-    case 'd': return 2;
-    case 's': return 3;
-    case 't': return 4;
-    case 'y': return 5;
-    case 'u': return 6;
-    case '1': return 11;
-    case '2': return 12;
-    case '3': return 13;
-    default: return -1;
-    }
-}
+int keyboardHeld[KEY_STATE_SIZE] = {};
+int padHeld[KEY_STATE_SIZE] = {};
 
-// Player 2's arrows.
-int specialIndex(int key)
+void hold(int* source, int index, int held)
 {
-    switch (key) {
-    case GLUT_KEY_LEFT: return 7;
-    case GLUT_KEY_UP: return 8;
-    case GLUT_KEY_RIGHT: return 9;
-    case GLUT_KEY_DOWN: return 10;
-    default: return -1;
-    }
-}
-
-void setKey(int index, int held)
-{
-    if (index >= 0)
-        keyState[index] = held;
+    if (index == UNBOUND)
+        return;
+    source[index] = held;
+    keyState[index] = keyboardHeld[index] | padHeld[index];
 }
 
 }  // namespace
 
 void onKeyPress(unsigned char key, int, int)
 {
-    setKey(characterIndex(key), 1);
+    hold(keyboardHeld, characterEntry(activeControls, key), 1);
 }
 
 void onKeyRelease(unsigned char key, int, int)
 {
-    setKey(characterIndex(key), 0);
+    for (int index : releasedEntries(activeControls, key))
+        hold(keyboardHeld, index, 0);
 }
 
 void onSpecialPress(int key, int, int)
@@ -64,10 +46,30 @@ void onSpecialPress(int key, int, int)
         toggleFullscreen();
         return;
     }
-    setKey(specialIndex(key), 1);
+    hold(keyboardHeld, specialEntry(activeControls, key), 1);
 }
 
 void onSpecialRelease(int key, int, int)
 {
-    setKey(specialIndex(key), 0);
+    hold(keyboardHeld, specialEntry(activeControls, key), 0);
+}
+
+void startInput()
+{
+    ControlsReading reading = readControlsFile(controlsFilePath());
+    for (const std::string& message : reading.messages)
+        std::printf("%s\n", message.c_str());
+    activeControls = reading.controls;
+    if (openPads())
+        std::atexit(closePads);
+}
+
+MenuPresses pollInput()
+{
+    KeyState held;
+    const MenuPresses presses = pollPads(activeControls, held);
+    for (int i = 0; i < KEY_STATE_SIZE; ++i)
+        if (held[i] != padHeld[i])
+            hold(padHeld, i, held[i]);
+    return presses;
 }

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "players/controls.h"
 #include "shell/data_folder.h"
 #include "shell/game.h"
 #include "shell/options.h"
@@ -20,6 +21,13 @@ int main(int argc, char** argv)
     }
     if (options.version) {
         std::printf("zandrel %s\n", ZANDREL_VERSION);
+        return 0;
+    }
+    if (options.printControls) {
+        const ControlsReading reading = readControlsFile(controlsFilePath());
+        for (const std::string& message : reading.messages)
+            std::fprintf(stderr, "%s\n", message.c_str());
+        std::fputs(formatControls(reading.controls).c_str(), stdout);
         return 0;
     }
 

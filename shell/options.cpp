@@ -41,6 +41,8 @@ const OptionRule OPTION_RULES[] = {
      [](Options& o, std::string_view) { return o.version = true; }},
     {"--fullscreen", nullptr, "start in fullscreen (F11 toggles it while playing)",
      [](Options& o, std::string_view) { return o.fullscreen = true; }},
+    {"--print-controls", nullptr, "print the controls in the controls file's format and quit",
+     [](Options& o, std::string_view) { return o.printControls = true; }},
     {"--window", "WIDTHxHEIGHT", "open the window at this size, e.g. 1280x960 (default 800x600)",
      [](Options& o, std::string_view v) { return parseWindowSize(v, o.windowWidth, o.windowHeight); }},
 };

@@ -7,6 +7,7 @@
 
 #include "characters/core/character.h"
 #include "characters/jack.h"
+#include "players/controls.h"
 #include "shell/input.h"
 
 namespace {
@@ -21,8 +22,20 @@ public:
 
 class KeyboardTest : public testing::Test {
 protected:
-    void SetUp() override { std::fill(std::begin(keyState), std::end(keyState), 0); }
-    void TearDown() override { std::fill(std::begin(keyState), std::end(keyState), 0); }
+    void SetUp() override { releaseEverything(); }
+    void TearDown() override { releaseEverything(); }
+
+    // Lets go of every key through the callbacks, so no hold an earlier test
+    // left behind comes back, then puts the default keys in place.
+    static void releaseEverything()
+    {
+        for (int code = 0; code < 256; ++code)
+            onKeyRelease(static_cast<unsigned char>(code), 0, 0);
+        for (int code = 0; code < 128; ++code)
+            onSpecialRelease(code, 0, 0);
+        activeControls = defaultControls();
+        std::fill(std::begin(keyState), std::end(keyState), 0);
+    }
 
     static std::array<int, KEY_STATE_SIZE> table()
     {
@@ -82,9 +95,10 @@ TEST_F(KeyboardTest, EveryOtherCharacterDoesNothing)
         EXPECT_EQ(heldCount(), 0) << code;
     }
 
-    // A release of an unbound key leaves a held key alone.
+    // A release of an unbound key leaves a held key alone, unless it is the
+    // same key under Shift ('W' for 'w'; see the Shift tests).
     onKeyPress('w', 0, 0);
-    for (unsigned char key : {'W', 'A', 'S', 'D', 'T', 'Y', 'U', '!', '@', '#', '\x1b'})
+    for (unsigned char key : {'A', 'S', 'D', 'T', 'Y', 'U', '!', '@', '#', '\x1b'})
         onKeyRelease(key, 0, 0);
     EXPECT_EQ(keyState[1], 1);
 }
@@ -143,6 +157,70 @@ TEST_F(KeyboardTest, BothPlayersHoldEverythingAtOnce)
     const auto held = table();
     for (int i = 0; i < KEY_STATE_SIZE; ++i)
         EXPECT_EQ(held[i], i < 14 ? 1 : 0) << i;
+}
+
+// A key pressed before Shift and released after it reports its release as
+// the shifted character (and the other way round), on whatever layout.
+struct ShiftedRelease {
+    unsigned char pressed;
+    unsigned char released;
+    int index;
+};
+constexpr ShiftedRelease SHIFTED_RELEASES[] = {
+    {'a', 'A', 0}, {'w', 'W', 1}, {'d', 'D', 2}, {'s', 'S', 3}, {'t', 'T', 4}, {'y', 'Y', 5},
+    {'u', 'U', 6},
+    {'1', '!', 11},   // US, UK, German
+    {'1', '&', 11},   // French: the digit is the shifted character
+    {'2', '@', 12},   // US
+    {'2', '"', 12},   // UK, German
+    {'2', 0xE9, 12},  // French e acute
+    {'3', '#', 13},   // US
+    {'3', 0xA3, 13},  // UK pound
+    {'3', 0xA7, 13},  // German section sign
+    {'3', '"', 13},   // French
+};
+
+TEST_F(KeyboardTest, AKeyReleasedUnderShiftIsReleased)
+{
+    for (const ShiftedRelease& r : SHIFTED_RELEASES) {
+        onKeyPress(r.pressed, 0, 0);
+        ASSERT_EQ(keyState[r.index], 1) << r.pressed;
+        // The Shift key itself reaches only the special-key callback, and holds nothing.
+        onSpecialPress(GLUT_KEY_SHIFT_L, 0, 0);
+        EXPECT_EQ(heldCount(), 1) << r.pressed;
+        onKeyRelease(r.released, 0, 0);
+        EXPECT_EQ(keyState[r.index], 0) << r.pressed << " released as " << int(r.released);
+        onSpecialRelease(GLUT_KEY_SHIFT_L, 0, 0);
+        EXPECT_EQ(heldCount(), 0) << r.pressed;
+    }
+}
+
+TEST_F(KeyboardTest, AShiftedReleaseLetsGoOnlyOfItsOwnKey)
+{
+    // Both players hold everything; each shifted release drops one entry.
+    for (const Binding& b : CHARACTER_KEYS)
+        onKeyPress(b.key, 0, 0);
+    for (unsigned char key : {'A', '!'})
+        onKeyRelease(key, 0, 0);
+    const auto held = table();
+    for (const Binding& b : CHARACTER_KEYS)
+        EXPECT_EQ(held[b.index], b.key == 'a' || b.key == '1' ? 0 : 1) << b.key;
+}
+
+TEST_F(KeyboardTest, ShiftedReleasesFollowTheControlsFile)
+{
+    // A player who binds upper case or accented letters gets the same mend.
+    activeControls = parseControls("[player1]\nleft = Q\nright = \xC3\xA9\nblock = 0xe8\n", "test").controls;
+    const std::pair<unsigned char, unsigned char> cases[] = {{'Q', 'q'}, {0xE9, 0xC9}, {0xE8, '7'}};
+    for (auto [pressed, released] : cases) {
+        onKeyPress(pressed, 0, 0);
+        ASSERT_EQ(heldCount(), 1) << int(pressed);
+        onKeyRelease(released, 0, 0);
+        EXPECT_EQ(heldCount(), 0) << int(pressed);
+    }
+    // Today's letter for left is free now and holds nothing.
+    onKeyPress('a', 0, 0);
+    EXPECT_EQ(heldCount(), 0);
 }
 
 }  // namespace
