@@ -48,8 +48,21 @@ void menuRelease(Match& m, MenuPoint p, long calendarSecond, TickEvents& events)
         events.playOnce(SoundId::CLICK);
         flip(m.playerTwoChoice);
     }
+    if (PLAYER_ONE_CONTROL.contains(p)) {
+        events.playOnce(SoundId::CLICK);
+        m.playerOneControl = nextControl(m.playerOneControl);
+    }
+    if (PLAYER_TWO_CONTROL.contains(p)) {
+        events.playOnce(SoundId::CLICK);
+        m.playerTwoControl = nextControl(m.playerTwoControl);
+    }
     if (START_LABEL.contains(p))
         startBout(m, calendarSecond, events);
+}
+
+int nextControl(int control)
+{
+    return control >= HUMAN && control < CPU_HARD ? control + 1 : HUMAN;
 }
 
 void doorStep(Match& m, TickEvents& events)
