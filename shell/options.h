@@ -10,6 +10,8 @@ struct Options {
     bool help = false;
     bool version = false;
     bool fullscreen = false;
+    // Two computers fight bout after bout until a key or a click.
+    bool demo = false;
     int windowWidth = 0;  // 0: the game's own 800 by 600
     int windowHeight = 0;
     // GLUT's -geometry was given: its size and place stand.
