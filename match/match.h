@@ -12,6 +12,10 @@
 
 enum GameState { MENU = 0, FIGHTING = 1, KNOCKOUT = 2, TIME_UP = 3, RING_OUT = 4 };
 
+// Who plays a side: a person at the keyboard or the computer at a level.
+enum PlayerControl { HUMAN = 0, CPU_EASY = 1, CPU_NORMAL = 2, CPU_HARD = 3 };
+constexpr int PLAYER_CONTROL_COUNT = 4;
+
 constexpr int KEY_STATE_SIZE = 36;
 using KeyState = std::array<int, KEY_STATE_SIZE>;
 
@@ -61,6 +65,9 @@ struct Match {
     int playerOneChoice = JACK;  // 0 Jack, anything else Darth
     int playerTwoChoice = DARTH;
     int selectedPlayer = 0;  // row clicked last: 0 player 1, 1 player 2
+    // Chosen beside each row on the select screen; kept for the next bout.
+    int playerOneControl = HUMAN;
+    int playerTwoControl = HUMAN;
 
     bool titleShown = true;
     bool doorPhaseFlag = true;
@@ -107,6 +114,8 @@ void menuOpenDoors(Match& match);
 void menuChooseRow(Match& match, int row);
 void menuSwitchFighter(Match& match, int row, TickEvents& events);
 void menuStart(Match& match, long calendarSecond, TickEvents& events);
+// HUMAN, CPU EASY, CPU NORMAL, CPU HARD, then HUMAN again.
+int nextControl(int control);
 void startBout(Match& match, long calendarSecond, TickEvents& events);
 void doorStep(Match& match, TickEvents& events);
 void selectPulseStep(Match& match);

@@ -19,6 +19,8 @@ Match& Match::operator=(const Match& other)
     playerOneChoice = other.playerOneChoice;
     playerTwoChoice = other.playerTwoChoice;
     selectedPlayer = other.selectedPlayer;
+    playerOneControl = other.playerOneControl;
+    playerTwoControl = other.playerTwoControl;
     titleShown = other.titleShown;
     doorPhaseFlag = other.doorPhaseFlag;
     doorOffset = other.doorOffset;
@@ -46,4 +48,4 @@ Match& Match::operator=(const Match& other)
 }
 
 // A field added to Match must be copied above, then this size updated.
-static_assert(sizeof(Match) == 192, "copy every field of Match in its copy assignment");
+static_assert(sizeof(Match) == 200, "copy every field of Match in its copy assignment");

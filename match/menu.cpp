@@ -42,6 +42,14 @@ void menuRelease(Match& m, MenuPoint p, long calendarSecond, TickEvents& events)
         menuSwitchFighter(m, 0, events);
     if (PLAYER_TWO_ROW.contains(p))
         menuSwitchFighter(m, 1, events);
+    if (PLAYER_ONE_CONTROL.contains(p)) {
+        events.playOnce(SoundId::CLICK);
+        m.playerOneControl = nextControl(m.playerOneControl);
+    }
+    if (PLAYER_TWO_CONTROL.contains(p)) {
+        events.playOnce(SoundId::CLICK);
+        m.playerTwoControl = nextControl(m.playerTwoControl);
+    }
     if (START_LABEL.contains(p))
         menuStart(m, calendarSecond, events);
 }
@@ -86,6 +94,11 @@ void menuStart(Match& m, long calendarSecond, TickEvents& events)
 {
     if (m.gameState == MENU && !m.titleShown)
         startBout(m, calendarSecond, events);
+}
+
+int nextControl(int control)
+{
+    return control >= HUMAN && control < CPU_HARD ? control + 1 : HUMAN;
 }
 
 void doorStep(Match& m, TickEvents& events)

@@ -19,3 +19,8 @@ constexpr int MENU_HEIGHT = 600;
 constexpr Region PLAYER_ONE_ROW = {240, 258, 510, 317};
 constexpr Region PLAYER_TWO_ROW = {249, 361, 501, 407};
 constexpr Region START_LABEL = {320, 430, 475, 470};
+// Beside each player's row: who plays that side.
+// The label quads are 3.5 by 1.5 at x 3.0, y 4.5 and 2.0, z 10 under the menu
+// view; each region is the largest rectangle inside its quad's picture.
+constexpr Region PLAYER_ONE_CONTROL = {546, 258, 696, 319};
+constexpr Region PLAYER_TWO_CONTROL = {532, 360, 669, 410};

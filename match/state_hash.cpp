@@ -57,6 +57,11 @@ std::uint64_t stateHash(const Match& m)
     h.add(m.playerOneChoice);
     h.add(m.playerTwoChoice);
     h.add(m.selectedPlayer);
+    // Two human sides hash as they always did, so recorded hashes stay valid.
+    if (m.playerOneControl != HUMAN || m.playerTwoControl != HUMAN) {
+        h.add(m.playerOneControl);
+        h.add(m.playerTwoControl);
+    }
     h.add(m.titleShown);
     h.add(m.doorPhaseFlag);
     h.add(m.doorOffset);

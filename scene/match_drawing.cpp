@@ -85,7 +85,8 @@ void drawLayer(const Match& m, const MenuLayer& layer)
         drawDoors(layer.doorOffset);
         break;
     case MenuLayer::SELECT:
-        drawSelectScreen(m.playerOneChoice, m.playerTwoChoice, m.selectedPlayer, layer.selectBrightness);
+        drawSelectScreen(m.playerOneChoice, m.playerTwoChoice, m.selectedPlayer, layer.selectBrightness,
+                         m.playerOneControl, m.playerTwoControl);
         break;
     }
 }

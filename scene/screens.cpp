@@ -100,7 +100,13 @@ void drawDoors(float doorOffset)
     glDisable(GL_TEXTURE_2D);
 }
 
-void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness)
+unsigned int controlTextureOf(int control)
+{
+    return control >= 0 && control < 4 ? controlTextures[control] : controlTextures[0];
+}
+
+void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness,
+                      int playerOneControl, int playerTwoControl)
 {
     setMaterial(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
@@ -131,6 +137,10 @@ void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlay
 
     setMaterial(1.0f, 1.0f, 1.0f);
     drawPictureQuad(startTexture, -2.0f, 0.0f, 10.0f, 4.0f, 1.5f);
+
+    // Where PLAYER_ONE_CONTROL and PLAYER_TWO_CONTROL are clicked.
+    drawPictureQuad(controlTextureOf(playerOneControl), 3.0f, 4.5f, 10.0f, 3.5f, 1.5f);
+    drawPictureQuad(controlTextureOf(playerTwoControl), 3.0f, 2.0f, 10.0f, 3.5f, 1.5f);
 
     glDisable(GL_TEXTURE_2D);
 }

@@ -4,7 +4,11 @@
 void drawTitle();
 void drawDoors(float doorOffset);
 // Player rows with their choices (0 Jack, else Darth); the selected row pulses.
-void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness);
+// Beside each row, who plays that side (a PlayerControl).
+void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness,
+                      int playerOneControl = 0, int playerTwoControl = 0);
+// The picture of a PlayerControl.
+unsigned int controlTextureOf(int control);
 
 // Drawing pieces shared by the menu and the HUD.
 void setMaterial(float r, float g, float b);

@@ -19,6 +19,7 @@ unsigned int selectTexture = 0;
 unsigned int startTexture = 0;
 unsigned int titleTexture = 0;
 unsigned int doorTexture = 0;
+unsigned int controlTextures[4] = {};
 
 namespace {
 
@@ -50,6 +51,11 @@ void loadTextureTable(const std::string& dataPrefix)
     load("graphics/start.bmp", &startTexture);
     load("graphics/title.bmp", &titleTexture);
     load("graphics/door.bmp", &doorTexture);
+    const char* controlFiles[4] = {
+        "graphics/human.bmp", "graphics/cpueasy.bmp", "graphics/cpunormal.bmp", "graphics/cpuhard.bmp",
+    };
+    for (int control = 0; control < 4; ++control)
+        load(controlFiles[control], &controlTextures[control]);
 }
 
 const std::string& textureTableFolder()

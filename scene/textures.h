@@ -16,6 +16,8 @@ extern unsigned int selectTexture;
 extern unsigned int startTexture;
 extern unsigned int titleTexture;
 extern unsigned int doorTexture;
+// Who plays a side, by PlayerControl: HUMAN, CPU EASY, CPU NORMAL, CPU HARD.
+extern unsigned int controlTextures[4];
 
 // Loads every art file of the table from graphics/ under dataPrefix ("" for
 // the working directory, else a folder ending in '/').

@@ -14,6 +14,7 @@
 #include "scene/match_drawing.h"
 #include "scene/textures.h"
 #include "shell/clock.h"
+#include "shell/computer_sides.h"
 #include "shell/input.h"
 #include "shell/window_identity.h"
 
@@ -54,7 +55,33 @@ TickInput gatherInput()
     input.calendarSecond = calendarSeconds();
     input.winSoundPlaying = isPlayingOnce(jackWinSound) || isPlayingOnce(darthWinSound);
     input.ringoutSoundPlaying = isPlayingOnce(jackRingoutSound) || isPlayingOnce(darthRingoutSound);
+    demoTick(match, input.releases);
+    playComputerSides(match, input.keyState);
     return input;
+}
+
+// A key or a click during the demo ends it; that key or click does nothing else.
+bool swallowRelease = false;
+void endDemoByUser()
+{
+    TickEvents events;
+    leaveDemo(match, events);
+    playSoundEvents(events.sounds);
+    pendingReleases.clear();
+}
+
+void keyPressed(unsigned char key, int x, int y)
+{
+    if (demoRunning())
+        endDemoByUser();
+    onKeyPress(key, x, y);
+}
+
+void specialPressed(int key, int x, int y)
+{
+    if (demoRunning())
+        endDemoByUser();
+    onSpecialPress(key, x, y);
 }
 
 void drawFrame()
@@ -96,9 +123,9 @@ void startGame(int argc, char** argv, const Options& options, const std::string&
     glutIdleFunc(onIdle);
     glutReshapeFunc(onReshape);
     glutMouseFunc(onMouse);
-    glutKeyboardFunc(onKeyPress);
+    glutKeyboardFunc(keyPressed);
     glutKeyboardUpFunc(onKeyRelease);
-    glutSpecialFunc(onSpecialPress);
+    glutSpecialFunc(specialPressed);
     glutSpecialUpFunc(onSpecialRelease);
 
     glEnable(GL_DEPTH_TEST);
@@ -115,6 +142,8 @@ void startGame(int argc, char** argv, const Options& options, const std::string&
 int runGame(int argc, char** argv, const Options& options, const std::string& dataPrefix)
 {
     startGame(argc, argv, options, dataPrefix);
+    if (options.demo)
+        startDemo(match);
     glutMainLoop();
     return 0;
 }
@@ -162,8 +191,15 @@ void onReshape(int width, int height)
 
 void onMouse(int, int state, int x, int y)
 {
+    if (demoRunning()) {
+        endDemoByUser();
+        swallowRelease = state != GLUT_UP;
+        return;
+    }
     // The menu acts on button releases only.
     if (state != GLUT_UP)
+        return;
+    if (std::exchange(swallowRelease, false))
         return;
     int width, height;
     windowSize(width, height);

@@ -7,7 +7,8 @@
 
 // The entry sequence: window, callbacks, art, lights, sound, main loop.
 // argc and argv go to glutInit; the art and sounds are read from under
-// dataPrefix ("" for the working directory).
+// dataPrefix ("" for the working directory). With options.demo the computer
+// plays both sides until a key or a click.
 int runGame(int argc, char** argv, const Options& options = {}, const std::string& dataPrefix = "");
 // All of it but the main loop.
 void startGame(int argc, char** argv, const Options& options = {}, const std::string& dataPrefix = "");

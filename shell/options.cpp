@@ -43,6 +43,8 @@ const OptionRule OPTION_RULES[] = {
      [](Options& o, std::string_view) { return o.fullscreen = true; }},
     {"--print-controls", nullptr, "print the controls in the controls file's format and quit",
      [](Options& o, std::string_view) { return o.printControls = true; }},
+    {"--demo", nullptr, "let the computer play both sides, bout after bout, until a key or click",
+     [](Options& o, std::string_view) { return o.demo = true; }},
     {"--window", "WIDTHxHEIGHT", "open the window at this size, e.g. 1280x960 (default 800x600)",
      [](Options& o, std::string_view v) { return parseWindowSize(v, o.windowWidth, o.windowHeight); }},
 };

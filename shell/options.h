@@ -11,6 +11,8 @@ struct Options {
     bool version = false;
     bool fullscreen = false;
     bool printControls = false;
+    // Two computers fight bout after bout until a key or a click.
+    bool demo = false;
     int windowWidth = 0;  // 0: the game's own 800 by 600
     int windowHeight = 0;
     // GLUT's -geometry was given: its size and place stand.

@@ -1527,6 +1527,16 @@ void saveIcons(const std::string& iconFolder)
     freeBitmapImage(face);
 }
 
+// Who plays each side, beside the player rows of the select screen: steel
+// for a person, gold and ember as the computer gets harder.
+void saveControlLabels(Font& font)
+{
+    save("human", paintLabel(font, "HUMAN", 256, 96, STEEL, rgb(0x4A8AE0)), Encoding::RLE8);
+    save("cpueasy", paintLabel(font, "CPU EASY", 256, 96, GOLD, rgb(0x40C060)), Encoding::RLE8);
+    save("cpunormal", paintLabel(font, "CPU NORMAL", 256, 96, GOLD, rgb(0xD89A30)), Encoding::RLE8);
+    save("cpuhard", paintLabel(font, "CPU HARD", 256, 96, EMBER, rgb(0xE0301A)), Encoding::RLE8);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -1558,5 +1568,6 @@ int main(int argc, char** argv)
     save("blade", paintBlade(), Encoding::TRUE_COLOUR);
 
     saveIcons(iconFolder);
+    saveControlLabels(font);
     return 0;
 }

@@ -76,6 +76,17 @@ TEST(Options, FlagsAndTheValueAfterAnEqualsSign)
     EXPECT_EQ(parsed.options.windowHeight, 16384);
 }
 
+TEST(Options, DemoIsOursAndTakesNoValue)
+{
+    CommandLine line({"--demo", "-iconic"});
+    ParsedOptions parsed = line.parse();
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.demo);
+    EXPECT_EQ(glutWords(parsed.options), (std::vector<std::string>{"zandrel", "-iconic"}));
+    EXPECT_EQ(CommandLine({"--demo=1"}).parse().error, "--demo takes no value");
+    EXPECT_NE(usageText().find("--demo"), std::string::npos);
+}
+
 TEST(Options, BadWindowSizesAreRefused)
 {
     for (const char* bad : {"", "x", "800", "800x", "x600", "0x600", "800x0", "-800x600", "+800x600",

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "match/match.h"
+
+// What a player sees of one fighter on the screen.
+struct FighterView {
+    int kind = JACK;  // JACK or DARTH
+    float x = 0.0f;
+    float z = 0.0f;
+    float facing = 0.0f;
+    int state = RESTING;
+    float health = 100.0f;
+};
+
+// What a player sees of the match: the two fighters and the clock. Nothing
+// of the keys, the poses' queues or what comes next.
+struct MatchView {
+    bool fighting = false;
+    int secondsLeft = 0;
+    FighterView fighters[2];  // player 1, player 2
+};
+
+MatchView viewOf(const Match& match);
+
+// The seven entries of the key table that one player's controls use.
+struct PlayerKeys {
+    int up, down, right, left, attackH, attackV, block;
+};
+PlayerKeys playerKeys(int player);
+
+// Anything that plays a side: each tick it sees the view and writes its own
+// seven entries of the key table, and nothing else.
+class Player {
+public:
+    virtual ~Player() = default;
+    virtual void play(const MatchView& view, KeyState& keys) = 0;
+};

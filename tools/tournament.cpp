@@ -1,0 +1,153 @@
+// Plays headless bouts between computer players and a button masher and
+// prints who won and how. ./tournament [--bouts N] [--seed S] [A B ...]
+// plays each pair A B given (easy, normal, hard, masher), or the standard
+// table without pairs; ./tournament --reach prints where each attack row
+// lands on a standing opponent, the measure the computer's distances come from.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "characters/core/trace.h"
+#include "characters/darth.h"
+#include "characters/jack.h"
+#include "match/match.h"
+#include "players/tournament.h"
+
+namespace {
+
+const char* const END_NAMES[] = {"KO", "time", "ring-out"};
+
+std::string rowName(unsigned keys)
+{
+    std::string name;
+    const std::pair<unsigned, const char*> parts[] = {{CONTROL_RIGHT, "right+"}, {CONTROL_LEFT, "left+"},
+                                                      {CONTROL_UP, "up+"},       {CONTROL_DOWN, "down+"},
+                                                      {CONTROL_H, "H"},          {CONTROL_V, "V"}};
+    for (const auto& [bit, text] : parts)
+        if (keys & bit)
+            name += text;
+    return name;
+}
+
+// Attacker player 1 presses the row's keys for one tick (Jack's spin: during
+// a vertical swing) at each distance; the hits it lands on a standing player 2.
+void printReach()
+{
+    TraceSilence quiet;
+    for (int kind : {JACK, DARTH}) {
+        const MoveSet& moves = kind == DARTH ? darthMoves : jackMoves;
+        std::printf("%s\n", kind == DARTH ? "Darth" : "Jack");
+        for (const AttackRow& row : moves.attackRows) {
+            const bool duringSwing = !row.gated;
+            std::printf("  %-8s", rowName(row.keys).c_str());
+            for (int tenths = 10; tenths <= 160; tenths += 5) {
+                const float d = tenths / 10.0f;
+                Match m;
+                m.playerOneChoice = kind;
+                m.playerTwoChoice = kind;
+                TickEvents events;
+                startBout(m, 1000, events);
+                m.playerOne->z = -d / 2;
+                m.playerTwo->z = d / 2;
+                for (int t = 0; t < 150 && m.gameState == FIGHTING; ++t) {
+                    TickInput in;
+                    in.calendarSecond = 1000;
+                    const int pressAt = duringSwing ? 3 : 0;
+                    if (duringSwing && t == 0)
+                        in.keyState[5] = 1;
+                    if (t == pressAt) {
+                        const int entries[] = {1, 3, 2, 0, 4, 5};  // up down right left H V
+                        const unsigned bits[] = {CONTROL_UP, CONTROL_DOWN, CONTROL_RIGHT,
+                                                 CONTROL_LEFT, CONTROL_H, CONTROL_V};
+                        for (int i = 0; i < 6; ++i)
+                            if (row.keys & bits[i])
+                                in.keyState[entries[i]] = 1;
+                    }
+                    TickEvents e;
+                    step(m, in, e);
+                }
+                const int hits = int((100.0f - m.playerTwo->health) / 1.7f + 0.5f);
+                if (hits > 0)
+                    std::printf(" %.1f:%d", d, hits);
+            }
+            std::printf("\n");
+        }
+    }
+}
+
+void printTally(int a, int b, const Tally& t)
+{
+    std::printf("| %s vs %s | %d | %d | %d | %d | %d/%d/%d | %d/%d/%d | %d/%d | %d |\n", contenderName(a),
+                contenderName(b), t.bouts, t.wins[0], t.wins[1], t.draws, t.winsBy[0][0], t.winsBy[0][1],
+                t.winsBy[0][2], t.winsBy[1][0], t.winsBy[1][1], t.winsBy[1][2], t.selfRingOuts[0],
+                t.selfRingOuts[1], t.neverEnded);
+    std::fflush(stdout);
+}
+
+void printRows(int a, int b, const Tally& t)
+{
+    for (int side = 0; side < 2; ++side) {
+        const int who = side == 0 ? a : b;
+        if (who == MASHER)
+            continue;
+        for (int kind : {JACK, DARTH}) {
+            const MoveSet& moves = kind == DARTH ? darthMoves : jackMoves;
+            std::printf("  %s as %s used:", contenderName(who), kind == DARTH ? "Darth" : "Jack");
+            for (std::size_t i = 0; i < moves.attackRows.size(); ++i)
+                std::printf(" %s%s", rowName(moves.attackRows[i].keys).c_str(),
+                            (t.rowsUsed[side][kind] >> i) & 1 ? "" : "(never)");
+            std::printf("\n");
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    int bouts = 200;
+    std::uint32_t seed = 1;
+    bool rows = false;
+    std::vector<int> names;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--reach") == 0) {
+            printReach();
+            return 0;
+        } else if (std::strcmp(argv[i], "--bouts") == 0 && i + 1 < argc) {
+            bouts = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--seed") == 0 && i + 1 < argc) {
+            seed = std::uint32_t(std::strtoul(argv[++i], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--rows") == 0) {
+            rows = true;
+        } else if (contenderNamed(argv[i]) >= 0) {
+            names.push_back(contenderNamed(argv[i]));
+        } else {
+            std::fprintf(stderr, "tournament: unknown argument \"%s\"\n"
+                                 "usage: tournament [--bouts N] [--seed S] [--rows] [A B ...] | --reach\n"
+                                 "players: easy, normal, hard, masher\n",
+                         argv[i]);
+            return 2;
+        }
+    }
+    if (bouts <= 0 || names.size() % 2 != 0) {
+        std::fprintf(stderr, "tournament: give a positive number of bouts and players in pairs\n");
+        return 2;
+    }
+    if (names.empty())
+        names = {CPU_HARD, MASHER, CPU_NORMAL, MASHER, CPU_EASY, MASHER,
+                 CPU_HARD, CPU_EASY, CPU_HARD, CPU_NORMAL, CPU_NORMAL, CPU_EASY};
+
+    std::printf("| A vs B | bouts | A wins | B wins | draws by time | A wins by KO/time/ring-out "
+                "| B wins by KO/time/ring-out | self ring-outs A/B | never ended |\n");
+    std::printf("|---|---|---|---|---|---|---|---|---|\n");
+    for (std::size_t i = 0; i < names.size(); i += 2) {
+        const Tally t = playPairing(names[i], names[i + 1], bouts, seed);
+        printTally(names[i], names[i + 1], t);
+        if (rows)
+            printRows(names[i], names[i + 1], t);
+    }
+    return 0;
+}
