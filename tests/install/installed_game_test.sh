@@ -26,7 +26,8 @@ for file in bin/zandrel share/zandrel/graphics/title.bmp share/zandrel/sounds/st
     share/man/man6/zandrel.6.gz share/doc/zandrel/copyright; do
     [ -f "$prefix/$file" ] || fail "the install has no $file"
 done
-[ "$(ls "$prefix/share/zandrel/graphics" | wc -l)" -eq 27 ] || fail "the install lacks art files"
+art_files=$(ls "$(dirname "$0")/../../graphics" | wc -l)
+[ "$(ls "$prefix/share/zandrel/graphics" | wc -l)" -eq "$art_files" ] || fail "the install lacks art files"
 [ "$(ls "$prefix/share/zandrel/sounds" | wc -l)" -eq 15 ] || fail "the install lacks sound files"
 echo "ok: installed into $prefix"
 

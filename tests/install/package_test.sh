@@ -17,7 +17,8 @@ for file in ./usr/games/zandrel ./usr/share/zandrel/graphics/title.bmp ./usr/sha
     ./usr/share/man/man6/zandrel.6.gz ./usr/share/doc/zandrel/copyright ./usr/share/doc/zandrel/changelog.gz; do
     grep -qxF "$file" <<<"$listing" || fail "the package lacks $file"
 done
-[ "$(grep -c '^./usr/share/zandrel/graphics/.*\.bmp$' <<<"$listing")" -eq 27 ] || fail "the package lacks art files"
+art_files=$(ls "$(dirname "$0")/../../graphics" | wc -l)
+[ "$(grep -c '^./usr/share/zandrel/graphics/.*\.bmp$' <<<"$listing")" -eq "$art_files" ] || fail "the package lacks art files"
 [ "$(grep -c '^./usr/share/zandrel/sounds/.*\.wav$' <<<"$listing")" -eq 15 ] || fail "the package lacks sound files"
 echo "ok: dpkg-deb lists the game, its data and the desktop's files"
 
