@@ -3,6 +3,10 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
@@ -13,5 +17,11 @@ int main(int argc, char** argv)
         glutCreateWindow("players test");
         glEnable(GL_DEPTH_TEST);
     }
-    return RUN_ALL_TESTS();
+    int failed = RUN_ALL_TESTS();
+#if defined(__SANITIZE_ADDRESS__)
+    // Check for leaks now, while the GL driver is still loaded: after exit it
+    // is unloaded and its own allocations could no longer be told from ours.
+    __lsan_do_leak_check();
+#endif
+    return failed;
 }
