@@ -11,21 +11,7 @@
 #include "audio/sample_convert.h"
 #include "audio/wav.h"
 
-Sound darthAttackSound;
-Sound darthBlockSound;
-Sound darthWinSound;
-Sound darthHitSound;
-Sound darthRingoutSound;
-Sound jackAttackSound;
-Sound jackBlockSound;
-Sound jackWinSound;
-Sound jackHitSound;
-Sound jackRingoutSound;
-Sound backgroundSound;
-Sound clickSound;
-Sound closeSound;
-Sound startupSound;
-Sound selectcharacterSound;
+SoundTable soundTable;
 
 namespace {
 
@@ -140,38 +126,28 @@ void LoadDirectSound(Sound& slot, const char* fileName) {
     slot.source = source;
 }
 
-namespace {
-
-Sound* const soundTable[] = {
-    &selectcharacterSound, &startupSound, &closeSound, &clickSound, &backgroundSound,
-    &jackAttackSound, &jackBlockSound, &jackWinSound, &jackHitSound, &jackRingoutSound,
-    &darthAttackSound, &darthBlockSound, &darthWinSound, &darthHitSound, &darthRingoutSound,
-};
-
-}  // namespace
-
 void loadSoundBank(const std::string& dataPrefix) {
     // Without a device every slot stays empty; one diagnostic is enough.
     if (!InitDirectSound())
         return;
-    auto load = [&](Sound& slot, const char* fileName) {
-        LoadDirectSound(slot, (dataPrefix + fileName).c_str());
+    auto load = [&](SoundId id, const char* fileName) {
+        LoadDirectSound(soundTable[id], (dataPrefix + fileName).c_str());
     };
-    load(selectcharacterSound, "sounds/selectcharacter.wav");
-    load(startupSound, "sounds/startup.wav");
-    load(closeSound, "sounds/close.wav");
-    load(clickSound, "sounds/click.wav");
-    load(backgroundSound, "sounds/background.wav");
-    load(jackAttackSound, "sounds/jack-attack.wav");
-    load(jackBlockSound, "sounds/jack-block.wav");
-    load(jackWinSound, "sounds/jack-win.wav");
-    load(jackHitSound, "sounds/jack-hit.wav");
-    load(jackRingoutSound, "sounds/jack-ringout.wav");
-    load(darthAttackSound, "sounds/darth-attack.wav");
-    load(darthBlockSound, "sounds/darth-block.wav");
-    load(darthWinSound, "sounds/darth-win.wav");
-    load(darthHitSound, "sounds/darth-hit.wav");
-    load(darthRingoutSound, "sounds/darth-ringout.wav");
+    load(SoundId::SELECTCHARACTER, "sounds/selectcharacter.wav");
+    load(SoundId::STARTUP, "sounds/startup.wav");
+    load(SoundId::CLOSE, "sounds/close.wav");
+    load(SoundId::CLICK, "sounds/click.wav");
+    load(SoundId::BACKGROUND, "sounds/background.wav");
+    load(SoundId::JACK_ATTACK, "sounds/jack-attack.wav");
+    load(SoundId::JACK_BLOCK, "sounds/jack-block.wav");
+    load(SoundId::JACK_WIN, "sounds/jack-win.wav");
+    load(SoundId::JACK_HIT, "sounds/jack-hit.wav");
+    load(SoundId::JACK_RINGOUT, "sounds/jack-ringout.wav");
+    load(SoundId::DARTH_ATTACK, "sounds/darth-attack.wav");
+    load(SoundId::DARTH_BLOCK, "sounds/darth-block.wav");
+    load(SoundId::DARTH_WIN, "sounds/darth-win.wav");
+    load(SoundId::DARTH_HIT, "sounds/darth-hit.wav");
+    load(SoundId::DARTH_RINGOUT, "sounds/darth-ringout.wav");
 }
 
 void playOnce(Sound& sound) {
@@ -227,8 +203,8 @@ void releaseSound(Sound& sound) {
 }
 
 void closeSoundBank() {
-    for (Sound* sound : soundTable)
-        releaseSound(*sound);
+    for (Sound& sound : soundTable.slots)
+        releaseSound(sound);
     alcMakeContextCurrent(nullptr);
     if (soundContext)
         alcDestroyContext(soundContext);

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <string>
+
+#include "characters/core/events.h"
 
 // The game's fixed bank of fifteen sounds. A sound that failed to load, or a
 // machine without a sound device, leaves its slot empty: every operation on
@@ -11,21 +15,16 @@ struct Sound {
     bool looping = false;
 };
 
-extern Sound darthAttackSound;
-extern Sound darthBlockSound;
-extern Sound darthWinSound;
-extern Sound darthHitSound;
-extern Sound darthRingoutSound;
-extern Sound jackAttackSound;
-extern Sound jackBlockSound;
-extern Sound jackWinSound;
-extern Sound jackHitSound;
-extern Sound jackRingoutSound;
-extern Sound backgroundSound;
-extern Sound clickSound;
-extern Sound closeSound;
-extern Sound startupSound;
-extern Sound selectcharacterSound;
+// The bank's slots, one per SoundId.
+struct SoundTable {
+    std::array<Sound, SOUND_COUNT> slots{};
+
+    Sound& operator[](SoundId id) { return slots[static_cast<std::size_t>(id)]; }
+    const Sound& operator[](SoundId id) const { return slots[static_cast<std::size_t>(id)]; }
+};
+
+// The game's one bank, which loadSoundBank fills.
+extern SoundTable soundTable;
 
 // Opens the device and loads the fifteen sounds from sounds/ under
 // dataPrefix ("" for the working directory, else a folder ending in '/').

@@ -2,27 +2,13 @@
 
 Sound& soundOf(SoundId id)
 {
+    // NONE has no slot: it gets an empty sound, on which every operation does nothing.
     static Sound nothing;
-    switch (id) {
-    case SoundId::DARTH_ATTACK: return darthAttackSound;
-    case SoundId::DARTH_BLOCK: return darthBlockSound;
-    case SoundId::DARTH_WIN: return darthWinSound;
-    case SoundId::DARTH_HIT: return darthHitSound;
-    case SoundId::DARTH_RINGOUT: return darthRingoutSound;
-    case SoundId::JACK_ATTACK: return jackAttackSound;
-    case SoundId::JACK_BLOCK: return jackBlockSound;
-    case SoundId::JACK_WIN: return jackWinSound;
-    case SoundId::JACK_HIT: return jackHitSound;
-    case SoundId::JACK_RINGOUT: return jackRingoutSound;
-    case SoundId::BACKGROUND: return backgroundSound;
-    case SoundId::CLICK: return clickSound;
-    case SoundId::CLOSE: return closeSound;
-    case SoundId::STARTUP: return startupSound;
-    case SoundId::SELECTCHARACTER: return selectcharacterSound;
-    case SoundId::NONE: break;
+    if (id == SoundId::NONE) {
+        nothing = Sound{};
+        return nothing;
     }
-    nothing = Sound{};
-    return nothing;
+    return soundTable[id];
 }
 
 void playSoundEvents(const std::vector<SoundEvent>& events)

@@ -85,7 +85,7 @@ void drawWalls()
 // Eight triangles, each written as a quad with its apex doubled.
 void drawRock()
 {
-    glBindTexture(GL_TEXTURE_2D, ground2Texture);
+    glBindTexture(GL_TEXTURE_2D, textureTable.ground2Texture);
     glBegin(GL_QUADS);
     for (int k = 0; k < 8; k++) {
         ArenaCorner here = arenaCorner(k);
@@ -123,7 +123,7 @@ TexCoord arenaTopTexCoord(float x, float z)
 void drawArena()
 {
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, marbleTexture);
+    glBindTexture(GL_TEXTURE_2D, textureTable.marbleTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -151,7 +151,7 @@ void drawSky()
     glPushMatrix();
     glRotatef(150.0f, 0.0f, 1.0f, 0.0f);
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
-    glBindTexture(GL_TEXTURE_2D, backgroundTexture);
+    glBindTexture(GL_TEXTURE_2D, textureTable.backgroundTexture);
     if (sky != nullptr)
         gluSphere(sky, SKY_RADIUS, 7, 7);
     glPopMatrix();

@@ -98,8 +98,8 @@ void drawClock(float brightness, int secondsLeft)
 
     setMaterial(g, g, g);
     glEnable(GL_TEXTURE_2D);
-    drawPictureQuad(digitTextures[shown % 10], 0.0f, 8.5f, 0.0f, DIGIT_SIZE, DIGIT_SIZE);
-    drawPictureQuad(digitTextures[shown / 10], -DIGIT_SIZE, 8.5f, 0.0f, DIGIT_SIZE, DIGIT_SIZE);
+    drawPictureQuad(textureTable.digitTextures[shown % 10], 0.0f, 8.5f, 0.0f, DIGIT_SIZE, DIGIT_SIZE);
+    drawPictureQuad(textureTable.digitTextures[shown / 10], -DIGIT_SIZE, 8.5f, 0.0f, DIGIT_SIZE, DIGIT_SIZE);
     glDisable(GL_TEXTURE_2D);
     setMaterial(1.0f, 1.0f, 1.0f);
 }

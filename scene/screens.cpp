@@ -36,19 +36,19 @@ void drawPictureQuad(unsigned int texture, float x, float y, float z, float w, f
 
 unsigned int faceTextureOf(int choice)
 {
-    return choice == 0 ? jackfaceTexture : darthfaceTexture;
+    return choice == 0 ? textureTable.jackfaceTexture : textureTable.darthfaceTexture;
 }
 
 unsigned int nameTextureOf(int choice)
 {
-    return choice == 0 ? jackTexture : darthmaulTexture;
+    return choice == 0 ? textureTable.jackTexture : textureTable.darthmaulTexture;
 }
 
 void drawTitle()
 {
     setMaterial(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, titleTexture);
+    glBindTexture(GL_TEXTURE_2D, textureTable.titleTexture);
     glBegin(GL_QUADS);
     glTexCoord2f(0.0f, 0.0f);
     glVertex3f(-13.0f, -7.5f, 9.25f);
@@ -65,7 +65,7 @@ void drawDoors(float doorOffset)
 {
     setMaterial(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, doorTexture);
+    glBindTexture(GL_TEXTURE_2D, textureTable.doorTexture);
     const float o = doorOffset;
 
     // The right half shows the picture mirrored.
@@ -102,7 +102,8 @@ void drawDoors(float doorOffset)
 
 unsigned int controlTextureOf(int control)
 {
-    return control >= 0 && control < 4 ? controlTextures[control] : controlTextures[0];
+    const unsigned int* textures = textureTable.controlTextures;
+    return control >= 0 && control < 4 ? textures[control] : textures[0];
 }
 
 void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness,
@@ -111,13 +112,13 @@ void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlay
     setMaterial(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
 
-    drawPictureQuad(playerTexture, -4.0f, 7.5f, 10.0f, 4.0f, 2.0f);
-    drawPictureQuad(selectTexture, 0.0f, 7.5f, 10.0f, 4.0f, 2.0f);
+    drawPictureQuad(textureTable.playerTexture, -4.0f, 7.5f, 10.0f, 4.0f, 2.0f);
+    drawPictureQuad(textureTable.selectTexture, 0.0f, 7.5f, 10.0f, 4.0f, 2.0f);
 
-    drawPictureQuad(playerTexture, -8.0f, 4.5f, 10.0f, 3.0f, 1.5f);
-    drawPictureQuad(digitTextures[1], -5.0f, 4.5f, 10.0f, 1.5f, 1.5f);
-    drawPictureQuad(playerTexture, -8.0f, 2.0f, 10.0f, 3.0f, 1.5f);
-    drawPictureQuad(digitTextures[2], -5.0f, 2.0f, 10.0f, 1.5f, 1.5f);
+    drawPictureQuad(textureTable.playerTexture, -8.0f, 4.5f, 10.0f, 3.0f, 1.5f);
+    drawPictureQuad(textureTable.digitTextures[1], -5.0f, 4.5f, 10.0f, 1.5f, 1.5f);
+    drawPictureQuad(textureTable.playerTexture, -8.0f, 2.0f, 10.0f, 3.0f, 1.5f);
+    drawPictureQuad(textureTable.digitTextures[2], -5.0f, 2.0f, 10.0f, 1.5f, 1.5f);
 
     const float b = brightness;
 
@@ -136,7 +137,7 @@ void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlay
     drawPictureQuad(nameTextureOf(playerTwoChoice), -2.0f, 2.0f, 10.0f, 4.5f, 1.5f);
 
     setMaterial(1.0f, 1.0f, 1.0f);
-    drawPictureQuad(startTexture, -2.0f, 0.0f, 10.0f, 4.0f, 1.5f);
+    drawPictureQuad(textureTable.startTexture, -2.0f, 0.0f, 10.0f, 4.0f, 1.5f);
 
     // Where PLAYER_ONE_CONTROL and PLAYER_TWO_CONTROL are clicked.
     drawPictureQuad(controlTextureOf(playerOneControl), 3.0f, 4.5f, 10.0f, 3.5f, 1.5f);

@@ -6,20 +6,7 @@
 
 #include "scene/bmp.h"
 
-unsigned int marbleTexture = 0;
-unsigned int backgroundTexture = 0;
-unsigned int ground2Texture = 0;
-unsigned int jackfaceTexture = 0;
-unsigned int darthfaceTexture = 0;
-unsigned int jackTexture = 0;
-unsigned int darthmaulTexture = 0;
-unsigned int digitTextures[10] = {};
-unsigned int playerTexture = 0;
-unsigned int selectTexture = 0;
-unsigned int startTexture = 0;
-unsigned int titleTexture = 0;
-unsigned int doorTexture = 0;
-unsigned int controlTextures[4] = {};
+TextureTable textureTable;
 
 namespace {
 
@@ -30,32 +17,33 @@ std::string tableFolder;
 void loadTextureTable(const std::string& dataPrefix)
 {
     tableFolder = dataPrefix;
+    TextureTable& t = textureTable;
     auto load = [&](const char* fileName, unsigned int* slot) {
         loadTexture((dataPrefix + fileName).c_str(), slot);
     };
-    load("graphics/marble.bmp", &marbleTexture);
-    load("graphics/background.bmp", &backgroundTexture);
-    load("graphics/ground2.bmp", &ground2Texture);
-    load("graphics/jackface.bmp", &jackfaceTexture);
-    load("graphics/darthface.bmp", &darthfaceTexture);
-    load("graphics/jack.bmp", &jackTexture);
-    load("graphics/darthmaul.bmp", &darthmaulTexture);
+    load("graphics/marble.bmp", &t.marbleTexture);
+    load("graphics/background.bmp", &t.backgroundTexture);
+    load("graphics/ground2.bmp", &t.ground2Texture);
+    load("graphics/jackface.bmp", &t.jackfaceTexture);
+    load("graphics/darthface.bmp", &t.darthfaceTexture);
+    load("graphics/jack.bmp", &t.jackTexture);
+    load("graphics/darthmaul.bmp", &t.darthmaulTexture);
     const char* digitFiles[10] = {
         "graphics/0.bmp", "graphics/1.bmp", "graphics/2.bmp", "graphics/3.bmp", "graphics/4.bmp",
         "graphics/5.bmp", "graphics/6.bmp", "graphics/7.bmp", "graphics/8.bmp", "graphics/9.bmp",
     };
     for (int digit = 0; digit < 10; ++digit)
-        load(digitFiles[digit], &digitTextures[digit]);
-    load("graphics/player.bmp", &playerTexture);
-    load("graphics/select.bmp", &selectTexture);
-    load("graphics/start.bmp", &startTexture);
-    load("graphics/title.bmp", &titleTexture);
-    load("graphics/door.bmp", &doorTexture);
+        load(digitFiles[digit], &t.digitTextures[digit]);
+    load("graphics/player.bmp", &t.playerTexture);
+    load("graphics/select.bmp", &t.selectTexture);
+    load("graphics/start.bmp", &t.startTexture);
+    load("graphics/title.bmp", &t.titleTexture);
+    load("graphics/door.bmp", &t.doorTexture);
     const char* controlFiles[4] = {
         "graphics/human.bmp", "graphics/cpueasy.bmp", "graphics/cpunormal.bmp", "graphics/cpuhard.bmp",
     };
     for (int control = 0; control < 4; ++control)
-        load(controlFiles[control], &controlTextures[control]);
+        load(controlFiles[control], &t.controlTextures[control]);
 }
 
 const std::string& textureTableFolder()

@@ -3,23 +3,30 @@
 #include <string>
 
 // The texture table: one GL texture name per art file, 0 until loaded.
-extern unsigned int marbleTexture;
-extern unsigned int backgroundTexture;
-extern unsigned int ground2Texture;
-extern unsigned int jackfaceTexture;
-extern unsigned int darthfaceTexture;
-extern unsigned int jackTexture;
-extern unsigned int darthmaulTexture;
-extern unsigned int digitTextures[10];
-extern unsigned int playerTexture;
-extern unsigned int selectTexture;
-extern unsigned int startTexture;
-extern unsigned int titleTexture;
-extern unsigned int doorTexture;
-// Who plays a side, by PlayerControl: HUMAN, CPU EASY, CPU NORMAL, CPU HARD.
-extern unsigned int controlTextures[4];
+struct TextureTable {
+    unsigned int marbleTexture = 0;
+    unsigned int backgroundTexture = 0;
+    unsigned int ground2Texture = 0;
+    unsigned int jackfaceTexture = 0;
+    unsigned int darthfaceTexture = 0;
+    unsigned int jackTexture = 0;
+    unsigned int darthmaulTexture = 0;
+    unsigned int digitTextures[10] = {};
+    unsigned int playerTexture = 0;
+    unsigned int selectTexture = 0;
+    unsigned int startTexture = 0;
+    unsigned int titleTexture = 0;
+    unsigned int doorTexture = 0;
+    // Who plays a side, by PlayerControl: HUMAN, CPU EASY, CPU NORMAL, CPU HARD.
+    unsigned int controlTextures[4] = {};
 
-// Loads every art file of the table from graphics/ under dataPrefix ("" for
+    bool operator==(const TextureTable&) const = default;
+};
+
+// The game's one table, which drawing reads.
+extern TextureTable textureTable;
+
+// Loads every art file of textureTable from graphics/ under dataPrefix ("" for
 // the working directory, else a folder ending in '/').
 void loadTextureTable(const std::string& dataPrefix = "");
 // The dataPrefix the table was loaded from; the fighters load their own

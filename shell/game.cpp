@@ -53,8 +53,10 @@ TickInput gatherInput()
     std::copy(std::begin(keyState), std::end(keyState), input.keyState.begin());
     input.releases = std::exchange(pendingReleases, {});
     input.calendarSecond = calendarSeconds();
-    input.winSoundPlaying = isPlayingOnce(jackWinSound) || isPlayingOnce(darthWinSound);
-    input.ringoutSoundPlaying = isPlayingOnce(jackRingoutSound) || isPlayingOnce(darthRingoutSound);
+    input.winSoundPlaying =
+        isPlayingOnce(soundTable[SoundId::JACK_WIN]) || isPlayingOnce(soundTable[SoundId::DARTH_WIN]);
+    input.ringoutSoundPlaying =
+        isPlayingOnce(soundTable[SoundId::JACK_RINGOUT]) || isPlayingOnce(soundTable[SoundId::DARTH_RINGOUT]);
     demoTick(match, input.releases);
     playComputerSides(match, input.keyState);
     return input;
@@ -135,7 +137,7 @@ void startGame(int argc, char** argv, const Options& options, const std::string&
     pendingReleases.clear();
     loadSoundBank(dataPrefix);
     std::atexit(closeSoundBank);
-    playOnce(startupSound);
+    playOnce(soundTable[SoundId::STARTUP]);
     startInput();
 }
 

@@ -1,5 +1,6 @@
 #include "audio/sound_bank.h"
 
+#include <AL/al.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,15 +14,11 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
 
-Sound* const allSounds[] = {
-    &darthAttackSound, &darthBlockSound,   &darthWinSound,  &darthHitSound,  &darthRingoutSound,
-    &jackAttackSound,  &jackBlockSound,    &jackWinSound,   &jackHitSound,   &jackRingoutSound,
-    &backgroundSound,  &clickSound,        &closeSound,     &startupSound,   &selectcharacterSound,
-};
 
 // Polls until `done` holds, sleeping; false if it never did within a generous
 // deadline.
@@ -50,48 +47,75 @@ std::string SoundBank::loadOutput;
 
 TEST_F(SoundBank, LoadsEverySoundSilently) {
     EXPECT_EQ(loadOutput, "");
-    for (Sound* sound : allSounds) {
-        EXPECT_NE(sound->source, 0u);
-        EXPECT_NE(sound->buffer, 0u);
+    for (Sound& sound : soundTable.slots) {
+        EXPECT_NE(sound.source, 0u);
+        EXPECT_NE(sound.buffer, 0u);
+    }
+}
+
+// A slot named by an id holds that id's file: same sample bytes as the file loaded on its own.
+TEST_F(SoundBank, EachIdHoldsItsOwnFile) {
+    const std::pair<SoundId, const char*> files[] = {
+        {SoundId::DARTH_ATTACK, "darth-attack"}, {SoundId::DARTH_BLOCK, "darth-block"},
+        {SoundId::DARTH_WIN, "darth-win"},       {SoundId::DARTH_HIT, "darth-hit"},
+        {SoundId::DARTH_RINGOUT, "darth-ringout"}, {SoundId::JACK_ATTACK, "jack-attack"},
+        {SoundId::JACK_BLOCK, "jack-block"},     {SoundId::JACK_WIN, "jack-win"},
+        {SoundId::JACK_HIT, "jack-hit"},         {SoundId::JACK_RINGOUT, "jack-ringout"},
+        {SoundId::BACKGROUND, "background"},     {SoundId::CLICK, "click"},
+        {SoundId::CLOSE, "close"},               {SoundId::STARTUP, "startup"},
+        {SoundId::SELECTCHARACTER, "selectcharacter"},
+    };
+    static_assert(std::size(files) == SOUND_COUNT);
+    const auto bytesOf = [](const Sound& sound) {
+        ALint size = -1;
+        alGetBufferi(sound.buffer, AL_SIZE, &size);
+        return size;
+    };
+    for (const auto& [id, name] : files) {
+        Sound alone;
+        LoadDirectSound(alone, ("sounds/" + std::string(name) + ".wav").c_str());
+        ASSERT_NE(alone.buffer, 0u) << name;
+        EXPECT_EQ(bytesOf(soundTable[id]), bytesOf(alone)) << name;
+        releaseSound(alone);
     }
 }
 
 TEST_F(SoundBank, PlayOnceLastsAsLongAsTheSound) {
-    playOnce(jackAttackSound);
-    EXPECT_TRUE(isPlayingOnce(jackAttackSound));
-    EXPECT_TRUE(eventually([] { return !isPlayingOnce(jackAttackSound); }));
+    playOnce(soundTable[SoundId::JACK_ATTACK]);
+    EXPECT_TRUE(isPlayingOnce(soundTable[SoundId::JACK_ATTACK]));
+    EXPECT_TRUE(eventually([] { return !isPlayingOnce(soundTable[SoundId::JACK_ATTACK]); }));
 }
 
 TEST_F(SoundBank, LoopingMusicIsNotPlayingOnce) {
-    playLooping(backgroundSound);
-    EXPECT_FALSE(isPlayingOnce(backgroundSound));
+    playLooping(soundTable[SoundId::BACKGROUND]);
+    EXPECT_FALSE(isPlayingOnce(soundTable[SoundId::BACKGROUND]));
     // It sounds all the same: its position moves on.
-    EXPECT_TRUE(eventually([] { return playPosition(backgroundSound) > 0.05f; }));
-    EXPECT_FALSE(isPlayingOnce(backgroundSound));
+    EXPECT_TRUE(eventually([] { return playPosition(soundTable[SoundId::BACKGROUND]) > 0.05f; }));
+    EXPECT_FALSE(isPlayingOnce(soundTable[SoundId::BACKGROUND]));
 
     // The same sound started once afterwards plays once.
-    playOnce(backgroundSound);
-    EXPECT_TRUE(isPlayingOnce(backgroundSound));
-    stopSound(backgroundSound);
+    playOnce(soundTable[SoundId::BACKGROUND]);
+    EXPECT_TRUE(isPlayingOnce(soundTable[SoundId::BACKGROUND]));
+    stopSound(soundTable[SoundId::BACKGROUND]);
 }
 
 TEST_F(SoundBank, StopEndsTheSound) {
-    playOnce(darthWinSound);
-    ASSERT_TRUE(isPlayingOnce(darthWinSound));
-    stopSound(darthWinSound);
-    EXPECT_FALSE(isPlayingOnce(darthWinSound));
+    playOnce(soundTable[SoundId::DARTH_WIN]);
+    ASSERT_TRUE(isPlayingOnce(soundTable[SoundId::DARTH_WIN]));
+    stopSound(soundTable[SoundId::DARTH_WIN]);
+    EXPECT_FALSE(isPlayingOnce(soundTable[SoundId::DARTH_WIN]));
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_FALSE(isPlayingOnce(darthWinSound));
+    EXPECT_FALSE(isPlayingOnce(soundTable[SoundId::DARTH_WIN]));
 }
 
 TEST_F(SoundBank, PlayingAgainRestartsFromTheBeginning) {
-    playOnce(startupSound);
-    ASSERT_TRUE(eventually([] { return playPosition(startupSound) > 0.5f; }));
-    float before = playPosition(startupSound);
-    playOnce(startupSound);
-    EXPECT_TRUE(isPlayingOnce(startupSound));
-    EXPECT_LT(playPosition(startupSound), before);
-    stopSound(startupSound);
+    playOnce(soundTable[SoundId::STARTUP]);
+    ASSERT_TRUE(eventually([] { return playPosition(soundTable[SoundId::STARTUP]) > 0.5f; }));
+    float before = playPosition(soundTable[SoundId::STARTUP]);
+    playOnce(soundTable[SoundId::STARTUP]);
+    EXPECT_TRUE(isPlayingOnce(soundTable[SoundId::STARTUP]));
+    EXPECT_LT(playPosition(soundTable[SoundId::STARTUP]), before);
+    stopSound(soundTable[SoundId::STARTUP]);
 }
 
 TEST_F(SoundBank, BadFilesLeaveTheirSlotEmpty) {
@@ -254,12 +278,12 @@ void runWithoutDevice() {
     setenv("ALSOFT_DRIVERS", "no-such-backend", 1);
     testing::internal::CaptureStdout();
     loadSoundBank();
-    playOnce(startupSound);
-    playLooping(backgroundSound);
-    stopSound(backgroundSound);
+    playOnce(soundTable[SoundId::STARTUP]);
+    playLooping(soundTable[SoundId::BACKGROUND]);
+    stopSound(soundTable[SoundId::BACKGROUND]);
     bool quiet = true;
-    for (Sound* sound : allSounds)
-        quiet = quiet && sound->source == 0 && !isPlayingOnce(*sound);
+    for (Sound& sound : soundTable.slots)
+        quiet = quiet && sound.source == 0 && !isPlayingOnce(sound);
     std::string out = testing::internal::GetCapturedStdout();
     std::fprintf(stderr, "[%s]\n", out.c_str());
     std::exit(quiet ? 0 : 1);
@@ -294,8 +318,8 @@ void runStartupIntoWaveFile(const std::string& config, const std::string& output
     testing::internal::CaptureStdout();
     loadSoundBank();
     std::string out = testing::internal::GetCapturedStdout();
-    playOnce(startupSound);
-    bool ended = eventually([] { return !isPlayingOnce(startupSound); });
+    playOnce(soundTable[SoundId::STARTUP]);
+    bool ended = eventually([] { return !isPlayingOnce(soundTable[SoundId::STARTUP]); });
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     std::vector<short> samples = recordedSamples(output);
     int peak = 0;

@@ -144,9 +144,9 @@ TEST(Arena, SkyLeavesTheModelviewAsItFoundIt)
 
 TEST(Arena, MarbleIsFilteredLinearAndRepeatedOnEveryDraw)
 {
-    unsigned int savedMarble = marbleTexture;
-    marbleTexture = solidTexture(200, 200, 200);
-    glBindTexture(GL_TEXTURE_2D, marbleTexture);
+    const TextureTable saved = textureTable;
+    textureTable.marbleTexture = solidTexture(200, 200, 200);
+    glBindTexture(GL_TEXTURE_2D, textureTable.marbleTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
 
@@ -154,7 +154,7 @@ TEST(Arena, MarbleIsFilteredLinearAndRepeatedOnEveryDraw)
     drawArena();
 
     GLint minFilter, magFilter, wrapS, wrapT, envMode;
-    glBindTexture(GL_TEXTURE_2D, marbleTexture);
+    glBindTexture(GL_TEXTURE_2D, textureTable.marbleTexture);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &magFilter);
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
@@ -166,18 +166,18 @@ TEST(Arena, MarbleIsFilteredLinearAndRepeatedOnEveryDraw)
     EXPECT_EQ(wrapT, GL_REPEAT);
     EXPECT_EQ(envMode, GL_MODULATE);
 
-    glDeleteTextures(1, &marbleTexture);
-    marbleTexture = savedMarble;
+    glDeleteTextures(1, &textureTable.marbleTexture);
+    textureTable = saved;
 }
 
 // The bout's opening view: marble under the fighters, rock below the rim,
 // sky above the horizon, each lit and textured.
 TEST(Arena, OpeningViewShowsMarbleRockAndSky)
 {
-    unsigned int saved[3] = {marbleTexture, ground2Texture, backgroundTexture};
-    marbleTexture = solidTexture(255, 255, 255);
-    ground2Texture = solidTexture(160, 90, 40);
-    backgroundTexture = solidTexture(40, 80, 230);
+    const TextureTable saved = textureTable;
+    textureTable.marbleTexture = solidTexture(255, 255, 255);
+    textureTable.ground2Texture = solidTexture(160, 90, 40);
+    textureTable.backgroundTexture = solidTexture(40, 80, 230);
 
     boutProjection();
     glClearColor(0, 0, 0, 1);
@@ -207,9 +207,8 @@ TEST(Arena, OpeningViewShowsMarbleRockAndSky)
     EXPECT_GT(rock.r, rock.b + 60);
 
     glDisable(GL_LIGHTING);
-    unsigned int made[3] = {marbleTexture, ground2Texture, backgroundTexture};
+    unsigned int made[3] = {textureTable.marbleTexture, textureTable.ground2Texture,
+                            textureTable.backgroundTexture};
     glDeleteTextures(3, made);
-    marbleTexture = saved[0];
-    ground2Texture = saved[1];
-    backgroundTexture = saved[2];
+    textureTable = saved;
 }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 
 #include "audio/sound_bank.h"
 #include "characters/core/trace.h"
@@ -35,10 +36,7 @@ protected:
         calendarSeconds = fakeCalendarSeconds;
         std::fill(std::begin(keyState), std::end(keyState), 0);
         // A machine with sounds would hold the end of a bout for as long as they play.
-        for (Sound* s : endOfBoutSounds) {
-            saved.push_back(*s);
-            *s = Sound{};
-        }
+        saved = std::exchange(soundTable, SoundTable{});
         // The select screen, Jack against Darth.
         liveMatch() = Match{};
         liveMatch().titleShown = false;
@@ -48,8 +46,7 @@ protected:
     void TearDown() override
     {
         std::fill(std::begin(keyState), std::end(keyState), 0);
-        for (std::size_t i = 0; i < saved.size(); ++i)
-            *endOfBoutSounds[i] = saved[i];
+        soundTable = saved;
         calendarSeconds = systemCalendarSeconds;
         liveMatch() = Match{};
         glMatrixMode(GL_MODELVIEW);
@@ -81,8 +78,7 @@ protected:
         return -1;
     }
 
-    Sound* endOfBoutSounds[4] = {&jackWinSound, &darthWinSound, &jackRingoutSound, &darthRingoutSound};
-    std::vector<Sound> saved;
+    SoundTable saved;
 };
 
 TEST_F(MatchWindow, AResizedWindowKeepsItsRows)
@@ -211,7 +207,9 @@ TEST_F(MatchWindow, DoorsAndRowsPlayTheirSounds)
 {
     static bool deviceOpen = InitDirectSound();
     ASSERT_TRUE(deviceOpen);
-    Sound savedClose = closeSound, savedSelect = selectcharacterSound, savedClick = clickSound;
+    Sound& closeSound = soundTable[SoundId::CLOSE];
+    Sound& selectcharacterSound = soundTable[SoundId::SELECTCHARACTER];
+    Sound& clickSound = soundTable[SoundId::CLICK];
     LoadDirectSound(closeSound, writeSilence("close.wav").c_str());
     LoadDirectSound(selectcharacterSound, writeSilence("select.wav").c_str());
     LoadDirectSound(clickSound, writeSilence("click.wav").c_str());
@@ -241,9 +239,6 @@ TEST_F(MatchWindow, DoorsAndRowsPlayTheirSounds)
 
     for (Sound* s : {&closeSound, &selectcharacterSound, &clickSound})
         releaseSound(*s);
-    closeSound = savedClose;
-    selectcharacterSound = savedSelect;
-    clickSound = savedClick;
 }
 
 }  // namespace

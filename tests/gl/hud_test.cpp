@@ -113,11 +113,9 @@ TEST_F(Hud, FightersOnOnePointStillPlaceTheHud)
 TEST_F(Hud, HealthBarsShowOnScreenAtTheirPlace)
 {
     unsigned int white = solidTexture(255, 255, 255);
-    unsigned int savedDigit[10];
-    for (int i = 0; i < 10; i++) {
-        savedDigit[i] = digitTextures[i];
-        digitTextures[i] = white;
-    }
+    const TextureTable saved = textureTable;
+    for (unsigned int& digit : textureTable.digitTextures)
+        digit = white;
 
     drawHudFrame();
     saveSnapshot("hud-full");
@@ -155,7 +153,6 @@ TEST_F(Hud, HealthBarsShowOnScreenAtTheirPlace)
     EXPECT_TRUE(dark(hudPixel(-9.0, 10.0, -4.0)));
     EXPECT_TRUE(red(hudPixel(9.0, 10.0, -4.0))) << "player 2's bar keeps its length";
 
-    for (int i = 0; i < 10; i++)
-        digitTextures[i] = savedDigit[i];
+    textureTable = saved;
     glDeleteTextures(1, &white);
 }

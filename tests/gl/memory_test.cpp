@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <utility>
 #include <vector>
 
 #include "audio/sound_bank.h"
@@ -107,9 +108,7 @@ protected:
 TEST_F(Memory, HundredBoutsLeaveTheHeapWhereTheFirstLeftIt)
 {
     calendarSeconds = fakeCalendarSeconds;
-    Sound savedJackWin = jackWinSound, savedDarthWin = darthWinSound;
-    jackWinSound = Sound{};
-    darthWinSound = Sound{};
+    const SoundTable saved = std::exchange(soundTable, SoundTable{});
     liveMatch() = Match{};
     std::fill(std::begin(keyState), std::end(keyState), 0);
 
@@ -135,8 +134,7 @@ TEST_F(Memory, HundredBoutsLeaveTheHeapWhereTheFirstLeftIt)
     // Keeping every finished bout's fighters would add about 80 pairs.
     EXPECT_LT(late - early, 10 * pair);
 
-    jackWinSound = savedJackWin;
-    darthWinSound = savedDarthWin;
+    soundTable = saved;
     calendarSeconds = systemCalendarSeconds;
     liveMatch() = Match{};
     releaseFighterModels();

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 
 #include "scene/screens.h"
 #include "scene/textures.h"
@@ -19,15 +18,14 @@ class MenuScreens : public testing::Test {
 protected:
     void SetUp() override
     {
-        saved = {titleTexture, doorTexture, jackfaceTexture, jackTexture, darthfaceTexture,
-                 darthmaulTexture, playerTexture, selectTexture, startTexture, digitTextures[1],
-                 digitTextures[2]};
-        titleTexture = solidTexture(40, 200, 40);
-        doorTexture = solidTexture(200, 40, 40);
+        saved = textureTable;
+        TextureTable& t = textureTable;
+        t.titleTexture = solidTexture(40, 200, 40);
+        t.doorTexture = solidTexture(200, 40, 40);
         unsigned int white = solidTexture(255, 255, 255);
-        jackfaceTexture = jackTexture = darthfaceTexture = darthmaulTexture = white;
-        playerTexture = selectTexture = startTexture = white;
-        digitTextures[1] = digitTextures[2] = white;
+        t.jackfaceTexture = t.jackTexture = t.darthfaceTexture = t.darthmaulTexture = white;
+        t.playerTexture = t.selectTexture = t.startTexture = white;
+        t.digitTextures[1] = t.digitTextures[2] = white;
 
         glViewport(0, 0, 800, 600);
         glMatrixMode(GL_PROJECTION);
@@ -42,19 +40,9 @@ protected:
 
     void TearDown() override
     {
-        unsigned int made[3] = {titleTexture, doorTexture, jackfaceTexture};
+        unsigned int made[3] = {textureTable.titleTexture, textureTable.doorTexture, textureTable.jackfaceTexture};
         glDeleteTextures(3, made);
-        titleTexture = saved[0];
-        doorTexture = saved[1];
-        jackfaceTexture = saved[2];
-        jackTexture = saved[3];
-        darthfaceTexture = saved[4];
-        darthmaulTexture = saved[5];
-        playerTexture = saved[6];
-        selectTexture = saved[7];
-        startTexture = saved[8];
-        digitTextures[1] = saved[9];
-        digitTextures[2] = saved[10];
+        textureTable = saved;
         glDisable(GL_LIGHTING);
         glDisable(GL_TEXTURE_2D);
     }
@@ -75,7 +63,7 @@ protected:
         drawMatch(m);
     }
 
-    std::array<unsigned int, 11> saved{};
+    TextureTable saved;
     Match m;
 };
 

@@ -98,14 +98,7 @@ TEST(Textures, TableWithoutGraphicsFolderStaysEmptyAndQuiet)
     char here[4096];
     ASSERT_NE(getcwd(here, sizeof here), nullptr);
     // The slots as a fresh game has them.
-    unsigned int* slots[] = {&marbleTexture,    &backgroundTexture, &ground2Texture, &jackfaceTexture,
-                             &darthfaceTexture, &jackTexture,       &darthmaulTexture, &playerTexture,
-                             &selectTexture,    &startTexture,      &titleTexture,   &doorTexture};
-    std::vector<unsigned int> saved;
-    for (unsigned int* slot : slots)
-        saved.push_back(std::exchange(*slot, 0u));
-    for (unsigned int& slot : digitTextures)
-        saved.push_back(std::exchange(slot, 0u));
+    const TextureTable saved = std::exchange(textureTable, TextureTable{});
 
     char empty[] = "/tmp/zandrel-textures-XXXXXX";
     ASSERT_NE(mkdtemp(empty), nullptr);
@@ -121,18 +114,8 @@ TEST(Textures, TableWithoutGraphicsFolderStaysEmptyAndQuiet)
     rmdir(empty);
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "");
-    const unsigned int singles[] = {marbleTexture,   backgroundTexture, ground2Texture, jackfaceTexture,
-                                    darthfaceTexture, jackTexture,      darthmaulTexture, playerTexture,
-                                    selectTexture,   startTexture,      titleTexture,   doorTexture};
-    for (unsigned int slot : singles)
-        EXPECT_EQ(slot, 0u);
-    for (unsigned int slot : digitTextures)
-        EXPECT_EQ(slot, 0u);
-    std::size_t i = 0;
-    for (unsigned int* slot : slots)
-        *slot = saved[i++];
-    for (unsigned int& slot : digitTextures)
-        slot = saved[i++];
+    EXPECT_TRUE(textureTable == TextureTable{}) << "every slot stays 0";
+    textureTable = saved;
 }
 
 }  // namespace
@@ -150,17 +133,15 @@ TEST(Textures, ShippedArtFillsEveryTableSlotAndModelTexture)
         EXPECT_EQ(loadTexture(modelFiles[i], &models[i]), 1) << modelFiles[i];
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
-    unsigned int* singles[] = {&marbleTexture,    &backgroundTexture, &ground2Texture, &jackfaceTexture,
-                               &darthfaceTexture, &jackTexture,       &darthmaulTexture, &playerTexture,
-                               &selectTexture,    &startTexture,      &titleTexture,   &doorTexture};
-    for (unsigned int* slot : singles) {
-        EXPECT_TRUE(glIsTexture(*slot));
-        *slot = 0;
-    }
-    for (unsigned int& slot : digitTextures) {
+    const TextureTable& t = textureTable;
+    const unsigned int singles[] = {t.marbleTexture,   t.backgroundTexture, t.ground2Texture, t.jackfaceTexture,
+                                    t.darthfaceTexture, t.jackTexture,      t.darthmaulTexture, t.playerTexture,
+                                    t.selectTexture,   t.startTexture,      t.titleTexture,   t.doorTexture};
+    for (unsigned int slot : singles)
         EXPECT_TRUE(glIsTexture(slot));
-        slot = 0;
-    }
+    for (unsigned int slot : t.digitTextures)
+        EXPECT_TRUE(glIsTexture(slot));
+    textureTable = TextureTable{};
 }
 
 TEST(Textures, FolderNamedLikeAnArtFileIsTakenAsMissing)
@@ -174,11 +155,11 @@ TEST(Textures, FolderNamedLikeAnArtFileIsTakenAsMissing)
     ASSERT_EQ(mkdir((graphics + "/title.bmp").c_str(), 0700), 0);
     ASSERT_EQ(chdir(root), 0);
 
-    const unsigned int saved = std::exchange(titleTexture, 0u);
+    const unsigned int saved = std::exchange(textureTable.titleTexture, 0u);
     testing::internal::CaptureStderr();
     loadTextureTable();
     std::string err = testing::internal::GetCapturedStderr();
-    const unsigned int loaded = std::exchange(titleTexture, saved);
+    const unsigned int loaded = std::exchange(textureTable.titleTexture, saved);
 
     ASSERT_EQ(chdir(here), 0);
     rmdir((graphics + "/title.bmp").c_str());

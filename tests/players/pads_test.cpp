@@ -315,7 +315,7 @@ protected:
         pollInput();
         releaseKeyboard();
         liveMatch() = Match{};
-        stopSound(backgroundSound);
+        stopSound(soundTable[SoundId::BACKGROUND]);
     }
 
     static Match& m() { return liveMatch(); }
