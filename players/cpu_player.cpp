@@ -4,9 +4,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "characters/darth.h"
+#include "characters/jack.h"
+
 namespace {
 
 constexpr unsigned CONTROL_BLOCK = 1u << 6;
+// Marks the ticks of its own log when its swing was under way.
+constexpr unsigned OWN_SWING = 1u << 7;
 constexpr unsigned UP_V = CONTROL_UP | CONTROL_V;
 constexpr unsigned DOWN_V = CONTROL_DOWN | CONTROL_V;
 constexpr unsigned LEFT_H = CONTROL_LEFT | CONTROL_H;
@@ -15,7 +20,7 @@ constexpr unsigned RIGHT_H = CONTROL_RIGHT | CONTROL_H;
 // Hits each row lands on a standing opponent, by the distance between the
 // fighters from 1.0 to 16.0 in steps of 0.5, as `tournament --reach`
 // measures them by playing each row through the rules.
-constexpr CpuMove darthMoves[] = {
+constexpr CpuMove darthTable[] = {
     {RIGHT_H, false, {0, 0, 0, 0, 0, 0, 0, 0, 8, 9, 7, 8, 7, 5, 7, 7, 6, 5, 4, 3, 3, 3, 3, 1, 1, 0, 0, 0, 0, 0, 0}},
     {LEFT_H, false, {8, 7, 6, 6, 8, 11, 9, 9, 9, 8, 8, 8, 7, 5, 4, 4, 3, 3, 3, 3, 2, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}},
     {CONTROL_H, false, {0, 0, 0, 0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 3, 5, 5, 4, 4, 5, 5, 3, 1, 2, 2, 2, 2, 2, 1, 0, 0, 0}},
@@ -26,7 +31,7 @@ constexpr CpuMove darthMoves[] = {
 
 // The spin turns a vertical swing already under way into a turn of the body
 // (measured that way, so its hits include the swing's first ones).
-constexpr CpuMove jackMoves[] = {
+constexpr CpuMove jackTable[] = {
     {LEFT_H, true, {0, 0, 0, 1, 8, 8, 10, 10, 8, 7, 6, 6, 6, 6, 6, 6, 4, 4, 4, 2, 2, 2, 2, 2, 2, 2, 2, 2, 1, 0, 0}},
     {DOWN_V, false, {0, 0, 0, 0, 2, 9, 9, 9, 9, 9, 9, 8, 8, 7, 8, 5, 4, 5, 5, 4, 2, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
     {CONTROL_V, false, {3, 6, 7, 15, 16, 14, 16, 12, 14, 10, 10, 8, 9, 9, 8, 7, 6, 3, 3, 4, 3, 4, 2, 2, 2, 1, 0, 0, 0, 0, 0}},
@@ -36,6 +41,17 @@ constexpr CpuMove jackMoves[] = {
 constexpr double PI = 3.14159265;
 constexpr float CIRCLE_ARC = 2.0f * float(PI) * 0.04f;
 constexpr float WALK = 0.2f;
+
+// Ticks from the press until the row's swing is over and the fighter is free.
+int swingTicks(int kind, const CpuMove& move)
+{
+    const MoveSet& set = kind == DARTH ? darthMoves : jackMoves;
+    const std::size_t row = std::size_t(&move - cpuMoves(kind).data());
+    int ticks = 0;
+    for (const Keyframe& k : set.attackRows[row].keyframes)
+        ticks += k.steps;
+    return ticks + (set.attackRows[row].rest ? 5 : 0);
+}
 
 bool attacking(int state)
 {
@@ -47,8 +63,8 @@ bool attacking(int state)
 std::span<const CpuMove> cpuMoves(int kind)
 {
     if (kind == DARTH)
-        return darthMoves;
-    return jackMoves;
+        return darthTable;
+    return jackTable;
 }
 
 int CpuMove::hitsAt(float distance) const
@@ -75,6 +91,11 @@ float strikeRange(int kind, int hits)
     return range;
 }
 
+float farthestReach(int kind)
+{
+    return strikeRange(kind, 1);
+}
+
 float threatReach(int kind)
 {
     float reach = 0.0f;
@@ -90,11 +111,11 @@ CpuLevel cpuLevel(int control)
 {
     switch (control) {
     case CPU_EASY:
-        return {6, 24, 0.15, 0.35, 0.5, 8.0, 0.3, 0.3, 15.0f};
+        return {6, 24, 0.15, 0.35, 0.5, 8.0, 0.3, 0.3, 24, 15.0f, 1.0f};
     case CPU_NORMAL:
-        return {5, 14, 0.07, 0.15, 0.25, 9.0, 0.7, 0.6, 4.0f};
+        return {5, 14, 0.07, 0.15, 0.25, 9.0, 0.7, 0.6, 16, 4.0f, 1.0f};
     default:
-        return {4, 8, 0.02, 0.04, 0.05, 10.0, 1.0, 1.0, 1.0f};
+        return {2, 8, 0.02, 0.04, 0.05, 10.0, 1.0, 1.0, 8, 1.0f, 1.5f};
     }
 }
 
@@ -132,8 +153,10 @@ CpuPlayer::CpuPlayer(int player, int control, std::uint32_t seed)
 {
 }
 
-void CpuPlayer::strike(const CpuMove& move)
+void CpuPlayer::strike(const CpuMove& move, int kind)
 {
+    // Its own swing it knows without looking: it cannot move or block until it is over.
+    swingUntil = seenCount + swingTicks(kind, move);
     if (move.duringSwing) {
         plan(CONTROL_V, 2);
         plan(0, 3);
@@ -143,6 +166,31 @@ void CpuPlayer::strike(const CpuMove& move)
     }
     // Block held through the swing takes over the moment it ends.
     plan(CONTROL_BLOCK, 4 + random.below(6));
+}
+
+// How near it comes before it strikes: half a step inside the farthest
+// distance from which a row lands the hits it wants.
+float CpuPlayer::strikeDistance(int kind) const
+{
+    return strikeRange(kind, level.minHits) - REACH_STEP;
+}
+
+// How much nearer its own steps have brought it since the view it acts on.
+float CpuPlayer::walkedSinceSeen() const
+{
+    const unsigned towards = player == 1 ? CONTROL_RIGHT : CONTROL_LEFT;
+    const unsigned away = player == 1 ? CONTROL_LEFT : CONTROL_RIGHT;
+    float walked = 0.0f;
+    for (long t = std::max(0L, seenCount - 1 - level.reaction); t < seenCount - 1; ++t) {
+        const unsigned c = pressed[t % HISTORY];
+        if (c & (OWN_SWING | CONTROL_BLOCK | CONTROL_H | CONTROL_V))
+            continue;
+        if (c & towards)
+            walked += WALK;
+        else if (c & away)
+            walked -= WALK;
+    }
+    return walked;
 }
 
 // Away from the opponent while the room behind lasts, else round it.
@@ -171,53 +219,85 @@ unsigned CpuPlayer::circleAway(const FighterView& me, const FighterView& op, flo
     return roomAfterCircling(CONTROL_UP) >= roomAfterCircling(CONTROL_DOWN) ? CONTROL_UP : CONTROL_DOWN;
 }
 
-// Where to stand: walk in to striking distance, keep the edge behind at bay.
+// Where to stand when behind or level: in to striking distance, with the
+// edge behind kept at bay. Near the opponent's reach it commits to the walk
+// in, so the stretch where only the opponent lands is crossed at once.
 unsigned CpuPlayer::moveControls(const FighterView& me, const FighterView& op, float d)
 {
     const unsigned towards = player == 1 ? CONTROL_RIGHT : CONTROL_LEFT;
     const unsigned away = player == 1 ? CONTROL_LEFT : CONTROL_RIGHT;
-    const float ux = (me.x - op.x) / d;
-    const float uz = (me.z - op.z) / d;
-    const float back = roomBehind(me.x, me.z, ux, uz);
-
-    const unsigned better = circleAway(me, op, d);
-    const bool inReach = d <= threatReach(op.kind);
+    const float back = roomBehind(me.x, me.z, (me.x - op.x) / d, (me.z - op.z) / d);
     const bool swinging = attacking(op.state);
+    const float striking = strikeDistance(me.kind);
+
     if (back < level.edgeCare) {
         // Back to the edge: get round the opponent, or step in when it is safe.
-        if (!swinging && d > 9.0f)
-            return towards | better;
-        return better;
+        const unsigned better = circleAway(me, op, d);
+        const unsigned move = !swinging || d <= striking ? towards | better : better;
+        plan(move, 3);
+        return move;
     }
-
-    float preferred = strikeRange(me.kind, level.minHits);
-    if (d > preferred + 1.0f && !swinging)
+    if (d > striking) {
+        const bool dash = d < farthestReach(op.kind) + 3.0f;
+        plan(towards, dash ? int((d - striking) / WALK) + 2 : 3);
         return towards;
-    if (d < preferred - 2.0f && back > level.edgeCare + 4.0f && !inReach)
+    }
+    if (d < striking - 5.0f && back > level.edgeCare + 4.0f) {
+        plan(away, 3);
         return away;
-    if (inReach && random.uniform() < level.guard)
+    }
+    if (op.state == BLOCK && random.uniform() < level.guard) {
+        plan(CONTROL_BLOCK, 4);
         return CONTROL_BLOCK;
+    }
     if (random.uniform() < 0.3)
         circleSense = random.uniform() < 0.5 ? 1 : -1;
-    if (inReach)
-        return 0;
-    return random.uniform() < 0.5 ? 0u : (circleSense > 0 ? CONTROL_UP : CONTROL_DOWN);
+    const unsigned circle = circleSense > 0 ? CONTROL_UP : CONTROL_DOWN;
+    plan(circle, 3);
+    return circle;
 }
 
-// Rows that land more are chosen more; a wrong move is any row at all.
-const CpuMove& CpuPlayer::chooseMove(int kind, float d)
+// Ahead on health: out of the opponent's reach, round it when the edge is
+// near, and let the clock run.
+unsigned CpuPlayer::keepAway(const FighterView& me, const FighterView& op, float d)
+{
+    const bool swinging = attacking(op.state);
+    unsigned move = 0;
+    if (d < farthestReach(op.kind) + level.margin) {
+        move = retreat(me, op, d);
+        if (d <= threatReach(op.kind) && swinging && (move & (CONTROL_LEFT | CONTROL_RIGHT)) == 0)
+            move = CONTROL_BLOCK;
+    } else if (roomBehind(me.x, me.z, (me.x - op.x) / d, (me.z - op.z) / d) < level.edgeCare + 6.0f) {
+        move = circleAway(me, op, d);
+    }
+    plan(move, 3);
+    return move;
+}
+
+// None when no row promises enough from here; else rows that land more hits
+// for the time they take are chosen more, and a wrong move is any row at all.
+const CpuMove* CpuPlayer::chooseMove(int kind, float d)
 {
     std::span<const CpuMove> moves = cpuMoves(kind);
+    if (d > strikeDistance(kind))
+        return nullptr;
     if (random.uniform() < level.wrongMove)
-        return moves[random.below(int(moves.size()))];
-    int total = 0;
-    for (const CpuMove& m : moves)
-        total += m.hitsAt(d) * m.hitsAt(d);
-    int pick = random.below(total);
-    for (const CpuMove& m : moves)
-        if ((pick -= m.hitsAt(d) * m.hitsAt(d)) < 0)
-            return m;
-    return moves[0];
+        return &moves[random.below(int(moves.size()))];
+    double total = 0.0;
+    double weight[8] = {};
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+        const int hits = moves[i].hitsAt(d);
+        if (hits >= 2) {
+            const double rate = double(hits) / swingTicks(kind, moves[i]);
+            weight[i] = rate * rate;
+            total += weight[i];
+        }
+    }
+    double pick = random.uniform() * total;
+    for (std::size_t i = 0; i < moves.size(); ++i)
+        if ((pick -= weight[i]) < 0.0 && weight[i] > 0.0)
+            return &moves[i];
+    return &moves[0];
 }
 
 unsigned CpuPlayer::decide(const MatchView& seen)
@@ -226,9 +306,10 @@ unsigned CpuPlayer::decide(const MatchView& seen)
         return 0;
     const FighterView& me = seen.fighters[player == 1 ? 0 : 1];
     const FighterView& op = seen.fighters[player == 1 ? 1 : 0];
-    const float d = std::hypot(op.x - me.x, op.z - me.z);
-    if (d <= 0.0f)
+    const float seenApart = std::hypot(op.x - me.x, op.z - me.z);
+    if (seenApart <= 0.0f)
         return 0;
+    const float d = std::fmax(0.5f, seenApart - walkedSinceSeen());
 
     if (random.uniform() < level.hesitation) {
         plan(0, 4 + random.below(10));
@@ -237,35 +318,34 @@ unsigned CpuPlayer::decide(const MatchView& seen)
     const bool opSwinging = attacking(op.state);
     const bool threat = d <= threatReach(op.kind);
 
-    // Ahead on health: keep out of reach and let the clock run.
-    if (me.health >= op.health + level.leadToKeep && d < threatReach(op.kind) + 1.5f) {
-        unsigned away = retreat(me, op, d);
-        if (away == 0 && threat && opSwinging)
-            away = CONTROL_BLOCK;
-        plan(away, 3);
-        return away;
+    if (me.health >= op.health + level.leadToKeep) {
+        guarded = 0;
+        return keepAway(me, op, d);
     }
 
     // In reach and open: strike with a row that lands from here.
-    if (!attacking(me.state) && op.state != BLOCK && (!opSwinging || random.uniform() < level.counter) &&
-        mostHitsAt(me.kind, d) >= level.minHits) {
-        strike(chooseMove(me.kind, d));
-        return queued[0].controls;
+    if (seenCount >= swingUntil && !attacking(me.state) && op.state != BLOCK &&
+        (!opSwinging || random.uniform() < level.counter)) {
+        if (const CpuMove* move = chooseMove(me.kind, d)) {
+            guarded = 0;
+            strike(*move, me.kind);
+            return queued[0].controls;
+        }
     }
 
-    // A swing coming within reach: block it, unless this is the one missed.
-    if (threat && opSwinging) {
+    // A swing coming within reach: block it, unless this is the one missed;
+    // after a while behind the guard, go in all the same.
+    if (threat && opSwinging && guarded < level.patience) {
+        guarded += 4;
         if (random.uniform() >= level.lateBlock) {
             plan(CONTROL_BLOCK, 4);
             return CONTROL_BLOCK;
         }
-        plan(0, 6);
+        plan(0, 4);
         return 0;
     }
-
-    unsigned move = moveControls(me, op, d);
-    plan(move, 3);
-    return move;
+    guarded = 0;
+    return moveControls(me, op, d);
 }
 
 void CpuPlayer::write(unsigned controls, KeyState& keys) const
@@ -289,6 +369,7 @@ void CpuPlayer::play(const MatchView& view, KeyState& keys)
         return;
     }
     const MatchView& seen = history[(seenCount - 1 - level.reaction) % HISTORY];
+    pressed[(seenCount - 1) % HISTORY] = 0;
 
     if (queuedAt >= queuedCount) {
         queuedCount = 0;
@@ -301,6 +382,7 @@ void CpuPlayer::play(const MatchView& view, KeyState& keys)
         if (--queued[queuedAt].ticks <= 0)
             ++queuedAt;
     }
+    pressed[(seenCount - 1) % HISTORY] = controls | (seenCount <= swingUntil ? OWN_SWING : 0u);
     write(controls, keys);
 }
 

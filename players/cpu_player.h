@@ -21,6 +21,8 @@ std::span<const CpuMove> cpuMoves(int kind);
 int mostHitsAt(int kind, float distance);
 // The farthest distance from which some row lands `hits` hits.
 float strikeRange(int kind, int hits);
+// The farthest distance from which any row of the fighter lands a hit.
+float farthestReach(int kind);
 // How far a fighter's swings reach (two hits or more).
 float threatReach(int kind);
 
@@ -34,7 +36,9 @@ struct CpuLevel {
     double edgeCare;       // room it keeps behind its back, world units
     double guard;          // chance it blocks while waiting in reach
     double counter;        // chance it swings into a swing rather than block
+    int patience;          // ticks it guards against swings before going in
     float leadToKeep;      // health ahead at which it keeps out of reach
+    float margin;          // room it keeps beyond the opponent's reach when ahead
 };
 CpuLevel cpuLevel(int control);
 
@@ -68,10 +72,13 @@ private:
         int ticks;
     };
     void plan(unsigned controls, int ticks) { queued[queuedCount++] = {controls, ticks}; }
-    void strike(const CpuMove& move);
-    const CpuMove& chooseMove(int kind, float d);
+    void strike(const CpuMove& move, int kind);
+    const CpuMove* chooseMove(int kind, float d);
+    float walkedSinceSeen() const;
+    float strikeDistance(int kind) const;
     unsigned retreat(const FighterView& me, const FighterView& op, float d);
     unsigned circleAway(const FighterView& me, const FighterView& op, float d) const;
+    unsigned keepAway(const FighterView& me, const FighterView& op, float d);
     unsigned moveControls(const FighterView& me, const FighterView& op, float d);
     void write(unsigned controls, KeyState& keys) const;
 
@@ -79,6 +86,9 @@ private:
     CpuLevel level;
     CpuRandom random;
     MatchView history[HISTORY];
+    unsigned pressed[HISTORY] = {};  // what it held each tick
+    long swingUntil = 0;             // the tick its own swing is over
+    int guarded = 0;                 // ticks it has blocked in a row
     long seenCount = 0;
     Step queued[4] = {};
     int queuedCount = 0;
