@@ -73,14 +73,6 @@ int CpuMove::hitsAt(float distance) const
     return i >= 0 && i < REACH_STEPS ? hits[i] : 0;
 }
 
-int mostHitsAt(int kind, float distance)
-{
-    int most = 0;
-    for (const CpuMove& m : cpuMoves(kind))
-        most = std::max(most, m.hitsAt(distance));
-    return most;
-}
-
 float strikeRange(int kind, int hits)
 {
     float range = 0.0f;
@@ -106,7 +98,8 @@ float threatReach(int kind)
     return reach;
 }
 
-// Slower eyes, more mistakes and less nerve down the levels.
+// Slower eyes and more mistakes down the levels; the weaker a level, the
+// sooner it settles for a lead and keeps out of reach.
 CpuLevel cpuLevel(int control)
 {
     switch (control) {
@@ -287,7 +280,7 @@ const CpuMove* CpuPlayer::chooseMove(int kind, float d)
     double weight[8] = {};
     for (std::size_t i = 0; i < moves.size(); ++i) {
         const int hits = moves[i].hitsAt(d);
-        if (hits >= 2) {
+        if (hits >= level.minHits) {
             const double rate = double(hits) / swingTicks(kind, moves[i]);
             weight[i] = rate * rate;
             total += weight[i];
@@ -369,7 +362,6 @@ void CpuPlayer::play(const MatchView& view, KeyState& keys)
         return;
     }
     const MatchView& seen = history[(seenCount - 1 - level.reaction) % HISTORY];
-    pressed[(seenCount - 1) % HISTORY] = 0;
 
     if (queuedAt >= queuedCount) {
         queuedCount = 0;

@@ -17,8 +17,6 @@ struct CpuMove {
     int hitsAt(float distance) const;
 };
 std::span<const CpuMove> cpuMoves(int kind);
-// The most hits any row of the fighter lands from this distance.
-int mostHitsAt(int kind, float distance);
 // The farthest distance from which some row lands `hits` hits.
 float strikeRange(int kind, int hits);
 // The farthest distance from which any row of the fighter lands a hit.
@@ -28,7 +26,7 @@ float threatReach(int kind);
 
 // How a level plays: how late it sees, and how often it errs.
 struct CpuLevel {
-    int minHits;           // the fewest hits a swing must promise to be worth it
+    int minHits;           // the fewest hits a row must promise to be swung
     int reaction;          // ticks between what it sees and what it does
     double hesitation;     // chance a decision is to stand still a while
     double wrongMove;      // chance an attack is any row, in reach or not
@@ -71,7 +69,11 @@ private:
         unsigned controls;
         int ticks;
     };
-    void plan(unsigned controls, int ticks) { queued[queuedCount++] = {controls, ticks}; }
+    void plan(unsigned controls, int ticks)
+    {
+        if (queuedCount < 4)
+            queued[queuedCount++] = {controls, ticks};
+    }
     void strike(const CpuMove& move, int kind);
     const CpuMove* chooseMove(int kind, float d);
     float walkedSinceSeen() const;

@@ -74,6 +74,47 @@ TEST(CpuPlayer, WithItsBackToTheEdgeItMovesAwayFromIt)
     EXPECT_NEAR(roomBehind(30, 0, std::sqrt(0.5f), std::sqrt(0.5f)), 10 * std::sqrt(2.0f), 1e-3f);
 }
 
+TEST(CpuPlayer, AheadOnHealthItKeepsOutOfReachAndLevelItGoesIn)
+{
+    int retreats = 0;
+    int strikes = 0;
+    for (std::uint32_t seed = 1; seed <= 50; ++seed) {
+        MatchView ahead = situation(JACK, 0, -6, 0, 6, BREATHING);
+        ahead.fighters[1].health = 90.0f;
+        CpuPlayer leading(1, CPU_HARD, seed);
+        const unsigned away = leading.decide(ahead);
+        EXPECT_EQ(away & (CONTROL_H | CONTROL_V | CONTROL_RIGHT), 0u) << "seed " << seed;
+        if (away & CONTROL_LEFT)
+            ++retreats;
+        CpuPlayer level(1, CPU_HARD, seed);
+        if (level.decide(situation(JACK, 0, -6, 0, 6, BREATHING)) & (CONTROL_H | CONTROL_V))
+            ++strikes;
+    }
+    EXPECT_GE(retreats, 45);
+    EXPECT_GE(strikes, 45);
+}
+
+// The view it acts on is old, but its own steps since then it knows: walking
+// in on an opponent seen just beyond its reach, it strikes once it has
+// walked the difference, though the view never shows it any nearer.
+TEST(CpuPlayer, ItCountsItsOwnStepsSinceWhatItSaw)
+{
+    CpuPlayer cpu(1, CPU_HARD, 7);
+    const PlayerKeys k = playerKeys(1);
+    const MatchView far = situation(JACK, 0, -7.8f, 0, 7.8f, BREATHING, DARTH);
+    int walked = 0;
+    int firstStrike = -1;
+    for (int t = 0; t < 80 && firstStrike < 0; ++t) {
+        KeyState keys{};
+        cpu.play(far, keys);
+        walked += held(keys, k.right);
+        if (held(keys, k.attackH) || held(keys, k.attackV))
+            firstStrike = t;
+    }
+    ASSERT_GE(firstStrike, 0) << "it never struck";
+    EXPECT_GE(walked, 8) << "it struck from beyond its reach";
+}
+
 // Far apart, then, from tick 40, the opponent swings close by: the computer
 // walks in until it has seen the swing `reaction` ticks later.
 TEST(CpuPlayer, NothingItSeesActsBeforeItsReactionTime)
@@ -196,6 +237,16 @@ TEST(Tournament, HardBeatsEasyAndEveryBoutEnds)
     EXPECT_EQ(t.neverEnded, 0);
     EXPECT_EQ(t.selfRingOuts[0], 0);
     EXPECT_EQ(t.selfRingOuts[1], 0);
+}
+
+// The masher swings almost without pause and reaches as far as the
+// computer does; the hard level still wins most bouts against it.
+TEST(Tournament, HardBeatsTheMasherInMostBouts)
+{
+    const Tally t = playPairing(CPU_HARD, MASHER, 20, 1);
+    EXPECT_GE(t.wins[0], 15);
+    EXPECT_EQ(t.selfRingOuts[0], 0);
+    EXPECT_EQ(t.neverEnded, 0);
 }
 
 }  // namespace
