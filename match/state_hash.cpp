@@ -74,6 +74,7 @@ std::uint64_t stateHash(const Match& m)
     h.add(m.clockBrightening);
     h.add(m.pauseEnd);
     h.add(m.boutNumber);
+    h.add(m.countTicks);
     h.add(m.lastSideX);
     h.add(m.lastSideZ);
     h.add(m.tick);
