@@ -10,6 +10,8 @@
 #include <random>
 #include <thread>
 
+#include <enet/enet.h>
+
 #include "characters/core/trace.h"
 #include "net/session.h"
 #include "tests/net/relay.h"
@@ -141,4 +143,118 @@ TEST(NetSession, ABoutAtAHundredMillisecondsWithJitterAndLossEndsTheSameOnBothSi
     EXPECT_GT(p.host->bout()->stats().rollbacks + p.guest->bout()->stats().rollbacks, 0);
     EXPECT_GT(p.relay->lost, 0);
     EXPECT_GE(p.host->roundTripMs(), 60);
+}
+
+TEST(NetSession, AVersionMismatchIsRefusedWithAMessageOnBothSides)
+{
+    NetSession host(hostConfig());
+    NetConfig gc = guestConfig(host.localPort());
+    gc.gameVersion = "9.9";
+    NetSession guest(gc);
+    Hands ha(1), hb(2);
+    ASSERT_TRUE(runUntil(host, ha, guest, hb, nullptr,
+                         [&] { return host.phase() == Phase::ENDED && guest.phase() == Phase::ENDED; }, 10));
+    for (const NetSession* s : {&host, &guest}) {
+        EXPECT_NE(s->message().find("9.9"), std::string::npos) << s->message();
+        EXPECT_NE(s->message().find(ZANDREL_GAME_VERSION), std::string::npos) << s->message();
+    }
+    EXPECT_EQ(host.boutsPlayed(), 0);
+}
+
+TEST(NetSession, APeerKilledMidBoutEndsTheSessionAfterThreeSilentSeconds)
+{
+    NetSession host(hostConfig());
+    const std::uint16_t port = host.localPort();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TraceSilence quiet;
+        NetSession guest(guestConfig(port));
+        Hands hands(7);
+        for (;;) {
+            hands.play(guest);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    TraceCapture printed;
+    Hands ha(3);
+    const auto limit = Clock::now() + std::chrono::seconds(60);
+    while (Clock::now() < limit && !(host.bout() && host.bout()->confirmed() > 120)) {
+        ha.play(host);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    ASSERT_TRUE(host.bout() && host.bout()->confirmed() > 120) << host.message();
+    const auto killed = Clock::now();
+    while (Clock::now() < killed + std::chrono::seconds(10) && host.phase() != Phase::ENDED) {
+        ha.play(host);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(host.phase(), Phase::ENDED);
+    EXPECT_NE(host.message().find("silent"), std::string::npos) << host.message();
+    EXPECT_GE(Clock::now() - killed, std::chrono::milliseconds(2500));
+    // Still usable: frames go on without a peer.
+    ha.play(host);
+}
+
+TEST(NetSession, AFloodOfGarbageIsDroppedAndTheBoutGoesOn)
+{
+    TraceCapture printed;
+    Pair p({0, 0, 0}, 4, 0);
+    // A stranger sends random datagrams to both sides...
+    const int stranger = socket(AF_INET, SOCK_DGRAM, 0);
+    std::mt19937 rng(5);
+    auto flood = [&] {
+        for (std::uint16_t port : {p.host->localPort(), p.guest->localPort()}) {
+            const sockaddr_in to = Relay::loopback(port);
+            for (int i = 0; i < 5; ++i) {
+                std::vector<std::uint8_t> junk(rng() % 300 + 1);
+                for (auto& b : junk)
+                    b = std::uint8_t(rng());
+                sendto(stranger, junk.data(), junk.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            }
+        }
+    };
+    // ...and, once the bout is on, a second ENet client connects to the host
+    // and sends garbage.
+    ENetHost* rogue = enet_host_create(nullptr, 1, 2, 0, 0);
+    ASSERT_NE(rogue, nullptr);
+    ENetPeer* rogueLink = nullptr;
+    bool rogueRefused = false;
+    auto roguePump = [&] {
+        if (!rogueLink) {
+            if (p.host->phase() != Phase::BOUT)
+                return;
+            ENetAddress address{};
+            enet_address_set_host(&address, "127.0.0.1");
+            address.port = p.host->localPort();
+            rogueLink = enet_host_connect(rogue, &address, 2, 0);
+        }
+        ENetEvent e;
+        while (enet_host_service(rogue, &e, 0) > 0) {
+            if (e.type == ENET_EVENT_TYPE_DISCONNECT)
+                rogueRefused = true;
+            if (e.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(e.packet);
+        }
+        if (rogueLink->state == ENET_PEER_STATE_CONNECTED) {
+            std::vector<std::uint8_t> junk(rng() % 40 + 1);
+            for (auto& b : junk)
+                b = std::uint8_t(rng());
+            enet_peer_send(rogueLink, std::uint8_t(rng() % 2), enet_packet_create(junk.data(), junk.size(), 0));
+        }
+    };
+    ASSERT_TRUE(p.run(
+        [&] {
+            flood();
+            roguePump();
+            return p.oneBoutPlayed();
+        },
+        120))
+        << p.host->message() << p.guest->message();
+    expectTheSameBout(*p.host, *p.guest);
+    EXPECT_TRUE(rogueRefused);
+    enet_host_destroy(rogue);
+    close(stranger);
 }
