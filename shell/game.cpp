@@ -17,6 +17,7 @@
 #include "shell/computer_sides.h"
 #include "shell/input.h"
 #include "shell/window_identity.h"
+#include "shell/net_play.h"
 
 namespace {
 
@@ -88,6 +89,7 @@ void drawFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawMatch(match);
+    drawNetLabels();
     glutSwapBuffers();
 }
 
@@ -150,6 +152,11 @@ int runGame(int argc, char** argv, const Options& options, const std::string& da
 
 void advanceFrame()
 {
+    if (netPlayActive()) {
+        netPlayFrame(std::exchange(pendingReleases, {}));
+        drawFrame();
+        return;
+    }
     TickEvents events;
     step(match, gatherInput(), events);
     playSoundEvents(events.sounds);
