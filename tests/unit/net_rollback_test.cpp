@@ -198,3 +198,20 @@ TEST(Rollback, BothKeySetsPlayTheMachinesFighter)
     EXPECT_EQ(playerInput(table.data(), 1), 0x41);
     EXPECT_EQ(playerInput(table.data(), 2), 0x02);
 }
+
+TEST(Rollback, ANetworkBoutsClockCountsTicksNotTheCalendar)
+{
+    Match m = networkBoutStart(JACK, DARTH);
+    EXPECT_TRUE(m.countTicks);
+    for (int tick = 0; tick < 61; ++tick) {
+        TickInput in;
+        in.calendarSecond = 5'000'000 + tick * 977;  // a calendar that runs wild
+        TickEvents events;
+        step(m, in, events);
+    }
+    EXPECT_EQ(m.secondsLeft, 59);
+    Match copy = m;
+    EXPECT_TRUE(copy.countTicks);
+    copy.countTicks = false;
+    EXPECT_NE(stateHash(copy), stateHash(m));
+}
