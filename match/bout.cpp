@@ -157,7 +157,7 @@ void checkBoutEnd(Match& m)
 
 long stepSecond(const Match& m, const TickInput& in)
 {
-    return m.countTicks ? long(m.tick / TICKS_PER_SECOND) : in.calendarSecond;
+    return m.countTicks ? long(m.tick / TICK_RATE) : in.calendarSecond;
 }
 
 void step(Match& m, const TickInput& in, TickEvents& events)

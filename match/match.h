@@ -105,7 +105,8 @@ struct Match {
     std::uint64_t tick = 0;
 };
 
-constexpr int TICKS_PER_SECOND = 60;
+// Ticks a second, as the game paces its frames.
+constexpr int TICK_RATE = 60;
 
 // The second a tick's rules read: the tick count's, or the calendar's.
 long stepSecond(const Match& match, const TickInput& input);

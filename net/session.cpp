@@ -367,7 +367,7 @@ void NetSession::boutFrame(PlayerInput keys, std::vector<SoundEvent>& sounds)
     Rollback& r = *rollback;
     r.settle(sounds);
     // Keep abreast of the other side: the one ahead gives it a tick now and then.
-    const int rttTicks = roundTripMs() * TICKS_PER_SECOND / 1000;
+    const int rttTicks = roundTripMs() * TICK_RATE / 1000;
     const long ahead = long(r.present()) - long(remotePresent) - rttTicks / 2;
     const bool slowDown = ahead >= AHEAD_TO_SLOW && frames % 4 == 0;
     if (r.canAdvance() && !slowDown)

@@ -153,6 +153,8 @@ int runGame(int argc, char** argv, const Options& options, const std::string& da
 void advanceFrame()
 {
     if (netPlayActive()) {
+        // Pads hold keys in the table too; their menu presses stay local.
+        pollInput();
         netPlayFrame(std::exchange(pendingReleases, {}));
         drawFrame();
         return;
