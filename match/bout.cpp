@@ -64,9 +64,9 @@ void poseBoth(Match& m, const glm::mat4& camera, TickEvents& events)
         m.gameState = RING_OUT;
 }
 
-void fightingTick(Match& m, const TickInput& in, TickEvents& events)
+void fightingTick(Match& m, const TickInput& in, long now, TickEvents& events)
 {
-    const glm::mat4 camera = beginBoutTick(m, in.calendarSecond);
+    const glm::mat4 camera = beginBoutTick(m, now);
     Reporting reporting(m, events);
     events.fighting = m.gameState == FIGHTING;
     m.playerOne->update(in.keyState.data());
@@ -77,10 +77,10 @@ void fightingTick(Match& m, const TickInput& in, TickEvents& events)
 
 // After a knock-out or the clock: the fighters play out their ends, then,
 // once the win sound is over, the last picture stays a moment.
-void endingTick(Match& m, const TickInput& in, TickEvents& events)
+void endingTick(Match& m, const TickInput& in, long now, TickEvents& events)
 {
     const int ending = m.gameState;
-    const glm::mat4 camera = beginBoutTick(m, in.calendarSecond);
+    const glm::mat4 camera = beginBoutTick(m, now);
     Reporting reporting(m, events);
     events.fighting = false;
     poseBoth(m, camera, events);
@@ -88,7 +88,7 @@ void endingTick(Match& m, const TickInput& in, TickEvents& events)
         if (!in.ringoutSoundPlaying)
             returnToTitle(m);
     } else if (!in.winSoundPlaying) {
-        m.pauseEnd = in.calendarSecond + END_OF_BOUT_PAUSE_SECONDS;
+        m.pauseEnd = now + END_OF_BOUT_PAUSE_SECONDS;
     }
 }
 
@@ -155,15 +155,21 @@ void checkBoutEnd(Match& m)
     }
 }
 
+long stepSecond(const Match& m, const TickInput& in)
+{
+    return m.countTicks ? long(m.tick / TICK_RATE) : in.calendarSecond;
+}
+
 void step(Match& m, const TickInput& in, TickEvents& events)
 {
+    const long now = stepSecond(m, in);
     for (const MenuPoint& p : in.releases)
-        menuRelease(m, p, in.calendarSecond, events);
-    menuPadPresses(m, in.padPresses, in.calendarSecond, events);
+        menuRelease(m, p, now, events);
+    menuPadPresses(m, in.padPresses, now, events);
 
     if (m.gameState != MENU && m.pauseEnd != 0) {
         // The end-of-bout pause: nothing moves until it is over.
-        if (in.calendarSecond >= m.pauseEnd)
+        if (now >= m.pauseEnd)
             returnToTitle(m);
     } else {
         switch (m.gameState) {
@@ -171,12 +177,12 @@ void step(Match& m, const TickInput& in, TickEvents& events)
             menuTick(m, events);
             break;
         case FIGHTING:
-            fightingTick(m, in, events);
+            fightingTick(m, in, now, events);
             break;
         case KNOCKOUT:
         case TIME_UP:
         case RING_OUT:
-            endingTick(m, in, events);
+            endingTick(m, in, now, events);
             break;
         default:
             break;

@@ -34,7 +34,8 @@ struct TickInput {
     // Mouse button releases since the last tick, on the menu's 800 by 600 layout.
     std::vector<MenuPoint> releases;
     MenuPresses padPresses;
-    // The calendar second, for the bout clock and the end-of-bout pause.
+    // The calendar second, for the bout clock and the end-of-bout pause
+    // (unless the match counts ticks).
     long calendarSecond = 0;
     // Whether a win sound, or a ring-out sound, is still playing: the end of a
     // bout waits for them.
@@ -84,6 +85,9 @@ struct Match {
     long pauseEnd = 0;
     // Bouts started so far: drawing makes new models when it changes.
     int boutNumber = 0;
+    // The bout clock and the end-of-bout pause count ticks (60 a second)
+    // instead of reading the calendar: two machines playing one bout agree.
+    bool countTicks = false;
 
     // The camera side of the tick, and the one to keep when the fighters meet.
     SideView view{};
@@ -101,6 +105,11 @@ struct Match {
     std::uint64_t tick = 0;
 };
 
+// Ticks a second, as the game paces its frames.
+constexpr int TICK_RATE = 60;
+
+// The second a tick's rules read: the tick count's, or the calendar's.
+long stepSecond(const Match& match, const TickInput& input);
 // Advances the game by one tick; its sounds are added to `events` in order.
 void step(Match& match, const TickInput& input, TickEvents& events);
 

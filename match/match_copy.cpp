@@ -33,6 +33,7 @@ Match& Match::operator=(const Match& other)
     clockBrightening = other.clockBrightening;
     pauseEnd = other.pauseEnd;
     boutNumber = other.boutNumber;
+    countTicks = other.countTicks;
     view = other.view;
     lastSideX = other.lastSideX;
     lastSideZ = other.lastSideZ;

@@ -74,6 +74,9 @@ std::uint64_t stateHash(const Match& m)
     h.add(m.clockBrightening);
     h.add(m.pauseEnd);
     h.add(m.boutNumber);
+    // Only a network bout's: a local game hashes as it always has.
+    if (m.countTicks)
+        h.add(m.countTicks);
     h.add(m.lastSideX);
     h.add(m.lastSideZ);
     h.add(m.tick);

@@ -17,6 +17,7 @@
 #include "shell/computer_sides.h"
 #include "shell/input.h"
 #include "shell/window_identity.h"
+#include "shell/net_play.h"
 
 namespace {
 
@@ -90,6 +91,7 @@ void drawFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     drawMatch(match);
+    drawNetLabels();
     glutSwapBuffers();
 }
 
@@ -152,6 +154,13 @@ int runGame(int argc, char** argv, const Options& options, const std::string& da
 
 void advanceFrame()
 {
+    if (netPlayActive()) {
+        // Pads hold keys in the table too; their menu presses stay local.
+        pollInput();
+        netPlayFrame(std::exchange(pendingReleases, {}));
+        drawFrame();
+        return;
+    }
     TickEvents events;
     step(match, gatherInput(), events);
     playSoundEvents(events.sounds);

@@ -4,6 +4,7 @@
 #include "players/controls.h"
 #include "shell/data_folder.h"
 #include "shell/game.h"
+#include "shell/net_play.h"
 #include "shell/options.h"
 #include "zandrel_build.h"
 
@@ -34,6 +35,9 @@ int main(int argc, char** argv)
     DataFolder data = findDataFolder(std::getenv("ZANDREL_DATA"), installedDataFolder());
     for (const std::string& message : data.messages)
         std::printf("%s\n", message.c_str());
+
+    if (std::optional<NetConfig> net = netConfigOf(options))
+        startNetPlay(*net);
 
     int glutArgc = static_cast<int>(options.glutArguments.size());
     options.glutArguments.push_back(nullptr);

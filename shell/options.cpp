@@ -25,12 +25,39 @@ bool parseWindowSize(std::string_view text, int& width, int& height)
     return number(text.substr(0, cross), width) && number(text.substr(cross + 1), height);
 }
 
+// A port from 1 to 65535.
+bool parsePort(std::string_view digits, int& port)
+{
+    if (digits.empty() || digits.front() < '0' || digits.front() > '9')
+        return false;
+    auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
+    return fault == std::errc() && end == digits.data() + digits.size() && port >= 1 && port <= 65535;
+}
+
+// "HOST" or "HOST:PORT".
+bool parseJoin(std::string_view text, Options& o)
+{
+    std::size_t colon = text.rfind(':');
+    if (colon != std::string_view::npos && !parsePort(text.substr(colon + 1), o.port))
+        return false;
+    o.join = std::string(text.substr(0, colon));
+    return !o.join.empty();
+}
+
+bool parseDelay(std::string_view text, int& delay)
+{
+    auto [end, fault] = std::from_chars(text.data(), text.data() + text.size(), delay);
+    return !text.empty() && fault == std::errc() && end == text.data() + text.size() && delay >= 0 && delay <= 6;
+}
+
 struct OptionRule {
     const char* name;
     const char* valueName;  // nullptr: the option takes no value
     const char* help;
     // Applies the option; false when the value is bad.
     bool (*apply)(Options& options, std::string_view value);
+    // The value may be left out (then the next word is taken only if it is a number).
+    bool optionalValue = false;
 };
 
 // Every option of the game, in the order the usage lists them.
@@ -47,6 +74,13 @@ const OptionRule OPTION_RULES[] = {
      [](Options& o, std::string_view) { return o.demo = true; }},
     {"--window", "WIDTHxHEIGHT", "open the window at this size, e.g. 1280x960 (default 800x600)",
      [](Options& o, std::string_view v) { return parseWindowSize(v, o.windowWidth, o.windowHeight); }},
+    {"--host", "[PORT]", "wait for a network player to join (port 7445 unless given)",
+     [](Options& o, std::string_view v) { return (o.host = true) && (v.empty() || parsePort(v, o.port)); },
+     true},
+    {"--join", "HOST[:PORT]", "join a network game (port 7445 unless given)",
+     [](Options& o, std::string_view v) { return parseJoin(v, o); }},
+    {"--delay", "N", "network input delay in ticks, 0 to 6 (default 2)",
+     [](Options& o, std::string_view v) { return parseDelay(v, o.delay); }},
 };
 
 const OptionRule* findRule(std::string_view name)
@@ -96,6 +130,9 @@ ParsedOptions parseOptions(int argc, char** argv)
             }
         } else if (equals != std::string_view::npos) {
             value = word.substr(equals + 1);
+        } else if (rule->optionalValue) {
+            if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9')
+                value = argv[++i];
         } else if (i + 1 < argc) {
             value = argv[++i];
         } else {
@@ -108,6 +145,8 @@ ParsedOptions parseOptions(int argc, char** argv)
             return parsed;
         }
     }
+    if (options.host && !options.join.empty())
+        parsed.error = "--host and --join cannot go together";
     return parsed;
 }
 

@@ -17,6 +17,11 @@ struct Options {
     int windowHeight = 0;
     // GLUT's -geometry was given: its size and place stand.
     bool glutGeometry = false;
+    // Network play: --host [PORT] or --join HOST[:PORT], and --delay N.
+    bool host = false;
+    std::string join;  // the host's name or address
+    int port = 0;      // 0: the default port
+    int delay = 2;
     // argv[0] and GLUT's words, for glutInit.
     std::vector<char*> glutArguments;
 };

@@ -7,14 +7,14 @@ libopenal-dev libopenal1 libglm-dev libgtest-dev libgmock-dev libbenchmark-dev
 xvfb xauth xdotool imagemagick x11-apps clang libclang-rt-dev
 libfreetype-dev fonts-dejavu-core
 libx11-dev zlib1g-dev x11-utils desktop-file-utils appstream dpkg-dev fakeroot file lintian
-ffmpeg libsdl2-dev libinih-dev"
+ffmpeg libsdl2-dev libinih-dev libenet-dev"
 if [ "$1" = "--play" ]; then
     packages="g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libopenal-dev libopenal1
-libglm-dev libx11-dev libsdl2-dev libinih-dev"
+libglm-dev libx11-dev libsdl2-dev libinih-dev libenet-dev"
 fi
 if [ "$1" = "--package" ]; then
     packages="g++ cmake make pkg-config freeglut3-dev libglu1-mesa-dev libopenal-dev libglm-dev libx11-dev
-libsdl2-dev libinih-dev dpkg-dev fakeroot file"
+libsdl2-dev libinih-dev libenet-dev dpkg-dev fakeroot file"
 fi
 missing=""
 for p in $packages; do

@@ -142,3 +142,47 @@ TEST(Options, UsageListsEveryOptionWithItsValue)
 }
 
 }  // namespace
+
+TEST(Options, NetworkPlayHostsOrJoinsWithADelay)
+{
+    CommandLine none({});
+    EXPECT_FALSE(none.parse().options.host);
+    EXPECT_EQ(none.parse().options.join, "");
+    EXPECT_EQ(none.parse().options.delay, 2);
+
+    CommandLine host({"--host"});
+    ParsedOptions parsed = host.parse();
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.options.host);
+    EXPECT_EQ(parsed.options.port, 0);
+
+    CommandLine hostOnPort({"--host", "9000", "--delay", "0", "-iconic"});
+    parsed = hostOnPort.parse();
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.port, 9000);
+    EXPECT_EQ(parsed.options.delay, 0);
+    EXPECT_EQ(glutWords(parsed.options), (std::vector<std::string>{"zandrel", "-iconic"}));
+
+    CommandLine join({"--join", "example.org:7000"});
+    parsed = join.parse();
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.join, "example.org");
+    EXPECT_EQ(parsed.options.port, 7000);
+    CommandLine joinDefault({"--join=10.0.0.2"});
+    EXPECT_EQ(joinDefault.parse().options.join, "10.0.0.2");
+    EXPECT_EQ(joinDefault.parse().options.port, 0);
+}
+
+TEST(Options, BadNetworkValuesAreRefused)
+{
+    for (auto words : {std::vector<const char*>{"--host=0"}, {"--host", "70000"}, {"--join"}, {"--join", ":7000"},
+                       {"--join", "a:b"}, {"--delay", "7"}, {"--delay", "x"}, {"--host", "--join", "a"}}) {
+        CommandLine line({});
+        line.words.insert(line.words.end(), words.begin(), words.end());
+        line.argv.clear();
+        for (std::string& word : line.words)
+            line.argv.push_back(word.data());
+        line.argv.push_back(nullptr);
+        EXPECT_NE(line.parse().error, "") << words[0];
+    }
+}

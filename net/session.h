@@ -1,0 +1,107 @@
+#pragma once
+
+// A network game between two machines: the handshake, the select screen
+// (each side chooses its own fighter), then rollback bouts, over ENet.
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "characters/core/events.h"
+#include "match/match.h"
+#include "net/protocol.h"
+#include "net/rollback.h"
+
+struct NetConfig {
+    bool host = true;
+    // The host to join (the guest only), and the port.
+    std::string address = "127.0.0.1";
+    std::uint16_t port = DEFAULT_PORT;
+    int delay = 2;
+    std::string gameVersion = ZANDREL_GAME_VERSION;
+    // Where a desynchronised bout's inputs are saved; empty: the user's state folder.
+    std::string recordFolder;
+    // Keeps the confirmed trace lines (as well as printing them).
+    bool keepTrace = false;
+};
+
+class NetSession {
+public:
+    enum class Phase { CONNECTING, SELECT, BOUT, ENDED };
+
+    explicit NetSession(const NetConfig& config);
+    ~NetSession();
+    NetSession(const NetSession&) = delete;
+    NetSession& operator=(const NetSession&) = delete;
+
+    // Sends and receives whatever is due; never blocks.
+    void service();
+    // One frame: the machine's keys (either set), its menu clicks, and the
+    // sounds to play or stop.
+    void frame(PlayerInput keys, const std::vector<MenuPoint>& releases, std::vector<SoundEvent>& sounds);
+
+    Phase phase() const { return currentPhase; }
+    // Why the session ended, or why the last bout was cut short.
+    const std::string& message() const { return note; }
+    // The picture of the frame: the select screen or the bout.
+    const Match& match() const;
+    // This machine has clicked START and the other has not.
+    bool waiting() const { return currentPhase == Phase::SELECT && localReady && !remoteReady; }
+    int player() const { return config.host ? 1 : 2; }
+    int roundTripMs() const;
+    double rollbacksPerSecond() const { return rollbackRate; }
+    // The port the session listens on (the host) or sends from.
+    std::uint16_t localPort() const;
+    const PacketReader::Counts& dropped() const { return reader.counts(); }
+    // The bout under way or the last one, if any.
+    const Rollback* bout() const { return rollback.get(); }
+    int boutsPlayed() const { return bouts; }
+    const std::vector<std::string>& confirmedTrace() const { return traceKept; }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void end(const std::string& why);
+    void send(const Message& m, bool reliable);
+    void handle(const Message& m);
+    void heard(const Hello& m);
+    void selectFrame(const std::vector<MenuPoint>& releases, std::vector<SoundEvent>& sounds);
+    void boutFrame(PlayerInput keys, std::vector<SoundEvent>& sounds);
+    void beginBout(const Start& s, std::vector<SoundEvent>* sounds);
+    void backToSelect();
+    void sendInputs();
+    void saveRecord(std::uint32_t tick);
+
+    NetConfig config;
+    struct EnetState;
+    std::unique_ptr<EnetState> enet;
+    Phase currentPhase = Phase::CONNECTING;
+    std::string note;
+    PacketReader reader;
+    Clock::time_point started;
+    Clock::time_point lastHeard;
+    bool helloSent = false;
+    bool helloHeard = false;
+
+    Match lobby;
+    bool localReady = false;
+    bool remoteReady = false;
+    int remoteChoice = -1;
+    std::vector<Start> pendingStart;
+
+    std::unique_ptr<Rollback> rollback;
+    std::uint16_t boutId = 0;
+    int bouts = 0;
+    std::uint32_t sequence = 0;
+    std::uint32_t acked = 0;
+    std::uint32_t remotePresent = 0;
+    bool overSent = false;
+    bool remoteOver = false;
+    std::uint32_t remoteOverTick = 0;
+    std::uint64_t remoteOverHash = 0;
+    long frames = 0;
+    long rollbacksThen = 0;
+    Clock::time_point rateSince;
+    double rollbackRate = 0;
+    std::vector<std::string> traceKept;
+};

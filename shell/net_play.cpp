@@ -1,0 +1,128 @@
+#include "shell/net_play.h"
+
+#include <GL/freeglut.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#include "audio/sound_ids.h"
+#include "shell/game.h"
+#include "shell/input.h"
+#include "zandrel_build.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto MESSAGE_SHOWN = std::chrono::seconds(6);
+
+std::unique_ptr<NetSession> session;
+std::string lastMessage;
+Clock::time_point messageUntil;
+
+// Text in window pixels, x centred, y from the top.
+void drawText(const std::string& text, int centreX, int y, float r, float g, float b)
+{
+    const int width = glutGet(GLUT_WINDOW_WIDTH);
+    const int height = glutGet(GLUT_WINDOW_HEIGHT);
+    void* font = GLUT_BITMAP_HELVETICA_18;
+    const auto* chars = reinterpret_cast<const unsigned char*>(text.c_str());
+    const int textWidth = glutBitmapLength(font, chars);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, width, 0, height, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glColor3f(r, g, b);
+    glRasterPos2i(std::max(0, centreX - textWidth / 2), height - y);
+    glutBitmapString(font, chars);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+}  // namespace
+
+std::optional<NetConfig> netConfigOf(const Options& options)
+{
+    if (!options.host && options.join.empty())
+        return std::nullopt;
+    NetConfig config;
+    config.host = options.host;
+    config.address = options.join;
+    if (options.port != 0)
+        config.port = std::uint16_t(options.port);
+    config.delay = options.delay;
+    config.gameVersion = ZANDREL_VERSION;
+    return config;
+}
+
+void startNetPlay(const NetConfig& config)
+{
+    session = std::make_unique<NetSession>(config);
+    if (config.host)
+        std::printf("Waiting for a player on port %u\n", unsigned(session->localPort()));
+}
+
+bool netPlayActive()
+{
+    return session != nullptr;
+}
+
+void netPlayFrame(std::vector<MenuPoint> releases)
+{
+    std::vector<SoundEvent> sounds;
+    session->frame(eitherKeySet(keyState), releases, sounds);
+    playSoundEvents(sounds);
+    if (!session->message().empty() && session->message() != lastMessage) {
+        lastMessage = session->message();
+        messageUntil = Clock::now() + MESSAGE_SHOWN;
+    }
+    if (session->phase() == NetSession::Phase::ENDED) {
+        // Back to this machine's own game, at its title.
+        session.reset();
+        liveMatch() = Match{};
+        playSoundEvents({{SoundAction::STOP, SoundId::BACKGROUND}});
+        return;
+    }
+    liveMatch() = session->match();
+}
+
+void drawNetLabels()
+{
+    const int width = glutGet(GLUT_WINDOW_WIDTH);
+    const int height = glutGet(GLUT_WINDOW_HEIGHT);
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    if (session) {
+        switch (session->phase()) {
+        case NetSession::Phase::CONNECTING:
+            drawText(session->player() == 1 ? "waiting for a player" : "connecting", width / 2, height - 40, 1, 1, 1);
+            break;
+        case NetSession::Phase::SELECT:
+            if (session->waiting())
+                drawText("waiting", width / 2, height * 5 / 6, 1, 1, 0.3f);
+            break;
+        case NetSession::Phase::BOUT: {
+            char line[64];
+            std::snprintf(line, sizeof line, "%d ms  %.1f rollbacks/s", session->roundTripMs(),
+                          session->rollbacksPerSecond());
+            drawText(line, width / 2, height / 5, 0.8f, 0.8f, 0.8f);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if (!lastMessage.empty() && Clock::now() < messageUntil)
+        drawText(lastMessage, width / 2, height - 70, 1, 0.4f, 0.4f);
+    glPopAttrib();
+}

@@ -1,0 +1,260 @@
+// Two sessions over 127.0.0.1, headless, with scripted hands on both sides.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include <enet/enet.h>
+
+#include "characters/core/trace.h"
+#include "net/session.h"
+#include "tests/net/relay.h"
+#include "tests/support/key_script.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Phase = NetSession::Phase;
+
+const MenuPoint START_CLICK{(START_LABEL.left + START_LABEL.right) / 2.0, (START_LABEL.top + START_LABEL.bottom) / 2.0};
+
+NetConfig hostConfig()
+{
+    NetConfig c;
+    c.host = true;
+    c.port = 0;  // any free port
+    c.keepTrace = true;
+    c.recordFolder = (std::filesystem::temp_directory_path() / "zandrel-net-test").string();
+    return c;
+}
+
+NetConfig guestConfig(std::uint16_t port)
+{
+    NetConfig c = hostConfig();
+    c.host = false;
+    c.port = port;
+    return c;
+}
+
+// A player who clicks START whenever the select screen shows, and plays
+// the bout with a scripted pair of hands.
+struct Hands {
+    explicit Hands(std::uint32_t seed) : keys(seed) {}
+    void play(NetSession& s)
+    {
+        std::vector<MenuPoint> clicks;
+        if (s.phase() == Phase::SELECT)
+            clicks.push_back(START_CLICK);
+        std::vector<SoundEvent> sounds;
+        s.frame(keys.next(), clicks, sounds);
+        heard += long(sounds.size());
+    }
+    KeyScript keys;
+    long heard = 0;
+};
+
+// Runs both sides (and the relay) until `done` or the time is up.
+template <class Done>
+bool runUntil(NetSession& a, Hands& ha, NetSession& b, Hands& hb, Relay* relay, Done done, double seconds)
+{
+    const auto limit = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < limit) {
+        if (relay)
+            relay->pump();
+        ha.play(a);
+        if (relay)
+            relay->pump();
+        hb.play(b);
+        if (done())
+            return true;
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+    return false;
+}
+
+void expectTheSameBout(const NetSession& host, const NetSession& guest)
+{
+    ASSERT_TRUE(host.bout() && guest.bout());
+    const Rollback& a = *host.bout();
+    const Rollback& b = *guest.bout();
+    ASSERT_TRUE(a.overTick() && b.overTick());
+    EXPECT_EQ(*a.overTick(), *b.overTick());
+    EXPECT_EQ(a.overHash(), b.overHash());
+    EXPECT_TRUE(host.message().empty()) << host.message();
+    EXPECT_TRUE(guest.message().empty()) << guest.message();
+    ASSERT_FALSE(host.confirmedTrace().empty());
+    EXPECT_EQ(host.confirmedTrace(), guest.confirmedTrace());
+    const LocalReplay replay = replayLocally(a.record());
+    EXPECT_EQ(replay.finalHash, a.overHash());
+    EXPECT_EQ(replay.trace, host.confirmedTrace());
+    EXPECT_LE(a.stats().deepest, Rollback::MAX_AHEAD);
+    EXPECT_LE(b.stats().deepest, Rollback::MAX_AHEAD);
+}
+
+struct Pair {
+    Pair(Relay::Faults faults, std::uint32_t seed, int delay = 2)
+    {
+        NetConfig hc = hostConfig();
+        hc.delay = delay;
+        host = std::make_unique<NetSession>(hc);
+        relay = std::make_unique<Relay>(host->localPort(), faults, seed);
+        NetConfig gc = guestConfig(relay->port());
+        gc.delay = delay;
+        guest = std::make_unique<NetSession>(gc);
+    }
+    bool run(auto done, double seconds) { return runUntil(*host, hostHands, *guest, guestHands, relay.get(), done, seconds); }
+    bool oneBoutPlayed()
+    {
+        return host->boutsPlayed() == 1 && guest->boutsPlayed() == 1 && host->phase() == Phase::SELECT &&
+               guest->phase() == Phase::SELECT;
+    }
+    std::unique_ptr<NetSession> host;
+    std::unique_ptr<Relay> relay;
+    std::unique_ptr<NetSession> guest;
+    Hands hostHands{101};
+    Hands guestHands{202};
+};
+
+}  // namespace
+
+TEST(NetSession, ABoutOverAPerfectLoopbackEndsTheSameOnBothSides)
+{
+    TraceCapture printed;
+    Pair p({0, 0, 0}, 1, 0);
+    ASSERT_TRUE(p.run([&] { return p.oneBoutPlayed(); }, 120)) << p.host->message() << p.guest->message();
+    expectTheSameBout(*p.host, *p.guest);
+    EXPECT_GT(p.hostHands.heard, 0);
+    EXPECT_GT(p.guestHands.heard, 0);
+}
+
+TEST(NetSession, ABoutAtAHundredMillisecondsWithJitterAndLossEndsTheSameOnBothSides)
+{
+    TraceCapture printed;
+    // 40 + up to 20 ms each way: 100 ms round trip with 20 ms of jitter, and 5% lost.
+    Pair p({40, 20, 0.05}, 2);
+    ASSERT_TRUE(p.run([&] { return p.oneBoutPlayed(); }, 150)) << p.host->message() << p.guest->message();
+    expectTheSameBout(*p.host, *p.guest);
+    EXPECT_GT(p.host->bout()->stats().rollbacks + p.guest->bout()->stats().rollbacks, 0);
+    EXPECT_GT(p.relay->lost, 0);
+    EXPECT_GE(p.host->roundTripMs(), 60);
+}
+
+TEST(NetSession, AVersionMismatchIsRefusedWithAMessageOnBothSides)
+{
+    NetSession host(hostConfig());
+    NetConfig gc = guestConfig(host.localPort());
+    gc.gameVersion = "9.9";
+    NetSession guest(gc);
+    Hands ha(1), hb(2);
+    ASSERT_TRUE(runUntil(host, ha, guest, hb, nullptr,
+                         [&] { return host.phase() == Phase::ENDED && guest.phase() == Phase::ENDED; }, 10));
+    for (const NetSession* s : {&host, &guest}) {
+        EXPECT_NE(s->message().find("9.9"), std::string::npos) << s->message();
+        EXPECT_NE(s->message().find(ZANDREL_GAME_VERSION), std::string::npos) << s->message();
+    }
+    EXPECT_EQ(host.boutsPlayed(), 0);
+}
+
+TEST(NetSession, APeerKilledMidBoutEndsTheSessionAfterThreeSilentSeconds)
+{
+    NetSession host(hostConfig());
+    const std::uint16_t port = host.localPort();
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        TraceSilence quiet;
+        NetSession guest(guestConfig(port));
+        Hands hands(7);
+        for (;;) {
+            hands.play(guest);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    TraceCapture printed;
+    Hands ha(3);
+    const auto limit = Clock::now() + std::chrono::seconds(60);
+    while (Clock::now() < limit && !(host.bout() && host.bout()->confirmed() > 120)) {
+        ha.play(host);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    ASSERT_TRUE(host.bout() && host.bout()->confirmed() > 120) << host.message();
+    const auto killed = Clock::now();
+    while (Clock::now() < killed + std::chrono::seconds(10) && host.phase() != Phase::ENDED) {
+        ha.play(host);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(host.phase(), Phase::ENDED);
+    EXPECT_NE(host.message().find("silent"), std::string::npos) << host.message();
+    EXPECT_GE(Clock::now() - killed, std::chrono::milliseconds(2500));
+    // Still usable: frames go on without a peer.
+    ha.play(host);
+}
+
+TEST(NetSession, AFloodOfGarbageIsDroppedAndTheBoutGoesOn)
+{
+    TraceCapture printed;
+    Pair p({0, 0, 0}, 4, 0);
+    // A stranger sends random datagrams to both sides...
+    const int stranger = socket(AF_INET, SOCK_DGRAM, 0);
+    std::mt19937 rng(5);
+    auto flood = [&] {
+        for (std::uint16_t port : {p.host->localPort(), p.guest->localPort()}) {
+            const sockaddr_in to = Relay::loopback(port);
+            for (int i = 0; i < 5; ++i) {
+                std::vector<std::uint8_t> junk(rng() % 300 + 1);
+                for (auto& b : junk)
+                    b = std::uint8_t(rng());
+                sendto(stranger, junk.data(), junk.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            }
+        }
+    };
+    // ...and, once the bout is on, a second ENet client connects to the host
+    // and sends garbage.
+    ENetHost* rogue = enet_host_create(nullptr, 1, 2, 0, 0);
+    ASSERT_NE(rogue, nullptr);
+    ENetPeer* rogueLink = nullptr;
+    bool rogueRefused = false;
+    auto roguePump = [&] {
+        if (!rogueLink) {
+            if (p.host->phase() != Phase::BOUT)
+                return;
+            ENetAddress address{};
+            enet_address_set_host(&address, "127.0.0.1");
+            address.port = p.host->localPort();
+            rogueLink = enet_host_connect(rogue, &address, 2, 0);
+        }
+        ENetEvent e;
+        while (enet_host_service(rogue, &e, 0) > 0) {
+            if (e.type == ENET_EVENT_TYPE_DISCONNECT)
+                rogueRefused = true;
+            if (e.type == ENET_EVENT_TYPE_RECEIVE)
+                enet_packet_destroy(e.packet);
+        }
+        if (rogueLink->state == ENET_PEER_STATE_CONNECTED) {
+            std::vector<std::uint8_t> junk(rng() % 40 + 1);
+            for (auto& b : junk)
+                b = std::uint8_t(rng());
+            enet_peer_send(rogueLink, std::uint8_t(rng() % 2), enet_packet_create(junk.data(), junk.size(), 0));
+        }
+    };
+    ASSERT_TRUE(p.run(
+        [&] {
+            flood();
+            roguePump();
+            return p.oneBoutPlayed();
+        },
+        120))
+        << p.host->message() << p.guest->message();
+    expectTheSameBout(*p.host, *p.guest);
+    EXPECT_TRUE(rogueRefused);
+    enet_host_destroy(rogue);
+    close(stranger);
+}
