@@ -16,6 +16,7 @@
 #include "shell/clock.h"
 #include "shell/computer_sides.h"
 #include "shell/input.h"
+#include "shell/replay_recording.h"
 #include "shell/window_identity.h"
 #include "shell/net_play.h"
 
@@ -102,7 +103,7 @@ Match& liveMatch()
     return match;
 }
 
-void startGame(int argc, char** argv, const Options& options, const std::string& dataPrefix)
+void openGameWindow(int argc, char** argv, const Options& options, const std::string& dataPrefix)
 {
     // Trace lines reach a pipe as they happen.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
@@ -122,23 +123,29 @@ void startGame(int argc, char** argv, const Options& options, const std::string&
         glutFullScreen();
     // Held keys are a state table: the X server's auto-repeat adds nothing.
     glutIgnoreKeyRepeat(1);
+    glutReshapeFunc(onReshape);
 
+    glEnable(GL_DEPTH_TEST);
+    loadTextureTable(dataPrefix);
+    setupLights();
+    loadSoundBank(dataPrefix);
+    std::atexit(closeSoundBank);
+}
+
+void startGame(int argc, char** argv, const Options& options, const std::string& dataPrefix)
+{
+    openGameWindow(argc, argv, options, dataPrefix);
     glutDisplayFunc(onDisplay);
     glutIdleFunc(onIdle);
-    glutReshapeFunc(onReshape);
     glutMouseFunc(onMouse);
     glutKeyboardFunc(keyPressed);
     glutKeyboardUpFunc(onKeyRelease);
     glutSpecialFunc(specialPressed);
     glutSpecialUpFunc(onSpecialRelease);
 
-    glEnable(GL_DEPTH_TEST);
-    loadTextureTable(dataPrefix);
-    setupLights();
     match = Match{};
     pendingReleases.clear();
-    loadSoundBank(dataPrefix);
-    std::atexit(closeSoundBank);
+    startReplayRecording();
     playOnce(soundTable[SoundId::STARTUP]);
     startInput();
 }
@@ -162,7 +169,10 @@ void advanceFrame()
         return;
     }
     TickEvents events;
-    step(match, gatherInput(), events);
+    const TickInput input = gatherInput();
+    recordBeforeTick(match);
+    step(match, input, events);
+    recordAfterTick(match, input);
     playSoundEvents(events.sounds);
     drawFrame();
 }

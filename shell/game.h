@@ -12,6 +12,8 @@
 int runGame(int argc, char** argv, const Options& options = {}, const std::string& dataPrefix = "");
 // All of it but the main loop.
 void startGame(int argc, char** argv, const Options& options = {}, const std::string& dataPrefix = "");
+// The window with its art, lights and sound, without the live game's callbacks.
+void openGameWindow(int argc, char** argv, const Options& options, const std::string& dataPrefix);
 
 // The match the window shows and the keyboard and mouse play.
 Match& liveMatch();

@@ -6,6 +6,7 @@
 #include "shell/game.h"
 #include "shell/net_play.h"
 #include "shell/options.h"
+#include "shell/replay_playback.h"
 #include "zandrel_build.h"
 
 int main(int argc, char** argv)
@@ -32,6 +33,13 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    if (options.verify && options.replayFile.empty()) {
+        std::fprintf(stderr, "zandrel: --verify needs --replay FILE\n%s", usageText().c_str());
+        return REPLAY_UNREADABLE;
+    }
+    if (options.verify)
+        return verifyReplay(options.replayFile);
+
     DataFolder data = findDataFolder(std::getenv("ZANDREL_DATA"), installedDataFolder());
     for (const std::string& message : data.messages)
         std::printf("%s\n", message.c_str());
@@ -41,5 +49,7 @@ int main(int argc, char** argv)
 
     int glutArgc = static_cast<int>(options.glutArguments.size());
     options.glutArguments.push_back(nullptr);
+    if (!options.replayFile.empty())
+        return watchReplay(options.replayFile, glutArgc, options.glutArguments.data(), options, data.prefix);
     return runGame(glutArgc, options.glutArguments.data(), options, data.prefix);
 }

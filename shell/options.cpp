@@ -81,6 +81,10 @@ const OptionRule OPTION_RULES[] = {
      [](Options& o, std::string_view v) { return parseJoin(v, o); }},
     {"--delay", "N", "network input delay in ticks, 0 to 6 (default 2)",
      [](Options& o, std::string_view v) { return parseDelay(v, o.delay); }},
+    {"--replay", "FILE", "watch a recorded bout (Space pauses, Right steps, + and - change the speed)",
+     [](Options& o, std::string_view v) { return !(o.replayFile = v).empty(); }},
+    {"--verify", nullptr, "with --replay: check the bout headless, print its trace and outcome, and quit",
+     [](Options& o, std::string_view) { return o.verify = true; }},
 };
 
 const OptionRule* findRule(std::string_view name)

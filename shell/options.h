@@ -22,6 +22,9 @@ struct Options {
     std::string join;  // the host's name or address
     int port = 0;      // 0: the default port
     int delay = 2;
+    // A replay to watch, or with verify to check headless.
+    std::string replayFile;
+    bool verify = false;
     // argv[0] and GLUT's words, for glutInit.
     std::vector<char*> glutArguments;
 };

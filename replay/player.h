@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "match/match.h"
+#include "replay/replay_file.h"
+
+// A match as it stood when the recorded bout began, the bout started.
+void beginRecordedBout(Match& match, const BoutStart& start, TickEvents& events);
+
+// How a bout ended: the first ending state it reached, and who won.
+struct BoutOutcome {
+    int ending = FIGHTING;  // FIGHTING: the replay stops mid-bout
+    int winner = 0;         // 1 or 2; 0 for none
+    int winnerChoice = JACK;
+};
+// "knock-out, player 1 (Darth) wins", "time, a draw", ...
+std::string describeOutcome(const BoutOutcome& outcome);
+
+// Plays a replay's ticks, one at a time, on a match of its own.
+class ReplayPlayer {
+public:
+    explicit ReplayPlayer(const Replay& replay);
+
+    // Plays the next tick; false when there is none left.
+    bool step(TickEvents& events);
+    bool finished() const { return played == replay.tickCount; }
+    std::uint32_t ticksPlayed() const { return played; }
+    std::uint32_t tickCount() const { return replay.tickCount; }
+    const Match& match() const { return game; }
+    const BoutOutcome& outcome() const { return result; }
+    // Once finished: the game ended on the recorded state.
+    bool hashMatches() const { return stateHash(game) == replay.finalHash; }
+    std::uint64_t recordedHash() const { return replay.finalHash; }
+
+private:
+    void noteEnding();
+
+    Replay replay;
+    Match game;
+    // The bout's start sounds, played with its first tick.
+    TickEvents startEvents;
+    std::size_t run = 0;
+    std::uint32_t tickInRun = 0;
+    std::uint32_t played = 0;
+    BoutOutcome result;
+};

@@ -1,0 +1,111 @@
+#include "replay/recorder.h"
+
+#ifndef ZANDREL_VERSION
+#define ZANDREL_VERSION "unknown"
+#endif
+
+namespace {
+
+// What the match keeps that the bout's start leaves as it is.
+BoutStart startOf(const Match& m)
+{
+    BoutStart s;
+    s.playerOneChoice = m.playerOneChoice == JACK ? JACK : DARTH;
+    s.playerTwoChoice = m.playerTwoChoice == JACK ? JACK : DARTH;
+    s.ticksBefore = m.tick;
+    s.boutsBefore = m.boutNumber;
+    s.secondsLeft = m.secondsLeft;
+    s.doorOffset = m.doorOffset;
+    s.selectBrightness = m.selectBrightness;
+    s.lastSideX = m.lastSideX;
+    s.lastSideZ = m.lastSideZ;
+    s.selectedPlayer = m.selectedPlayer == 0 ? 0 : 1;
+    s.titleShown = m.titleShown;
+    s.doorPhaseFlag = m.doorPhaseFlag;
+    s.doorClosing = m.doorClosing;
+    s.selectBrightening = m.selectBrightening;
+    s.clockBrightening = m.clockBrightening;
+    return s;
+}
+
+}  // namespace
+
+const char* gameVersion()
+{
+    return ZANDREL_VERSION;
+}
+
+TickRecord recordOf(const TickInput& input)
+{
+    TickRecord r;
+    for (int i = 0; i < KEY_STATE_SIZE && i < REPLAY_KEY_BITS; ++i)
+        if (input.keyState[i])
+            r.keys |= std::uint64_t(1) << i;
+    r.calendarSecond = input.calendarSecond;
+    r.winSoundPlaying = input.winSoundPlaying;
+    r.ringoutSoundPlaying = input.ringoutSoundPlaying;
+    return r;
+}
+
+TickInput inputOf(const TickRecord& record)
+{
+    TickInput input;
+    for (int i = 0; i < KEY_STATE_SIZE && i < REPLAY_KEY_BITS; ++i)
+        input.keyState[i] = int(record.keys >> i & 1);
+    input.calendarSecond = long(record.calendarSecond);
+    input.winSoundPlaying = record.winSoundPlaying;
+    input.ringoutSoundPlaying = record.ringoutSoundPlaying;
+    return input;
+}
+
+void ReplayRecorder::beforeTick(const Match& match)
+{
+    stateBefore = match.gameState;
+    if (!active && match.gameState == MENU)
+        before = startOf(match);
+}
+
+bool ReplayRecorder::afterTick(const Match& match, const TickInput& input)
+{
+    if (!active && stateBefore == MENU && match.gameState != MENU) {
+        // Clicks before START in the same tick may have changed the rows.
+        current = Replay{};
+        current.gameVersion = gameVersion();
+        current.start = before;
+        current.start.playerOneChoice = match.playerOneChoice == JACK ? JACK : DARTH;
+        current.start.playerTwoChoice = match.playerTwoChoice == JACK ? JACK : DARTH;
+        current.start.selectedPlayer = match.selectedPlayer == 0 ? 0 : 1;
+        current.start.startSecond = input.calendarSecond;
+        active = true;
+    }
+    if (!active)
+        return false;
+    current.append(recordOf(input));
+    // A bout that never ends (the calendar went back) is kept up to the limit.
+    if (match.gameState == MENU || current.tickCount == MAX_REPLAY_TICKS) {
+        finish(match);
+        return true;
+    }
+    return false;
+}
+
+Replay ReplayRecorder::takeFinished()
+{
+    return std::move(finished);
+}
+
+std::optional<Replay> ReplayRecorder::takeUnfinished(const Match& match)
+{
+    if (!active)
+        return std::nullopt;
+    finish(match);
+    return takeFinished();
+}
+
+void ReplayRecorder::finish(const Match& match)
+{
+    current.finalHash = stateHash(match);
+    finished = std::move(current);
+    current = Replay{};
+    active = false;
+}

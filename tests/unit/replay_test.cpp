@@ -1,0 +1,386 @@
+// Replays: the file round trip, bad files, and bouts that play again exactly.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+#include "characters/core/trace.h"
+#include "replay/player.h"
+#include "replay/recorder.h"
+#include "shell/replay_playback.h"
+#include "shell/replay_recording.h"
+#include "tests/support/random_bout.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr MenuPoint TITLE_CLICK = {400, 300};
+constexpr MenuPoint PLAYER_ONE_CLICK = {375, 290};
+constexpr MenuPoint START_CLICK = {400, 450};
+
+// A live session as the shell runs it: menu ticks, a click on a row and
+// START in one tick, a random bout, then the menu again, all recorded.
+struct Session {
+    Match match;
+    ReplayRecorder recorder;
+    std::vector<Replay> replays;
+    std::vector<std::vector<std::string>> traces;
+    long second = 1'000'000;
+
+    void tick(TickInput input)
+    {
+        TickEvents events;
+        recorder.beforeTick(match);
+        step(match, input, events);
+        if (recorder.afterTick(match, input))
+            replays.push_back(recorder.takeFinished());
+    }
+    void menuTicks(int n, std::vector<MenuPoint> releases = {})
+    {
+        for (int i = 0; i < n; ++i) {
+            TickInput input;
+            input.calendarSecond = second;
+            input.releases = i == 0 ? releases : std::vector<MenuPoint>{};
+            tick(input);
+        }
+    }
+    // Until the menu is back, or `maxTicks`.
+    void bout(std::uint32_t seed, int maxTicks = 10000)
+    {
+        TraceCapture capture;
+        RandomPlayers players(seed);
+        players.startSecond = second;
+        TickInput first = players.next();
+        first.releases = {PLAYER_ONE_CLICK, START_CLICK};
+        tick(first);
+        for (int i = 1; i < maxTicks && match.gameState != MENU; ++i)
+            tick(players.next());
+        traces.push_back(capture.lines());
+        second += 100;
+    }
+};
+
+struct Playback {
+    std::vector<std::string> trace;
+    ReplayPlayer player;
+};
+
+Playback play(const Replay& replay)
+{
+    TraceCapture capture;
+    ReplayPlayer player(replay);
+    TickEvents events;
+    while (player.step(events)) {
+    }
+    return {capture.lines(), player};
+}
+
+Replay sampleReplay(std::int64_t startSecond = 2'000'000'000)
+{
+    Replay r;
+    r.gameVersion = "9.8.7";
+    r.start.playerOneChoice = DARTH;
+    r.start.playerTwoChoice = JACK;
+    r.start.startSecond = startSecond;
+    r.start.ticksBefore = 1234567;
+    r.start.boutsBefore = 3;
+    r.start.secondsLeft = 7;
+    r.start.doorOffset = 0.3f;
+    r.start.selectBrightness = 0.62f;
+    r.start.lastSideX = -0.5f;
+    r.start.lastSideZ = 0.25f;
+    r.start.selectedPlayer = 1;
+    r.start.doorClosing = true;
+    r.start.clockBrightening = true;
+    TickRecord t{0, r.start.startSecond, false, false};
+    r.append(t);
+    t.keys = 1u << 4 | std::uint64_t(1) << 35;
+    for (int i = 0; i < 40; ++i)
+        r.append(t);
+    t.calendarSecond -= 5;  // the calendar went back
+    t.winSoundPlaying = true;
+    for (int i = 0; i < 100000; ++i)
+        r.append(t);
+    t.keys = 0;
+    t.ringoutSoundPlaying = true;
+    r.append(t);
+    r.finalHash = 0x0123456789abcdefull;
+    return r;
+}
+
+void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// A body and header of one's choosing under a valid checksum: only the
+// reader's own checks stand in the way.
+std::vector<std::uint8_t> resealed(std::vector<std::uint8_t> bytes)
+{
+    const std::uint32_t crc = crc32(bytes.data(), bytes.size() - 4);
+    for (int i = 0; i < 4; ++i)
+        bytes[bytes.size() - 4 + i] = std::uint8_t(crc >> (8 * i));
+    return bytes;
+}
+
+class TempFolder {
+public:
+    TempFolder() : path(fs::temp_directory_path() / ("zandrel-replay-test-" + std::to_string(getpid())))
+    {
+        fs::remove_all(path);
+        fs::create_directories(path);
+    }
+    ~TempFolder()
+    {
+        fs::permissions(path, fs::perms::owner_all, fs::perm_options::add);
+        fs::remove_all(path);
+    }
+    fs::path path;
+};
+
+TEST(ReplayFile, WritesAndReadsBackTheSame)
+{
+    const Replay original = sampleReplay();
+    const std::vector<std::uint8_t> bytes = encodeReplay(original);
+    Replay read;
+    std::string error;
+    ASSERT_TRUE(decodeReplay(bytes.data(), bytes.size(), read, error)) << error;
+    EXPECT_EQ(read, original);
+    EXPECT_EQ(read.tickCount, 100042u);
+    EXPECT_EQ(encodeReplay(read), bytes);
+}
+
+TEST(ReplayFile, ASixtySecondBoutOfRestlessKeysFitsInSixteenKilobytes)
+{
+    Replay r;
+    r.gameVersion = gameVersion();
+    RandomPlayers players(3);
+    // Keys change on nearly every tick: the worst a bout can be.
+    for (int tick = 0; tick < 62 * 60; ++tick) {
+        TickRecord t = recordOf(players.next());
+        t.keys ^= std::uint64_t(1) << (tick % 14);
+        r.append(t);
+    }
+    const std::size_t size = encodeReplay(r).size();
+    EXPECT_LE(size, 16u * 1024) << size;
+    RecordProperty("bytes", int(size));
+}
+
+TEST(ReplayFile, RefusesEveryTruncationEveryChangedByteAndOtherVersions)
+{
+    Session session;
+    session.menuTicks(200, {TITLE_CLICK});
+    session.bout(5);
+    ASSERT_EQ(session.replays.size(), 1u);
+    const std::vector<std::uint8_t> bytes = encodeReplay(session.replays[0]);
+    Replay read;
+    std::string error;
+    for (std::size_t n = 0; n < bytes.size(); ++n) {
+        EXPECT_FALSE(decodeReplay(bytes.data(), n, read, error)) << n;
+        EXPECT_TRUE(error.find("cut short") != std::string::npos || error.find("empty") != std::string::npos)
+            << n << ": " << error;
+        EXPECT_EQ(read, Replay{});
+    }
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        std::vector<std::uint8_t> changed = bytes;
+        changed[i] ^= 0x10;
+        EXPECT_FALSE(decodeReplay(changed.data(), changed.size(), read, error)) << "byte " << i;
+    }
+    std::vector<std::uint8_t> longer = bytes;
+    longer.push_back(0);
+    EXPECT_FALSE(decodeReplay(longer.data(), longer.size(), read, error));
+    EXPECT_NE(error.find("stray bytes"), std::string::npos) << error;
+
+    std::vector<std::uint8_t> newer = bytes;
+    newer[4] = 2;
+    EXPECT_FALSE(decodeReplay(newer.data(), newer.size(), read, error));
+    EXPECT_EQ(error, "replay format version 2; this game reads version 1");
+    EXPECT_FALSE(decodeReplay(bytes.data() + 1, bytes.size() - 1, read, error));
+    EXPECT_NE(error.find("not a Zandrel replay"), std::string::npos);
+}
+
+TEST(ReplayFile, RefusesHostileCountsEvenUnderAValidChecksum)
+{
+    Replay r;
+    r.gameVersion = "1";
+    r.start.startSecond = 100;
+    r.append({0, 100, false, false});
+    const std::vector<std::uint8_t> bytes = encodeReplay(r);
+    const std::size_t header = 7 + 1 + 59;
+    const std::size_t tickCountAt = header - 16;
+    Replay read;
+    std::string error;
+
+    // Four billion ticks claimed, one present.
+    std::vector<std::uint8_t> claims = bytes;
+    claims[tickCountAt + 3] = 0xff;
+    claims = resealed(claims);
+    EXPECT_FALSE(decodeReplay(claims.data(), claims.size(), read, error));
+    EXPECT_NE(error.find("tick count"), std::string::npos) << error;
+
+    // A run of 2^60 ticks in a few bytes.
+    std::vector<std::uint8_t> run(bytes.begin(), bytes.begin() + header);
+    run[tickCountAt] = 100;
+    const std::uint8_t body[] = {0xf0, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x10};
+    run[header - 4] = sizeof body;
+    run.insert(run.end(), std::begin(body), std::end(body));
+    run.resize(run.size() + 4);
+    run = resealed(run);
+    EXPECT_FALSE(decodeReplay(run.data(), run.size(), read, error));
+    EXPECT_NE(error.find("more ticks than the header says"), std::string::npos) << error;
+
+    // A fighter that does not exist, a start before the calendar began.
+    std::vector<std::uint8_t> fighter = bytes;
+    fighter[8] = 7;
+    fighter = resealed(fighter);
+    EXPECT_FALSE(decodeReplay(fighter.data(), fighter.size(), read, error));
+    EXPECT_NE(error.find("neither Jack nor Darth"), std::string::npos) << error;
+    std::vector<std::uint8_t> start = bytes;
+    start[10 + 7] = 0x80;
+    start = resealed(start);
+    EXPECT_FALSE(decodeReplay(start.data(), start.size(), read, error));
+    EXPECT_NE(error.find("start second"), std::string::npos) << error;
+}
+
+TEST(Replay, RecordedBoutsPlayAgainExactly)
+{
+    Session session;
+    session.menuTicks(200, {TITLE_CLICK});
+    session.bout(7);
+    // The second bout starts where the first left the menu and the clock.
+    session.menuTicks(300);
+    session.bout(8);
+    session.menuTicks(200);
+    session.bout(9, 500);
+    ASSERT_EQ(session.replays.size(), 2u);
+    ASSERT_TRUE(session.recorder.recording());
+    session.replays.push_back(*session.recorder.takeUnfinished(session.match));
+
+    for (std::size_t i = 0; i < session.replays.size(); ++i) {
+        const std::vector<std::uint8_t> bytes = encodeReplay(session.replays[i]);
+        Replay read;
+        std::string error;
+        ASSERT_TRUE(decodeReplay(bytes.data(), bytes.size(), read, error)) << error;
+        const Playback again = play(read);
+        EXPECT_TRUE(again.player.finished());
+        EXPECT_TRUE(again.player.hashMatches()) << "bout " << i;
+        EXPECT_EQ(again.trace, session.traces[i]) << "bout " << i;
+        EXPECT_GT(again.trace.size(), 100u);
+        // Each bout's first tick clicks player 1's row before START.
+        const bool darth = i % 2 == 0;
+        EXPECT_EQ(read.start.playerOneChoice, darth ? DARTH : JACK);
+        const std::string line = darth ? "initializing Darth as player 1" : "initializing Jack as player 1";
+        EXPECT_NE(std::find(again.trace.begin(), again.trace.end(), line), again.trace.end()) << "bout " << i;
+    }
+    EXPECT_NE(play(session.replays[0]).player.outcome().ending, FIGHTING);
+    EXPECT_EQ(play(session.replays[2]).player.outcome().ending, FIGHTING);
+    EXPECT_EQ(describeOutcome(play(session.replays[2]).player.outcome()), "none, the recording stops mid-bout");
+
+    // Other keys make another bout.
+    Replay changed = session.replays[0];
+    for (std::size_t i = 0; i < changed.runs.size() / 3; ++i)
+        changed.runs[i].input.keys ^= 1u;
+    TraceSilence quiet;
+    EXPECT_FALSE(play(changed).player.hashMatches());
+}
+
+TEST(Replay, OutcomesNameTheEndingAndTheWinner)
+{
+    EXPECT_EQ(describeOutcome({KNOCKOUT, 1, DARTH}), "knock-out, player 1 (Darth) wins");
+    EXPECT_EQ(describeOutcome({TIME_UP, 2, JACK}), "time, player 2 (Jack) wins");
+    EXPECT_EQ(describeOutcome({RING_OUT, 0, JACK}), "ring-out, a draw");
+    TraceSilence quiet;
+    Session session;
+    session.menuTicks(200, {TITLE_CLICK});
+    for (std::uint32_t seed = 20; seed < 24; ++seed) {
+        session.bout(seed);
+        session.menuTicks(200);
+    }
+    int decided = 0;
+    for (const Replay& replay : session.replays) {
+        const Playback again = play(replay);
+        const Match& m = again.player.match();
+        const BoutOutcome& outcome = again.player.outcome();
+        const Character& winner = outcome.winner == 1 ? *m.playerOne : *m.playerTwo;
+        const Character& loser = outcome.winner == 1 ? *m.playerTwo : *m.playerOne;
+        if (outcome.winner == 0) {
+            EXPECT_EQ(outcome.ending, TIME_UP);
+            EXPECT_EQ(m.playerOne->health, m.playerTwo->health);
+            continue;
+        }
+        ++decided;
+        EXPECT_EQ(int(winner.kind()), outcome.winnerChoice);
+        if (outcome.ending == RING_OUT)
+            EXPECT_TRUE(winner.inArena() && !loser.inArena());
+        else
+            EXPECT_GT(winner.health, loser.health);
+    }
+    EXPECT_GT(decided, 0);
+}
+
+TEST(ReplayFolder, SavesKeepsTheNewestHundredAndSaysWhyItCannot)
+{
+    TempFolder temp;
+    Replay r = sampleReplay(1'700'000'000);
+    const std::string name = replayFileName(r);
+    EXPECT_TRUE(name.ends_with("_darth-vs-jack.zrp")) << name;
+    EXPECT_EQ(name.size(), std::string("2023-11-14_22-13-20_darth-vs-jack.zrp").size());
+
+    const fs::path folder = temp.path / "zandrel" / "replays";
+    std::string error;
+    const fs::path saved = saveReplay(r, folder, error);
+    ASSERT_FALSE(saved.empty()) << error;
+    Replay read;
+    ASSERT_TRUE(readReplayFile(saved, read, error)) << error;
+    EXPECT_EQ(read, r);
+    // The same second again keeps both.
+    EXPECT_NE(saveReplay(r, folder, error), saved);
+
+    for (int i = 0; i < KEPT_REPLAYS + 3; ++i) {
+        r.start.startSecond += 60;
+        ASSERT_FALSE(saveReplay(r, folder, error).empty()) << error;
+    }
+    std::vector<fs::path> left;
+    for (const auto& entry : fs::directory_iterator(folder))
+        left.push_back(entry.path());
+    EXPECT_EQ(left.size(), std::size_t(KEPT_REPLAYS));
+    EXPECT_FALSE(fs::exists(saved)) << "the oldest is gone";
+    EXPECT_TRUE(fs::exists(folder / replayFileName(r))) << "the newest stays";
+
+    if (geteuid() != 0) {  // root writes anywhere
+        fs::permissions(folder, fs::perms::owner_write, fs::perm_options::remove);
+        r.start.startSecond += 60;
+        EXPECT_TRUE(saveReplay(r, folder, error).empty());
+        EXPECT_NE(error.find("Permission denied"), std::string::npos) << error;
+    }
+    EXPECT_TRUE(saveReplay(r, "/proc/zandrel", error).empty());
+    EXPECT_NE(error.find("/proc/zandrel"), std::string::npos) << error;
+}
+
+TEST(ReplayFolder, ReadingNamesTheFileAndWhatIsWrong)
+{
+    TempFolder temp;
+    Replay read;
+    std::string message;
+    EXPECT_FALSE(readReplayFile((temp.path / "missing.zrp").string(), read, message));
+    EXPECT_EQ(message, (temp.path / "missing.zrp").string() + ": cannot open it: No such file or directory");
+    EXPECT_FALSE(readReplayFile(temp.path.string(), read, message));
+    EXPECT_NE(message.find("is a folder"), std::string::npos);
+
+    std::vector<std::uint8_t> bytes = encodeReplay(sampleReplay());
+    bytes.resize(bytes.size() / 2);
+    writeBytes(temp.path / "cut.zrp", bytes);
+    EXPECT_FALSE(readReplayFile((temp.path / "cut.zrp").string(), read, message));
+    EXPECT_EQ(message.find((temp.path / "cut.zrp").string() + ": cut short: "), 0u) << message;
+
+    std::ofstream(temp.path / "huge.zrp").seekp(std::streamoff(maxReplayFileSize())).put('x');
+    EXPECT_FALSE(readReplayFile((temp.path / "huge.zrp").string(), read, message));
+    EXPECT_NE(message.find("too large"), std::string::npos) << message;
+}
+
+}  // namespace
