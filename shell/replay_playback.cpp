@@ -169,6 +169,10 @@ bool readReplayFile(const std::string& path, Replay& replay, std::string& messag
         message = path + ": cannot open it: " + std::strerror(errno);
         return false;
     }
+    if (!std::filesystem::is_regular_file(status)) {
+        message = path + ": not a regular file";
+        return false;
+    }
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec || size > maxReplayFileSize()) {
         message = path + (ec ? ": cannot tell its size: " + ec.message() : ": too large to be a replay");

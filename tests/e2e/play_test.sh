@@ -6,6 +6,8 @@
 #
 # play_test.sh GAME REPO_ROOT WORK_DIR
 # WORK_DIR ends up holding out.txt (the trace) and title.png, select.png, bout.png.
+# The bout leaves a replay under WORK_DIR/data; checked headless with --verify,
+# it must give the live bout's trace lines and outcome again.
 set -u
 
 game=$1
@@ -20,6 +22,7 @@ cd "$work" || exit 1
 ln -s "$root/graphics" graphics
 ln -s "$root/sounds" sounds
 export ALSOFT_DRIVERS=null
+export XDG_DATA_HOME="$work/data"
 
 held_keys=""
 game_pid=""
@@ -331,4 +334,20 @@ done
 rm -f back-*.xwd
 [ -n "$title_again" ] || fail "the title did not come back after the ring-out"
 pass "the title came back by itself, then the doors, then the select screen"
+
+# --- the bout's replay, verified headless, is the same bout
+replays=("$work"/data/zandrel/replays/*_darth-vs-jack.zrp)
+[ -f "${replays[0]}" ] || fail "the bout left no replay in $work/data/zandrel/replays"
+[ "${#replays[@]}" -eq 1 ] || fail "one bout left ${#replays[@]} replays"
+"$game" --replay "${replays[0]}" --verify >verify.txt 2>verify-err.txt
+status=$?
+[ "$status" -eq 0 ] || fail "--verify on the bout's replay exited with $status: $(cat verify-err.txt)"
+# Nothing but the bout traces in the menu; only the reshapes are not the bout's.
+grep -v '^Resized to ' out.txt >live-bout.txt
+grep -v -e '^outcome: ' -e '^final state: ' verify.txt >replayed-bout.txt
+diff -q live-bout.txt replayed-bout.txt >/dev/null ||
+    fail "the replay's trace differs from the live bout's: $(diff live-bout.txt replayed-bout.txt | head -n 5)"
+grep -qx "outcome: ring-out, player 1 (Darth) wins" verify.txt ||
+    fail "the replay's outcome is not Darth's ring-out win: $(grep '^outcome' verify.txt)"
+pass "the replay gives the bout's $(wc -l <live-bout.txt) trace lines again, and its outcome"
 exit 0
