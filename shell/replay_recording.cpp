@@ -15,6 +15,8 @@ namespace {
 
 ReplayRecorder recorder;
 const Match* followed = nullptr;
+// Only the game started by startGame records; tests that tick the shell do not.
+bool recordingOn = false;
 
 void saveOrSay(const Replay& replay)
 {
@@ -65,15 +67,19 @@ void startReplayRecording()
     registered = true;
     recorder = ReplayRecorder{};
     followed = nullptr;
+    recordingOn = true;
 }
 
 void recordBeforeTick(const Match& match)
 {
-    recorder.beforeTick(match);
+    if (recordingOn)
+        recorder.beforeTick(match);
 }
 
 void recordAfterTick(const Match& match, const TickInput& input)
 {
+    if (!recordingOn)
+        return;
     followed = &match;
     if (recorder.afterTick(match, input))
         saveOrSay(recorder.takeFinished());
