@@ -47,6 +47,8 @@ bad "$work/corrupt.zrp" "corrupt"
 bad "$work/newer.zrp" "replay format version 9"
 bad "$data/../bmp" "is a folder"
 bad "$work/missing.zrp" "cannot open it"
+truncate -s 5M "$work/huge.zrp"
+bad "$work/huge.zrp" "too large to be a replay"
 "$game" --verify >/dev/null 2>&1
 [ $? -eq 2 ] || fail "--verify without a replay does not exit with 2"
 echo "ok: bad files get one message and exit 2"

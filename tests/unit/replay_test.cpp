@@ -1,11 +1,9 @@
 // Replays: the file round trip, bad files, and bouts that play again exactly.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 
 #include "characters/core/trace.h"
@@ -111,11 +109,6 @@ Replay sampleReplay(std::int64_t startSecond = 2'000'000'000)
     r.append(t);
     r.finalHash = 0x0123456789abcdefull;
     return r;
-}
-
-void writeBytes(const fs::path& path, const std::vector<std::uint8_t>& bytes)
-{
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
 // A body and header of one's choosing under a valid checksum: only the
@@ -360,27 +353,6 @@ TEST(ReplayFolder, SavesKeepsTheNewestHundredAndSaysWhyItCannot)
     }
     EXPECT_TRUE(saveReplay(r, "/proc/zandrel", error).empty());
     EXPECT_NE(error.find("/proc/zandrel"), std::string::npos) << error;
-}
-
-TEST(ReplayFolder, ReadingNamesTheFileAndWhatIsWrong)
-{
-    TempFolder temp;
-    Replay read;
-    std::string message;
-    EXPECT_FALSE(readReplayFile((temp.path / "missing.zrp").string(), read, message));
-    EXPECT_EQ(message, (temp.path / "missing.zrp").string() + ": cannot open it: No such file or directory");
-    EXPECT_FALSE(readReplayFile(temp.path.string(), read, message));
-    EXPECT_NE(message.find("is a folder"), std::string::npos);
-
-    std::vector<std::uint8_t> bytes = encodeReplay(sampleReplay());
-    bytes.resize(bytes.size() / 2);
-    writeBytes(temp.path / "cut.zrp", bytes);
-    EXPECT_FALSE(readReplayFile((temp.path / "cut.zrp").string(), read, message));
-    EXPECT_EQ(message.find((temp.path / "cut.zrp").string() + ": cut short: "), 0u) << message;
-
-    std::ofstream(temp.path / "huge.zrp").seekp(std::streamoff(maxReplayFileSize())).put('x');
-    EXPECT_FALSE(readReplayFile((temp.path / "huge.zrp").string(), read, message));
-    EXPECT_NE(message.find("too large"), std::string::npos) << message;
 }
 
 }  // namespace
