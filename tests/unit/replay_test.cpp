@@ -254,6 +254,7 @@ TEST(Replay, RecordedBoutsPlayAgainExactly)
     ASSERT_TRUE(session.recorder.recording());
     session.replays.push_back(*session.recorder.takeUnfinished(session.match));
 
+    std::vector<BoutOutcome> outcomes;
     for (std::size_t i = 0; i < session.replays.size(); ++i) {
         const std::vector<std::uint8_t> bytes = encodeReplay(session.replays[i]);
         Replay read;
@@ -269,10 +270,10 @@ TEST(Replay, RecordedBoutsPlayAgainExactly)
         EXPECT_EQ(read.start.playerOneChoice, darth ? DARTH : JACK);
         const std::string line = darth ? "initializing Darth as player 1" : "initializing Jack as player 1";
         EXPECT_NE(std::find(again.trace.begin(), again.trace.end(), line), again.trace.end()) << "bout " << i;
+        outcomes.push_back(again.player.outcome());
     }
-    EXPECT_NE(play(session.replays[0]).player.outcome().ending, FIGHTING);
-    EXPECT_EQ(play(session.replays[2]).player.outcome().ending, FIGHTING);
-    EXPECT_EQ(describeOutcome(play(session.replays[2]).player.outcome()), "none, the recording stops mid-bout");
+    EXPECT_NE(outcomes[0].ending, FIGHTING);
+    EXPECT_EQ(describeOutcome(outcomes[2]), "none, the recording stops mid-bout");
 
     // Other keys make another bout.
     Replay changed = session.replays[0];
@@ -290,7 +291,7 @@ TEST(Replay, OutcomesNameTheEndingAndTheWinner)
     TraceSilence quiet;
     Session session;
     session.menuTicks(200, {TITLE_CLICK});
-    for (std::uint32_t seed = 20; seed < 24; ++seed) {
+    for (std::uint32_t seed = 20; seed < 23; ++seed) {
         session.bout(seed);
         session.menuTicks(200);
     }
