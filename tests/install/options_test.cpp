@@ -186,3 +186,21 @@ TEST(Options, BadNetworkValuesAreRefused)
         EXPECT_NE(line.parse().error, "") << words[0];
     }
 }
+
+namespace {
+
+TEST(Options, AReplayToWatchOrVerify)
+{
+    CommandLine line({"--replay", "bout.zrp", "-iconic", "--verify"});
+    ParsedOptions parsed = line.parse();
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.replayFile, "bout.zrp");
+    EXPECT_TRUE(parsed.options.verify);
+    EXPECT_EQ(glutWords(parsed.options), (std::vector<std::string>{"zandrel", "-iconic"}));
+    CommandLine empty({"--replay="});
+    EXPECT_NE(empty.parse().error, "");
+    CommandLine missing({"--replay"});
+    EXPECT_EQ(missing.parse().error, "--replay needs FILE");
+}
+
+}  // namespace
