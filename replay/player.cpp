@@ -6,6 +6,8 @@ void beginRecordedBout(Match& m, const BoutStart& s, TickEvents& events)
 {
     m.playerOneChoice = s.playerOneChoice;
     m.playerTwoChoice = s.playerTwoChoice;
+    m.playerOneControl = s.playerOneControl;
+    m.playerTwoControl = s.playerTwoControl;
     m.tick = s.ticksBefore;
     m.boutNumber = s.boutsBefore;
     m.secondsLeft = s.secondsLeft;

@@ -12,6 +12,8 @@ BoutStart startOf(const Match& m)
     BoutStart s;
     s.playerOneChoice = m.playerOneChoice == JACK ? JACK : DARTH;
     s.playerTwoChoice = m.playerTwoChoice == JACK ? JACK : DARTH;
+    s.playerOneControl = m.playerOneControl;
+    s.playerTwoControl = m.playerTwoControl;
     s.ticksBefore = m.tick;
     s.boutsBefore = m.boutNumber;
     s.secondsLeft = m.secondsLeft;
@@ -58,32 +60,40 @@ TickInput inputOf(const TickRecord& record)
     return input;
 }
 
-void ReplayRecorder::beforeTick(const Match& match)
+bool ReplayRecorder::beforeTick(const Match& match)
 {
+    const bool endedBetweenTicks = active && match.gameState == MENU;
+    if (endedBetweenTicks)
+        finish();
     stateBefore = match.gameState;
     if (!active && match.gameState == MENU)
         before = startOf(match);
+    return endedBetweenTicks;
 }
 
 bool ReplayRecorder::afterTick(const Match& match, const TickInput& input)
 {
     if (!active && stateBefore == MENU && match.gameState != MENU) {
         // Clicks before START in the same tick may have changed the rows.
+        const BoutStart after = startOf(match);
         current = Replay{};
         current.gameVersion = gameVersion();
         current.start = before;
-        current.start.playerOneChoice = match.playerOneChoice == JACK ? JACK : DARTH;
-        current.start.playerTwoChoice = match.playerTwoChoice == JACK ? JACK : DARTH;
-        current.start.selectedPlayer = match.selectedPlayer == 0 ? 0 : 1;
+        current.start.playerOneChoice = after.playerOneChoice;
+        current.start.playerTwoChoice = after.playerTwoChoice;
+        current.start.playerOneControl = after.playerOneControl;
+        current.start.playerTwoControl = after.playerTwoControl;
+        current.start.selectedPlayer = after.selectedPlayer;
         current.start.startSecond = input.calendarSecond;
         active = true;
     }
     if (!active)
         return false;
     current.append(recordOf(input));
+    lastHash = stateHash(match);
     // A bout that never ends (the calendar went back) is kept up to the limit.
     if (match.gameState == MENU || current.tickCount == MAX_REPLAY_TICKS) {
-        finish(match);
+        finish();
         return true;
     }
     return false;
@@ -94,17 +104,17 @@ Replay ReplayRecorder::takeFinished()
     return std::move(finished);
 }
 
-std::optional<Replay> ReplayRecorder::takeUnfinished(const Match& match)
+std::optional<Replay> ReplayRecorder::takeUnfinished()
 {
     if (!active)
         return std::nullopt;
-    finish(match);
+    finish();
     return takeFinished();
 }
 
-void ReplayRecorder::finish(const Match& match)
+void ReplayRecorder::finish()
 {
-    current.finalHash = stateHash(match);
+    current.finalHash = lastHash;
     finished = std::move(current);
     current = Replay{};
     active = false;

@@ -16,23 +16,27 @@ TickInput inputOf(const TickRecord& record);
 // the tick a START release begins the bout to the tick it is back in the menu.
 class ReplayRecorder {
 public:
-    // Before each step, with the match as the step will find it.
-    void beforeTick(const Match& match);
+    // Before each step, with the match as the step will find it. True when
+    // the bout under way was ended between ticks (the match was sent back to
+    // the title): its replay ends at the last tick, take it with takeFinished().
+    bool beforeTick(const Match& match);
     // After the step, with its input. True when a bout's replay has just
     // been completed: take it with takeFinished().
     bool afterTick(const Match& match, const TickInput& input);
     Replay takeFinished();
 
     bool recording() const { return active; }
-    // The bout under way, ending where the match stands (the window closes).
-    std::optional<Replay> takeUnfinished(const Match& match);
+    // The bout under way, ending at its last tick (the window closes).
+    std::optional<Replay> takeUnfinished();
 
 private:
-    void finish(const Match& match);
+    void finish();
 
     BoutStart before;
     int stateBefore = MENU;
     bool active = false;
     Replay current;
+    // The match's hash after the last tick recorded.
+    std::uint64_t lastHash = 0;
     Replay finished;
 };

@@ -10,7 +10,7 @@ constexpr std::uint8_t MAGIC[4] = {'Z', 'R', 'P', 'L'};
 // Magic, format version and the game version's length.
 constexpr std::size_t PREFIX_SIZE = 7;
 // The header after the game version, up to and with the body's length.
-constexpr std::size_t FIXED_SIZE = 59;
+constexpr std::size_t FIXED_SIZE = 61;
 constexpr std::size_t CHECKSUM_SIZE = 4;
 
 // A run's first byte: what changed, the sound flags, and how many more ticks
@@ -169,6 +169,8 @@ void encodeStart(Writer& w, const BoutStart& s)
 {
     w.u8(std::uint8_t(s.playerOneChoice));
     w.u8(std::uint8_t(s.playerTwoChoice));
+    w.u8(std::uint8_t(s.playerOneControl));
+    w.u8(std::uint8_t(s.playerTwoControl));
     w.little(std::uint64_t(s.startSecond), 8);
     w.little(s.ticksBefore, 8);
     w.little(std::uint32_t(s.boutsBefore), 4);
@@ -184,6 +186,8 @@ void decodeStart(Reader& r, BoutStart& s)
 {
     s.playerOneChoice = int(r.little(1));
     s.playerTwoChoice = int(r.little(1));
+    s.playerOneControl = int(r.little(1));
+    s.playerTwoControl = int(r.little(1));
     s.startSecond = std::int64_t(r.little(8));
     s.ticksBefore = r.little(8);
     s.boutsBefore = std::int32_t(std::uint32_t(r.little(4)));
@@ -202,6 +206,8 @@ void decodeStart(Reader& r, BoutStart& s)
 
     if (s.playerOneChoice > 1 || s.playerTwoChoice > 1)
         r.fail("a fighter that is neither Jack nor Darth");
+    else if (s.playerOneControl > 3 || s.playerTwoControl > 3)
+        r.fail("a side played by neither a person nor the computer");
     else if (!secondInRange(s.startSecond))
         r.fail("the bout's start second is out of range");
     else if (s.boutsBefore < 0 || s.boutsBefore == 0x7fffffff)
@@ -353,7 +359,7 @@ bool decodeReplay(const std::uint8_t* data, std::size_t size, Replay& replay, st
         return false;
     }
     if (size > fileSize) {
-        error = "corrupt: " + std::to_string(size - fileSize) + " stray bytes after the end";
+        error = "corrupt: it goes on " + std::to_string(size - fileSize) + " bytes past its end";
         return false;
     }
     const std::uint32_t stored = data[size - 4] | data[size - 3] << 8 | data[size - 2] << 16 |

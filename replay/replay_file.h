@@ -39,6 +39,9 @@ struct InputRun {
 struct BoutStart {
     int playerOneChoice = 0;
     int playerTwoChoice = 1;
+    // Who plays each side: 0 a person, 1 to 3 the computer, easy to hard.
+    int playerOneControl = 0;
+    int playerTwoControl = 0;
     std::int64_t startSecond = 0;
     std::uint64_t ticksBefore = 0;
     std::int32_t boutsBefore = 0;

@@ -14,7 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 ReplayRecorder recorder;
-const Match* followed = nullptr;
 // Only the game started by startGame records; tests that tick the shell do not.
 bool recordingOn = false;
 
@@ -28,9 +27,7 @@ void saveOrSay(const Replay& replay)
 // The window closes, or the game exits, with a bout under way.
 void saveUnfinishedBout()
 {
-    if (!followed)
-        return;
-    if (std::optional<Replay> replay = recorder.takeUnfinished(*followed))
+    if (std::optional<Replay> replay = recorder.takeUnfinished())
         saveOrSay(*replay);
 }
 
@@ -66,21 +63,19 @@ void startReplayRecording()
         std::atexit(saveUnfinishedBout);
     registered = true;
     recorder = ReplayRecorder{};
-    followed = nullptr;
     recordingOn = true;
 }
 
 void recordBeforeTick(const Match& match)
 {
-    if (recordingOn)
-        recorder.beforeTick(match);
+    if (recordingOn && recorder.beforeTick(match))
+        saveOrSay(recorder.takeFinished());
 }
 
 void recordAfterTick(const Match& match, const TickInput& input)
 {
     if (!recordingOn)
         return;
-    followed = &match;
     if (recorder.afterTick(match, input))
         saveOrSay(recorder.takeFinished());
 }

@@ -39,7 +39,7 @@ bad() {
     grep -qF "$1: $2" "$work/err.txt" || fail "$1: the message does not say \"$2\": $(cat "$work/err.txt")"
     [ ! -s "$work/out.txt" ] || fail "$1: printed a trace"
 }
-head -c 200 "$data/darth_vs_jack_ringout.zrp" >"$work/cut.zrp"
+head -c 120 "$data/darth_vs_jack_ringout.zrp" >"$work/cut.zrp"
 bad "$work/cut.zrp" "cut short"
 { head -c 100 "$data/darth_vs_jack_ringout.zrp"; printf 'x'; tail -c +102 "$data/darth_vs_jack_ringout.zrp"; } >"$work/corrupt.zrp"
 bad "$work/corrupt.zrp" "corrupt"

@@ -28,6 +28,7 @@ struct Session {
     ReplayRecorder recorder;
     std::vector<Replay> replays;
     std::vector<std::vector<std::string>> traces;
+    std::vector<int> playerOneChoices;
     long second = 1'000'000;
 
     void tick(TickInput input)
@@ -56,8 +57,14 @@ struct Session {
         TickInput first = players.next();
         first.releases = {PLAYER_ONE_CLICK, START_CLICK};
         tick(first);
-        for (int i = 1; i < maxTicks && match.gameState != MENU; ++i)
-            tick(players.next());
+        playerOneChoices.push_back(match.playerOneChoice);
+        // Pad presses reach only the menu: a replay leaves them out.
+        for (int i = 1; i < maxTicks && match.gameState != MENU; ++i) {
+            TickInput input = players.next();
+            if (i % 7 == 0)
+                input.padPresses = {true, true, i % 2, 2};
+            tick(input);
+        }
         traces.push_back(capture.lines());
         second += 100;
     }
@@ -84,6 +91,7 @@ Replay sampleReplay(std::int64_t startSecond = 2'000'000'000)
     r.gameVersion = "9.8.7";
     r.start.playerOneChoice = DARTH;
     r.start.playerTwoChoice = JACK;
+    r.start.playerTwoControl = CPU_HARD;
     r.start.startSecond = startSecond;
     r.start.ticksBefore = 1234567;
     r.start.boutsBefore = 3;
@@ -187,7 +195,7 @@ TEST(ReplayFile, RefusesEveryTruncationEveryChangedByteAndOtherVersions)
     std::vector<std::uint8_t> longer = bytes;
     longer.push_back(0);
     EXPECT_FALSE(decodeReplay(longer.data(), longer.size(), read, error));
-    EXPECT_NE(error.find("stray bytes"), std::string::npos) << error;
+    EXPECT_NE(error.find("bytes past its end"), std::string::npos) << error;
 
     std::vector<std::uint8_t> newer = bytes;
     newer[4] = 2;
@@ -204,7 +212,7 @@ TEST(ReplayFile, RefusesHostileCountsEvenUnderAValidChecksum)
     r.start.startSecond = 100;
     r.append({0, 100, false, false});
     const std::vector<std::uint8_t> bytes = encodeReplay(r);
-    const std::size_t header = 7 + 1 + 59;
+    const std::size_t header = 7 + 1 + 61;
     const std::size_t tickCountAt = header - 16;
     Replay read;
     std::string error;
@@ -234,7 +242,7 @@ TEST(ReplayFile, RefusesHostileCountsEvenUnderAValidChecksum)
     EXPECT_FALSE(decodeReplay(fighter.data(), fighter.size(), read, error));
     EXPECT_NE(error.find("neither Jack nor Darth"), std::string::npos) << error;
     std::vector<std::uint8_t> start = bytes;
-    start[10 + 7] = 0x80;
+    start[12 + 7] = 0x80;
     start = resealed(start);
     EXPECT_FALSE(decodeReplay(start.data(), start.size(), read, error));
     EXPECT_NE(error.find("start second"), std::string::npos) << error;
@@ -245,14 +253,23 @@ TEST(Replay, RecordedBoutsPlayAgainExactly)
     Session session;
     session.menuTicks(200, {TITLE_CLICK});
     session.bout(7);
-    // The second bout starts where the first left the menu and the clock.
+    // The second bout starts where the first left the menu and the clock,
+    // with the computer on one side (its keys are recorded like a person's).
     session.menuTicks(300);
+    session.match.playerTwoControl = CPU_NORMAL;
     session.bout(8);
     session.menuTicks(200);
     session.bout(9, 500);
     ASSERT_EQ(session.replays.size(), 2u);
     ASSERT_TRUE(session.recorder.recording());
-    session.replays.push_back(*session.recorder.takeUnfinished(session.match));
+    session.replays.push_back(*session.recorder.takeUnfinished());
+    // A bout sent back to the title between ticks (a key ends the demo) ends at its last tick.
+    session.match = Match{};
+    session.menuTicks(200, {TITLE_CLICK});
+    session.bout(10, 300);
+    session.match = Match{};
+    ASSERT_TRUE(session.recorder.beforeTick(session.match));
+    session.replays.push_back(session.recorder.takeFinished());
 
     std::vector<BoutOutcome> outcomes;
     for (std::size_t i = 0; i < session.replays.size(); ++i) {
@@ -266,8 +283,8 @@ TEST(Replay, RecordedBoutsPlayAgainExactly)
         EXPECT_EQ(again.trace, session.traces[i]) << "bout " << i;
         EXPECT_GT(again.trace.size(), 100u);
         // Each bout's first tick clicks player 1's row before START.
-        const bool darth = i % 2 == 0;
-        EXPECT_EQ(read.start.playerOneChoice, darth ? DARTH : JACK);
+        const bool darth = session.playerOneChoices[i] == DARTH;
+        EXPECT_EQ(read.start.playerOneChoice, session.playerOneChoices[i]);
         const std::string line = darth ? "initializing Darth as player 1" : "initializing Jack as player 1";
         EXPECT_NE(std::find(again.trace.begin(), again.trace.end(), line), again.trace.end()) << "bout " << i;
         outcomes.push_back(again.player.outcome());
