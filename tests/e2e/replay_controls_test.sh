@@ -49,19 +49,23 @@ alive() {
 }
 
 # status_after KEY PATTERN: presses KEY and waits for a new status line
-# matching PATTERN; prints it.
+# matching PATTERN; prints it. A key the X server hands over too close to the
+# one before can be taken for auto-repeat and dropped: press it again then.
 status_after() {
-    local before
+    local before attempt
     before=$(wc -l <err.txt)
-    xdotool key "$1"
-    local deadline=$((SECONDS + step_timeout))
-    while :; do
-        alive
-        line=$(tail -n +"$((before + 1))" err.txt | grep -E -- "$2" | head -n 1)
-        [ -n "$line" ] && { echo "$line"; return 0; }
-        [ "$SECONDS" -ge "$deadline" ] && return 1
-        sleep 0.05
+    for attempt in 1 2 3; do
+        xdotool key "$1"
+        local deadline=$((SECONDS + 5))
+        while :; do
+            alive
+            line=$(tail -n +"$((before + 1))" err.txt | grep -E -- "$2" | head -n 1)
+            [ -n "$line" ] && { echo "$line"; return 0; }
+            [ "$SECONDS" -ge "$deadline" ] && break
+            sleep 0.05
+        done
     done
+    return 1
 }
 
 # tick_of LINE: the tick number in "replay: ... at tick N of M".
