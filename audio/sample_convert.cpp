@@ -17,32 +17,33 @@ struct StereoWeight {
 constexpr float minus3dB = 0.70710678f;
 
 constexpr StereoWeight speakerWeights[] = {
-    {1, 0},                    // front left
-    {0, 1},                    // front right
-    {minus3dB, minus3dB},      // front centre
-    {0, 0},                    // low frequency
-    {minus3dB, 0},             // back left
-    {0, minus3dB},             // back right
+    {1, 0},                      // front left
+    {0, 1},                      // front right
+    {minus3dB, minus3dB},        // front centre
+    {0, 0},                      // low frequency
+    {minus3dB, 0},               // back left
+    {0, minus3dB},               // back right
     {0.92387953f, 0.38268343f},  // front left of centre
     {0.38268343f, 0.92387953f},  // front right of centre
-    {0.5f, 0.5f},              // back centre
-    {minus3dB, 0},             // side left
-    {0, minus3dB},             // side right
-    {0.5f, 0.5f},              // top centre
-    {minus3dB, 0},             // top front left
-    {0.5f, 0.5f},              // top front centre
-    {0, minus3dB},             // top front right
-    {0.5f, 0},                 // top back left
+    {0.5f, 0.5f},                // back centre
+    {minus3dB, 0},               // side left
+    {0, minus3dB},               // side right
+    {0.5f, 0.5f},                // top centre
+    {minus3dB, 0},               // top front left
+    {0.5f, 0.5f},                // top front centre
+    {0, minus3dB},               // top front right
+    {0.5f, 0},                   // top back left
     {0.35355339f, 0.35355339f},  // top back centre
-    {0, 0.5f},                 // top back right
+    {0, 0.5f},                   // top back right
 };
 constexpr unsigned speakerCount = sizeof speakerWeights / sizeof speakerWeights[0];
 
 // The speakers a file of that many channels has when it does not say.
-std::uint32_t defaultChannelMask(unsigned channels) {
+std::uint32_t defaultChannelMask(unsigned channels)
+{
     switch (channels) {
-    case 3: return 0x7;    // front left, right, centre
-    case 4: return 0x33;   // quadraphonic
+    case 3: return 0x7;   // front left, right, centre
+    case 4: return 0x33;  // quadraphonic
     case 5: return 0x37;
     case 6: return 0x3F;   // 5.1
     case 7: return 0x70F;  // 6.1
@@ -53,7 +54,8 @@ std::uint32_t defaultChannelMask(unsigned channels) {
 
 // One weight pair per channel in file order, or empty when the channels
 // cannot be placed.
-std::vector<StereoWeight> downmixWeights(const WaveFormat& format) {
+std::vector<StereoWeight> downmixWeights(const WaveFormat& format)
+{
     std::uint32_t mask = format.channelMask & ((1u << speakerCount) - 1);
     if (static_cast<unsigned>(std::popcount(mask)) < format.channels)
         mask = defaultChannelMask(format.channels);
@@ -68,42 +70,52 @@ std::vector<StereoWeight> downmixWeights(const WaveFormat& format) {
 
 using Decode = float (*)(const unsigned char*);
 
-float decodeUnsigned8(const unsigned char* p) { return (p[0] - 128) / 128.0f; }
+float decodeUnsigned8(const unsigned char* p)
+{
+    return (p[0] - 128) / 128.0f;
+}
 
-float decodeSigned16(const unsigned char* p) {
+float decodeSigned16(const unsigned char* p)
+{
     return static_cast<std::int16_t>(p[0] | p[1] << 8) / 32768.0f;
 }
 
-float decodeSigned24(const unsigned char* p) {
+float decodeSigned24(const unsigned char* p)
+{
     std::uint32_t bits = std::uint32_t{p[0]} << 8 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 24;
     return static_cast<float>(static_cast<std::int32_t>(bits) / 2147483648.0);
 }
 
-float decodeSigned32(const unsigned char* p) {
+float decodeSigned32(const unsigned char* p)
+{
     std::uint32_t bits = p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
     return static_cast<float>(static_cast<std::int32_t>(bits) / 2147483648.0);
 }
 
 // Float samples that are not numbers would poison the whole mix, and absurd
 // ones overflow it; real files stay far below this bound.
-float finiteOrSilent(double value) {
+float finiteOrSilent(double value)
+{
     constexpr double loudest = 65536.0;
     return std::isfinite(value) ? static_cast<float>(std::clamp(value, -loudest, loudest)) : 0.0f;
 }
 
-float decodeFloat32(const unsigned char* p) {
+float decodeFloat32(const unsigned char* p)
+{
     std::uint32_t bits = p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
     return finiteOrSilent(std::bit_cast<float>(bits));
 }
 
-float decodeFloat64(const unsigned char* p) {
+float decodeFloat64(const unsigned char* p)
+{
     std::uint64_t bits = 0;
     for (int i = 7; i >= 0; --i)
         bits = bits << 8 | p[i];
     return finiteOrSilent(std::bit_cast<double>(bits));
 }
 
-Decode decoderFor(std::uint16_t coding, unsigned bits) {
+Decode decoderFor(std::uint16_t coding, unsigned bits)
+{
     if (coding == waveFormatPcm) {
         switch (bits) {
         case 8: return decodeUnsigned8;
@@ -121,7 +133,8 @@ Decode decoderFor(std::uint16_t coding, unsigned bits) {
 }
 
 template <typename T>
-void appendSample(std::vector<unsigned char>& out, T value) {
+void appendSample(std::vector<unsigned char>& out, T value)
+{
     unsigned char bytes[sizeof value];
     std::memcpy(bytes, &value, sizeof value);
     out.insert(out.end(), bytes, bytes + sizeof value);
@@ -129,7 +142,8 @@ void appendSample(std::vector<unsigned char>& out, T value) {
 
 }  // namespace
 
-ConvertResult makePlayable(const WavData& wav, bool floatTaken, PlayableSamples& out) {
+ConvertResult makePlayable(const WavData& wav, bool floatTaken, PlayableSamples& out)
+{
     out = {};
     const WaveFormat& format = wav.format;
     std::uint16_t coding = sampleCoding(format);

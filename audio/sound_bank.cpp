@@ -18,28 +18,28 @@ namespace {
 ALCdevice* soundDevice = nullptr;
 ALCcontext* soundContext = nullptr;
 
-void report(const char* routineAndCall) {
+void report(const char* routineAndCall)
+{
     std::printf("%s", routineAndCall);
     std::fflush(stdout);
 }
 
 // The OpenAL buffer format for samples made playable.
-ALenum bufferFormat(const PlayableSamples& samples) {
+ALenum bufferFormat(const PlayableSamples& samples)
+{
     bool mono = samples.channels == 1;
     switch (samples.layout) {
-    case SampleLayout::Unsigned8:
-        return mono ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8;
-    case SampleLayout::Signed16:
-        return mono ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
-    case SampleLayout::Float32:
-        return mono ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32;
+    case SampleLayout::Unsigned8: return mono ? AL_FORMAT_MONO8 : AL_FORMAT_STEREO8;
+    case SampleLayout::Signed16: return mono ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    case SampleLayout::Float32: return mono ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32;
     }
     return 0;
 }
 
 // The OpenAL buffer format for a coding the device decodes itself, or 0 when
 // it cannot.
-ALenum companderFormat(const WaveFormat& format) {
+ALenum companderFormat(const WaveFormat& format)
+{
     bool mono = format.channels == 1;
     if ((format.channels != 1 && format.channels != 2) || format.bitsPerSample != 8)
         return 0;
@@ -52,14 +52,14 @@ ALenum companderFormat(const WaveFormat& format) {
         if (alIsExtensionPresent("AL_EXT_MULAW"))
             return mono ? AL_FORMAT_MONO_MULAW_EXT : AL_FORMAT_STEREO_MULAW_EXT;
         return 0;
-    default:
-        return 0;
+    default: return 0;
     }
 }
 
 }  // namespace
 
-bool InitDirectSound() {
+bool InitDirectSound()
+{
     soundDevice = alcOpenDevice(nullptr);
     // Sounds are heard as recorded: no head-related filtering on headphones
     // unless the user's own OpenAL configuration asks for it.
@@ -75,7 +75,8 @@ bool InitDirectSound() {
     return true;
 }
 
-void LoadDirectSound(Sound& slot, const char* fileName) {
+void LoadDirectSound(Sound& slot, const char* fileName)
+{
     slot = {};
     std::vector<unsigned char> file;
     WavData wav;
@@ -126,7 +127,8 @@ void LoadDirectSound(Sound& slot, const char* fileName) {
     slot.source = source;
 }
 
-void loadSoundBank(const std::string& dataPrefix) {
+void loadSoundBank(const std::string& dataPrefix)
+{
     // Without a device every slot stays empty; one diagnostic is enough.
     if (!InitDirectSound())
         return;
@@ -150,7 +152,8 @@ void loadSoundBank(const std::string& dataPrefix) {
     load(SoundId::DARTH_RINGOUT, "sounds/darth-ringout.wav");
 }
 
-void playOnce(Sound& sound) {
+void playOnce(Sound& sound)
+{
     if (sound.source == 0)
         return;
     sound.looping = false;
@@ -159,7 +162,8 @@ void playOnce(Sound& sound) {
     alSourcePlay(sound.source);
 }
 
-void playLooping(Sound& sound) {
+void playLooping(Sound& sound)
+{
     if (sound.source == 0)
         return;
     sound.looping = true;
@@ -168,13 +172,15 @@ void playLooping(Sound& sound) {
     alSourcePlay(sound.source);
 }
 
-void stopSound(Sound& sound) {
+void stopSound(Sound& sound)
+{
     if (sound.source == 0)
         return;
     alSourceStop(sound.source);
 }
 
-bool isPlayingOnce(const Sound& sound) {
+bool isPlayingOnce(const Sound& sound)
+{
     if (sound.source == 0)
         return false;
     ALint state = AL_STOPPED;
@@ -184,7 +190,8 @@ bool isPlayingOnce(const Sound& sound) {
     return state == AL_PLAYING && looping == AL_FALSE;
 }
 
-float playPosition(const Sound& sound) {
+float playPosition(const Sound& sound)
+{
     if (sound.source == 0)
         return 0;
     ALfloat seconds = 0;
@@ -192,7 +199,8 @@ float playPosition(const Sound& sound) {
     return seconds;
 }
 
-void releaseSound(Sound& sound) {
+void releaseSound(Sound& sound)
+{
     if (sound.source != 0) {
         alSourceStop(sound.source);
         alDeleteSources(1, &sound.source);
@@ -202,7 +210,8 @@ void releaseSound(Sound& sound) {
     sound = {};
 }
 
-void closeSoundBank() {
+void closeSoundBank()
+{
     for (Sound& sound : soundTable.slots)
         releaseSound(sound);
     alcMakeContextCurrent(nullptr);

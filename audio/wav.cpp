@@ -9,13 +9,15 @@
 
 namespace {
 
-std::uint16_t read16(const unsigned char* p) {
+std::uint16_t read16(const unsigned char* p)
+{
     return static_cast<std::uint16_t>(p[0] | p[1] << 8);
 }
 
-std::uint32_t read32(const unsigned char* p) {
+std::uint32_t read32(const unsigned char* p)
+{
     return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+        static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
 }
 
 struct Chunk {
@@ -26,7 +28,8 @@ struct Chunk {
 
 // The first chunk named `id` among the form's chunks in [begin, end). A chunk
 // whose declared size runs past the end is cut at the end and ends the walk.
-Chunk findChunk(const unsigned char* bytes, std::size_t begin, std::size_t end, const char* id) {
+Chunk findChunk(const unsigned char* bytes, std::size_t begin, std::size_t end, const char* id)
+{
     std::size_t pos = begin;
     while (end - pos >= 8) {
         std::uint64_t declared = read32(bytes + pos + 4);
@@ -44,17 +47,19 @@ Chunk findChunk(const unsigned char* bytes, std::size_t begin, std::size_t end, 
     return {};
 }
 
-bool isValid(const WaveFormat& format) {
+bool isValid(const WaveFormat& format)
+{
     std::uint32_t frameBytes = std::uint32_t{format.channels} * format.bitsPerSample / 8;
     return format.channels != 0 && format.samplesPerSec != 0 && format.blockAlign != 0 &&
-           format.blockAlign == frameBytes;
+        format.blockAlign == frameBytes;
 }
 
 // The extensible record's channel mask and sub-format. Its GUID is a format
 // tag followed by a fixed suffix; any other GUID stays unknown.
-void readExtensible(const unsigned char* f, WaveFormat& format) {
-    static const unsigned char guidSuffix[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
-                                                 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+void readExtensible(const unsigned char* f, WaveFormat& format)
+{
+    static const unsigned char guidSuffix[14] = {
+        0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
     format.channelMask = read32(f + 20);
     if (std::memcmp(f + 26, guidSuffix, sizeof guidSuffix) == 0)
         format.subFormat = read16(f + 24);
@@ -62,11 +67,13 @@ void readExtensible(const unsigned char* f, WaveFormat& format) {
 
 }  // namespace
 
-std::uint16_t sampleCoding(const WaveFormat& format) {
+std::uint16_t sampleCoding(const WaveFormat& format)
+{
     return format.formatTag == waveFormatExtensible ? format.subFormat : format.formatTag;
 }
 
-WavResult parseWav(const unsigned char* bytes, std::size_t size, WavData& wav) {
+WavResult parseWav(const unsigned char* bytes, std::size_t size, WavData& wav)
+{
     wav = {};
     if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0)
         return WavResult::NotWave;
@@ -103,7 +110,8 @@ namespace {
 
 // The whole of a regular file. Anything else named like one (a folder, a
 // pipe that would block) counts as missing.
-bool readRegularFile(const char* fileName, std::vector<unsigned char>& file) {
+bool readRegularFile(const char* fileName, std::vector<unsigned char>& file)
+{
     int fd = open(fileName, O_RDONLY | O_NONBLOCK);
     if (fd < 0)
         return false;
@@ -121,7 +129,8 @@ bool readRegularFile(const char* fileName, std::vector<unsigned char>& file) {
 
 }  // namespace
 
-bool readWavFile(const char* fileName, std::vector<unsigned char>& file, WavData& wav) {
+bool readWavFile(const char* fileName, std::vector<unsigned char>& file, WavData& wav)
+{
     file.clear();
     wav = {};
     bool found = readRegularFile(fileName, file);

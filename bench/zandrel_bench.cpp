@@ -16,9 +16,9 @@
 #include "audio/sound_bank.h"
 #include "characters/core/character.h"
 #include "characters/core/framelist.h"
-#include "scene/bmp.h"
 #include "characters/core/trace.h"
 #include "match/match.h"
+#include "scene/bmp.h"
 #include "scene/match_drawing.h"
 #include "shell/game.h"
 #include "tests/support/random_bout.h"
@@ -142,8 +142,8 @@ BENCHMARK(BM_MenuFrame)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeTextureTable(benchmark::State& state)
 {
-    std::vector<std::string> files = {"marble", "background", "ground2", "jackface", "darthface",
-                                      "jack", "darthmaul", "player", "select", "start", "title", "door"};
+    std::vector<std::string> files = {"marble", "background", "ground2", "jackface", "darthface", "jack", "darthmaul",
+        "player", "select", "start", "title", "door"};
     for (int digit = 0; digit <= 9; ++digit)
         files.push_back(std::to_string(digit));
     for (auto _ : state) {

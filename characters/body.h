@@ -33,8 +33,7 @@ void walkFighter(Rig& r, const Character& c, Torso torso)
     r.push();
     walkLeg(r, LEFT, 0.6f, pose.legLUpperAngleRotate, pose.legLUpperAngleOut, pose.legLLowerAngle, pose.legLAnkle);
     // The right hip's rotation runs the other way.
-    walkLeg(r, RIGHT, -0.6f, -pose.legRUpperAngleRotate, pose.legRUpperAngleOut, pose.legRLowerAngle,
-            pose.legRAnkle);
+    walkLeg(r, RIGHT, -0.6f, -pose.legRUpperAngleRotate, pose.legRUpperAngleOut, pose.legRLowerAngle, pose.legRAnkle);
     r.pop();
     r.pop();
     r.pop();

@@ -3,7 +3,20 @@
 #include "characters/body.h"
 
 // Darth's own pieces and materials, in the order they are drawn.
-enum class DarthPart { TORSO, TORSO_LID, HANDLE, RING, RING_CAP, GLOW, BLADE, UNGLOW, FACE, HEAD_TOP, HEAD_BOTTOM, HORN };
+enum class DarthPart {
+    TORSO,
+    TORSO_LID,
+    HANDLE,
+    RING,
+    RING_CAP,
+    GLOW,
+    BLADE,
+    UNGLOW,
+    FACE,
+    HEAD_TOP,
+    HEAD_BOTTOM,
+    HORN
+};
 
 constexpr float DARTH_HORN_ANGLES[] = {-20, -65, -102, 130, 160, 30, 65, 102};
 

@@ -42,12 +42,8 @@ public:
             glCallList(base + LIMB_CAP);
             glutSolidSphere(0.7, 7, 7);
             break;
-        case Limb::ELBOW:
-            glutSolidSphere(0.6, 7, 7);
-            break;
-        case Limb::FORE_ARM:
-            glCallList(base + ARM_SEGMENT);
-            break;
+        case Limb::ELBOW: glutSolidSphere(0.6, 7, 7); break;
+        case Limb::FORE_ARM: glCallList(base + ARM_SEGMENT); break;
         case Limb::FIST:
             setColour(0.2f, 0.2f, 0.2f);
             glutSolidSphere(0.8, 7, 7);
@@ -57,9 +53,7 @@ public:
             glutSolidSphere(0.6, 7, 7);
             glCallList(base + LEG_SEGMENT);
             break;
-        case Limb::KNEE:
-            glutSolidSphere(0.6, 7, 7);
-            break;
+        case Limb::KNEE: glutSolidSphere(0.6, 7, 7); break;
         case Limb::LOWER_LEG:
             glCallList(base + LEG_SEGMENT);
             glCallList(base + LIMB_CAP);
@@ -68,9 +62,7 @@ public:
             setColour(0.08f, 0.08f, 0.08f);
             glCallList(base + LIMB_CAP);
             break;
-        case Limb::FOOT:
-            drawFoot();
-            break;
+        case Limb::FOOT: drawFoot(); break;
         }
     }
 
@@ -82,26 +74,18 @@ public:
             setColour(0.08f, 0.08f, 0.08f);
             gluCylinder(m.plainQuadric, 1.5, 2.0, 3.5, 10, 1);
             break;
-        case DarthPart::TORSO_LID:
-            glCallList(base + TORSO_LID);
-            break;
+        case DarthPart::TORSO_LID: glCallList(base + TORSO_LID); break;
         case DarthPart::HANDLE:
             setColour(0.5f, 0.5f, 0.5f);
             glCallList(base + HANDLE);
             break;
-        case DarthPart::RING:
-            glCallList(base + RING);
-            break;
-        case DarthPart::RING_CAP:
-            glCallList(base + RING_CAP);
-            break;
+        case DarthPart::RING: glCallList(base + RING); break;
+        case DarthPart::RING_CAP: glCallList(base + RING_CAP); break;
         case DarthPart::GLOW:
             setColour(1.0f, 0.0f, 0.0f);
             setEmission(1.0f, 0.0f, 0.0f);
             break;
-        case DarthPart::BLADE:
-            glCallList(base + BLADE);
-            break;
+        case DarthPart::BLADE: glCallList(base + BLADE); break;
         case DarthPart::UNGLOW:
             setEmission(0.0f, 0.0f, 0.0f);
             glDisable(GL_TEXTURE_2D);
@@ -135,7 +119,9 @@ private:
 }  // namespace
 
 DarthModel::DarthModel(unsigned int faceTexture, unsigned int topTexture, unsigned int bottomTexture)
-    : faceTexture(faceTexture), topTexture(topTexture), bottomTexture(bottomTexture)
+    : faceTexture(faceTexture),
+      topTexture(topTexture),
+      bottomTexture(bottomTexture)
 {
     plainQuadric = gluNewQuadric();
     texturedQuadric = gluNewQuadric();

@@ -2,6 +2,8 @@
 
 // Darth's moves. Each row is one keyframe: steps, how it is queued, and the
 // 24 pose values in field order.
+// The rows stay one keyframe a line, as the move tables are written.
+// clang-format off
 namespace {
 
 constexpr Keyframe block[] = {
@@ -134,3 +136,4 @@ const MoveSet darthMoves = {
     SoundId::DARTH_RINGOUT,
     SoundId::DARTH_WIN,
 };
+// clang-format on

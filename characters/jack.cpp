@@ -4,8 +4,7 @@
 #include "characters/jack_body.h"
 #include "characters/pose_rig.h"
 
-Jack::Jack(float x, float z, int player, Character* opponent)
-    : Character(x, z, player, opponent, jackMoves)
+Jack::Jack(float x, float z, int player, Character* opponent) : Character(x, z, player, opponent, jackMoves)
 {
     restPose(0, false);
     framelist->setPose(&pose);

@@ -74,12 +74,8 @@ public:
             glCallList(base + LIMB_CAP);
             glutSolidSphere(0.7, 5, 5);
             break;
-        case Limb::ELBOW:
-            glutSolidSphere(0.6, 5, 5);
-            break;
-        case Limb::FORE_ARM:
-            glCallList(base + ARM_SEGMENT);
-            break;
+        case Limb::ELBOW: glutSolidSphere(0.6, 5, 5); break;
+        case Limb::FORE_ARM: glCallList(base + ARM_SEGMENT); break;
         case Limb::FIST:
             setFistColour();
             glutSolidSphere(0.8, 10, 10);
@@ -103,9 +99,7 @@ public:
             setShoeColour();
             glCallList(base + LIMB_CAP);
             break;
-        case Limb::FOOT:
-            drawFoot();
-            break;
+        case Limb::FOOT: drawFoot(); break;
         }
     }
 
@@ -120,9 +114,7 @@ public:
             glCallList(base + TORSO);
             glDisable(GL_TEXTURE_2D);
             break;
-        case JackPart::TORSO_LID:
-            glCallList(base + TORSO_LID);
-            break;
+        case JackPart::TORSO_LID: glCallList(base + TORSO_LID); break;
         case JackPart::HANDLE:
             setColour(0.48f, 0.34f, 0.2f);
             drawHandle();
@@ -151,17 +143,13 @@ public:
             setColour(0.0f, 0.0f, 1.0f);
             glutSolidSphere(0.4, 7, 7);
             break;
-        case JackPart::NOSE:
-            glutSolidCone(0.3, 1.0, 10, 1);
-            break;
+        case JackPart::NOSE: glutSolidCone(0.3, 1.0, 10, 1); break;
         case JackPart::BIG_HORN:
             setColour(1.0f, 1.0f, 0.0f);
             glutSolidCone(0.85, 3.0, 10, 1);
             glCallList(base + CONE_BASE);
             break;
-        case JackPart::SMALL_HORN:
-            glutSolidCone(0.5, 2.0, 10, 1);
-            break;
+        case JackPart::SMALL_HORN: glutSolidCone(0.5, 2.0, 10, 1); break;
         case JackPart::BAND:
             setColour(1.0f, 0.0f, 0.0f);
             glutSolidTorus(0.1, 1.3, 4, 15);
@@ -176,7 +164,8 @@ private:
 }  // namespace
 
 JackModel::JackModel(unsigned int suitTexture, unsigned int bladeTexture)
-    : suitTexture(suitTexture), bladeTexture(bladeTexture)
+    : suitTexture(suitTexture),
+      bladeTexture(bladeTexture)
 {
     listBase = glGenLists(LIST_COUNT);
     GLUquadric* quadric = gluNewQuadric();

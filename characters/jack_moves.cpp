@@ -1,6 +1,7 @@
 #include "characters/jack.h"
 
-
+// The rows stay one keyframe a line, as the move tables are written.
+// clang-format off
 namespace {
 
 // Keyframes: steps, how each joins the queue, then the 24 pose values in
@@ -97,3 +98,4 @@ const MoveSet jackMoves = {
     SoundId::JACK_RINGOUT,
     SoundId::JACK_WIN,
 };
+// clang-format on

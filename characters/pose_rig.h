@@ -19,8 +19,7 @@ public:
     // Pieces and materials only show in the drawing.
     template <class Part>
     void part(Part, int = 0)
-    {
-    }
+    {}
 
     void bodyPoint() { std::memcpy(fighter.bodyMatrix, &stack.top()[0][0], sizeof fighter.bodyMatrix); }
     void weaponPoint(int slot, float x, float y, float z)

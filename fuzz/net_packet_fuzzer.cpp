@@ -1,8 +1,8 @@
 // sources: net/protocol.cpp
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <algorithm>
 
 #include "net/protocol.h"
 

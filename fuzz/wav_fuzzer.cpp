@@ -10,7 +10,8 @@
 
 // The converter must hand over whole frames of one or two channels, and never
 // a float sample that is not a number or lies past full scale.
-void checkConverted(const WavData& wav, bool floatTaken) {
+void checkConverted(const WavData& wav, bool floatTaken)
+{
     PlayableSamples out;
     if (makePlayable(wav, floatTaken, out) != ConvertResult::Ready)
         return;
@@ -31,7 +32,8 @@ void checkConverted(const WavData& wav, bool floatTaken) {
     }
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
     WavData wav;
     if (parseWav(data, size, wav) != WavResult::Loaded)
         return 0;

@@ -47,8 +47,7 @@ glm::mat4 beginBoutTick(Match& m, long now)
 {
     m.shownHealthOne = m.playerOne->health;
     m.shownHealthTwo = m.playerTwo->health;
-    m.view = sideView(m.playerOne->x, m.playerOne->z, m.playerTwo->x, m.playerTwo->z, m.lastSideX,
-                      m.lastSideZ);
+    m.view = sideView(m.playerOne->x, m.playerOne->z, m.playerTwo->x, m.playerTwo->z, m.lastSideX, m.lastSideZ);
     m.shownClockBrightness = m.clockBrightness;
     clockStep(m, now);
     return cameraMatrix(m.view);
@@ -173,19 +172,12 @@ void step(Match& m, const TickInput& in, TickEvents& events)
             returnToTitle(m);
     } else {
         switch (m.gameState) {
-        case MENU:
-            menuTick(m, events);
-            break;
-        case FIGHTING:
-            fightingTick(m, in, now, events);
-            break;
+        case MENU: menuTick(m, events); break;
+        case FIGHTING: fightingTick(m, in, now, events); break;
         case KNOCKOUT:
         case TIME_UP:
-        case RING_OUT:
-            endingTick(m, in, now, events);
-            break;
-        default:
-            break;
+        case RING_OUT: endingTick(m, in, now, events); break;
+        default: break;
         }
     }
     ++m.tick;

@@ -123,8 +123,8 @@ void selectPulseStep(Match& m)
         m.selectBrightening = true;
     if (m.selectBrightness >= PULSE_HIGH)
         m.selectBrightening = false;
-    m.selectBrightness = static_cast<float>(m.selectBrightening ? m.selectBrightness + PULSE_STEP
-                                                                : m.selectBrightness - PULSE_STEP);
+    m.selectBrightness =
+        static_cast<float>(m.selectBrightening ? m.selectBrightness + PULSE_STEP : m.selectBrightness - PULSE_STEP);
 }
 
 // Each test reads the flags as the door step before it left them, so the

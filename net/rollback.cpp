@@ -40,8 +40,7 @@ Match networkBoutStart(int choiceOne, int choiceTwo, TickEvents* events)
     return m;
 }
 
-void correctSounds(const std::vector<SoundEvent>& was, const std::vector<SoundEvent>& is,
-                   std::vector<SoundEvent>& out)
+void correctSounds(const std::vector<SoundEvent>& was, const std::vector<SoundEvent>& is, std::vector<SoundEvent>& out)
 {
     std::vector<SoundEvent> fresh = is;
     for (const SoundEvent& e : was) {
@@ -64,8 +63,7 @@ Rollback::Rollback(int localPlayer, int delay, int choiceOne, int choiceTwo)
       choiceTwo(choiceTwo),
       now(networkBoutStart(choiceOne, choiceTwo)),
       localInputs(std::size_t(std::clamp(delay, 0, MAX_AHEAD)), PlayerInput(0))
-{
-}
+{}
 
 bool Rollback::canAdvance() const
 {

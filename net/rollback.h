@@ -32,8 +32,7 @@ Match networkBoutStart(int choiceOne, int choiceTwo, TickEvents* events = nullpt
 // What to play or stop when a tick played again made the sounds `is` where it
 // had made `was`: nothing for a sound it makes again, a stop for one it no
 // longer makes, the new ones as they are.
-void correctSounds(const std::vector<SoundEvent>& was, const std::vector<SoundEvent>& is,
-                   std::vector<SoundEvent>& out);
+void correctSounds(const std::vector<SoundEvent>& was, const std::vector<SoundEvent>& is, std::vector<SoundEvent>& out);
 
 // What both sides agreed happened: replayable from networkBoutStart(choices).
 struct BoutRecord {
@@ -78,10 +77,7 @@ public:
     // Trace lines of ticks confirmed since the last call, in order.
     std::vector<std::string> takeConfirmedTrace() { return std::exchange(confirmedTrace, {}); }
     // (tick, state hash) of every HASH_INTERVAL-th confirmed tick since the last call.
-    std::vector<std::pair<std::uint32_t, std::uint64_t>> takeCheckpoints()
-    {
-        return std::exchange(checkpoints, {});
-    }
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> takeCheckpoints() { return std::exchange(checkpoints, {}); }
     // The other side's hash of a tick; a tick whose hashes differ is a desync.
     void remoteHash(std::uint32_t tick, std::uint64_t hash);
     std::optional<std::uint32_t> desyncTick() const { return desync; }
@@ -100,8 +96,8 @@ public:
 
 private:
     struct Played {
-        Match before;                 // the state the tick started from
-        PlayerInput remoteUsed = 0;   // what the other side was taken to press
+        Match before;                // the state the tick started from
+        PlayerInput remoteUsed = 0;  // what the other side was taken to press
         std::vector<SoundEvent> sounds;
         std::vector<std::string> trace;
     };

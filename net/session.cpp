@@ -194,8 +194,7 @@ void NetSession::service()
                     end("The other player left.");
             }
             break;
-        default:
-            break;
+        default: break;
         }
     }
     const Clock::time_point now = Clock::now();
@@ -349,7 +348,8 @@ void NetSession::backToSelect()
 void NetSession::sendInputs()
 {
     const std::uint32_t known = rollback->localKnown();
-    const std::uint32_t first = std::max(acked, known > std::uint32_t(MAX_INPUTS_PER_PACKET) ? known - MAX_INPUTS_PER_PACKET : 0u);
+    const std::uint32_t first =
+        std::max(acked, known > std::uint32_t(MAX_INPUTS_PER_PACKET) ? known - MAX_INPUTS_PER_PACKET : 0u);
     if (first >= known)
         return;
     Inputs in;
@@ -424,15 +424,18 @@ void NetSession::saveRecord(std::uint32_t tick)
         return;
     const BoutRecord record = rollback->record();
     std::error_code error;
-    const std::filesystem::path folder = config.recordFolder.empty() ? stateFolder() : std::filesystem::path(config.recordFolder);
+    const std::filesystem::path folder =
+        config.recordFolder.empty() ? stateFolder() : std::filesystem::path(config.recordFolder);
     std::filesystem::create_directories(folder, error);
-    const std::filesystem::path file = folder / ("desync-" + std::to_string(tick) + "-player" + std::to_string(player()) + ".txt");
+    const std::filesystem::path file =
+        folder / ("desync-" + std::to_string(tick) + "-player" + std::to_string(player()) + ".txt");
     std::ofstream out(file);
     // One line a tick: player 1's and player 2's seven keys, in hex.
     out << "zandrel network bout\nfighters " << record.choiceOne << ' ' << record.choiceTwo << '\n';
     for (const TickInput& in : record.ticks) {
         char line[8];
-        std::snprintf(line, sizeof line, "%02x %02x\n", playerInput(in.keyState.data(), 1), playerInput(in.keyState.data(), 2));
+        std::snprintf(
+            line, sizeof line, "%02x %02x\n", playerInput(in.keyState.data(), 1), playerInput(in.keyState.data(), 2));
         out << line;
     }
     if (!out)

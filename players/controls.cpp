@@ -20,54 +20,102 @@ struct Name {
 
 // Characters that cannot stand for themselves in the file.
 constexpr Name CHARACTER_NAMES[] = {
-    {"space", ' '}, {"comma", ','},  {"semicolon", ';'}, {"tab", '\t'},
-    {"enter", '\r'}, {"backspace", '\b'}, {"escape", 27}, {"delete", 127},
+    {"space", ' '},
+    {"comma", ','},
+    {"semicolon", ';'},
+    {"tab", '\t'},
+    {"enter", '\r'},
+    {"backspace", '\b'},
+    {"escape", 27},
+    {"delete", 127},
 };
 
 constexpr Name SPECIAL_NAMES[] = {
-    {"arrow_left", GLUT_KEY_LEFT},   {"arrow_up", GLUT_KEY_UP},
-    {"arrow_right", GLUT_KEY_RIGHT}, {"arrow_down", GLUT_KEY_DOWN},
-    {"f1", GLUT_KEY_F1},             {"f2", GLUT_KEY_F2},
-    {"f3", GLUT_KEY_F3},             {"f4", GLUT_KEY_F4},
-    {"f5", GLUT_KEY_F5},             {"f6", GLUT_KEY_F6},
-    {"f7", GLUT_KEY_F7},             {"f8", GLUT_KEY_F8},
-    {"f9", GLUT_KEY_F9},             {"f10", GLUT_KEY_F10},
-    {"f11", GLUT_KEY_F11},           {"f12", GLUT_KEY_F12},
-    {"page_up", GLUT_KEY_PAGE_UP},   {"page_down", GLUT_KEY_PAGE_DOWN},
-    {"home", GLUT_KEY_HOME},         {"end", GLUT_KEY_END},
-    {"insert", GLUT_KEY_INSERT},     {"num_lock", GLUT_KEY_NUM_LOCK},
-    {"begin", GLUT_KEY_BEGIN},       {"shift_left", GLUT_KEY_SHIFT_L},
-    {"shift_right", GLUT_KEY_SHIFT_R}, {"ctrl_left", GLUT_KEY_CTRL_L},
-    {"ctrl_right", GLUT_KEY_CTRL_R}, {"alt_left", GLUT_KEY_ALT_L},
-    {"alt_right", GLUT_KEY_ALT_R},   {"super_left", GLUT_KEY_SUPER_L},
+    {"arrow_left", GLUT_KEY_LEFT},
+    {"arrow_up", GLUT_KEY_UP},
+    {"arrow_right", GLUT_KEY_RIGHT},
+    {"arrow_down", GLUT_KEY_DOWN},
+    {"f1", GLUT_KEY_F1},
+    {"f2", GLUT_KEY_F2},
+    {"f3", GLUT_KEY_F3},
+    {"f4", GLUT_KEY_F4},
+    {"f5", GLUT_KEY_F5},
+    {"f6", GLUT_KEY_F6},
+    {"f7", GLUT_KEY_F7},
+    {"f8", GLUT_KEY_F8},
+    {"f9", GLUT_KEY_F9},
+    {"f10", GLUT_KEY_F10},
+    {"f11", GLUT_KEY_F11},
+    {"f12", GLUT_KEY_F12},
+    {"page_up", GLUT_KEY_PAGE_UP},
+    {"page_down", GLUT_KEY_PAGE_DOWN},
+    {"home", GLUT_KEY_HOME},
+    {"end", GLUT_KEY_END},
+    {"insert", GLUT_KEY_INSERT},
+    {"num_lock", GLUT_KEY_NUM_LOCK},
+    {"begin", GLUT_KEY_BEGIN},
+    {"shift_left", GLUT_KEY_SHIFT_L},
+    {"shift_right", GLUT_KEY_SHIFT_R},
+    {"ctrl_left", GLUT_KEY_CTRL_L},
+    {"ctrl_right", GLUT_KEY_CTRL_R},
+    {"alt_left", GLUT_KEY_ALT_L},
+    {"alt_right", GLUT_KEY_ALT_R},
+    {"super_left", GLUT_KEY_SUPER_L},
     {"super_right", GLUT_KEY_SUPER_R},
 };
 
 constexpr const char* PAD_NAMES[PAD_INPUT_COUNT] = {
-    "south",           "east",             "west",            "north",
-    "back",            "guide",            "start",           "left_stick_click",
-    "right_stick_click", "left_shoulder",  "right_shoulder",  "dpad_up",
-    "dpad_down",       "dpad_left",        "dpad_right",      "misc",
-    "paddle1",         "paddle2",          "paddle3",         "paddle4",
-    "touchpad",        "left_stick_left",  "left_stick_right", "left_stick_up",
-    "left_stick_down", "right_stick_left", "right_stick_right", "right_stick_up",
-    "right_stick_down", "left_trigger",    "right_trigger",
+    "south",
+    "east",
+    "west",
+    "north",
+    "back",
+    "guide",
+    "start",
+    "left_stick_click",
+    "right_stick_click",
+    "left_shoulder",
+    "right_shoulder",
+    "dpad_up",
+    "dpad_down",
+    "dpad_left",
+    "dpad_right",
+    "misc",
+    "paddle1",
+    "paddle2",
+    "paddle3",
+    "paddle4",
+    "touchpad",
+    "left_stick_left",
+    "left_stick_right",
+    "left_stick_up",
+    "left_stick_down",
+    "right_stick_left",
+    "right_stick_right",
+    "right_stick_up",
+    "right_stick_down",
+    "left_trigger",
+    "right_trigger",
 };
 
 constexpr const char* CONTROL_NAMES[ACTION_COUNT] = {
-    "left", "up", "right", "down", "attack_h", "attack_v", "block",
+    "left",
+    "up",
+    "right",
+    "down",
+    "attack_h",
+    "attack_v",
+    "block",
 };
 constexpr const char* PAD_PREFIX = "pad_";
 
 // What each control does, for the comments of the printed file; player 1
 // stands on the left of the screen, player 2 on the right.
 constexpr const char* CONTROL_MEANINGS[PLAYER_COUNT][ACTION_COUNT] = {
-    {"walk away from the opponent", "circle round the opponent one way",
-     "walk towards the opponent", "circle round the opponent the other way",
-     "horizontal attack", "vertical attack", "block"},
-    {"walk towards the opponent", "circle round the opponent one way",
-     "walk away from the opponent", "circle round the opponent the other way",
-     "horizontal attack", "vertical attack", "block"},
+    {"walk away from the opponent", "circle round the opponent one way", "walk towards the opponent",
+        "circle round the opponent the other way", "horizontal attack", "vertical attack", "block"},
+    {"walk towards the opponent", "circle round the opponent one way", "walk away from the opponent",
+        "circle round the opponent the other way", "horizontal attack", "vertical attack", "block"},
 };
 
 struct DefaultKey {
@@ -76,8 +124,8 @@ struct DefaultKey {
 };
 constexpr DefaultKey DEFAULT_KEYS[PLAYER_COUNT][ACTION_COUNT] = {
     {{false, 'a'}, {false, 'w'}, {false, 'd'}, {false, 's'}, {false, 't'}, {false, 'y'}, {false, 'u'}},
-    {{true, GLUT_KEY_LEFT}, {true, GLUT_KEY_UP}, {true, GLUT_KEY_RIGHT}, {true, GLUT_KEY_DOWN},
-     {false, '1'}, {false, '2'}, {false, '3'}},
+    {{true, GLUT_KEY_LEFT}, {true, GLUT_KEY_UP}, {true, GLUT_KEY_RIGHT}, {true, GLUT_KEY_DOWN}, {false, '1'},
+        {false, '2'}, {false, '3'}},
 };
 
 struct DefaultPadInput {
@@ -85,12 +133,18 @@ struct DefaultPadInput {
     Action control;
 };
 constexpr DefaultPadInput DEFAULT_PAD[] = {
-    {PAD_DPAD_LEFT, Action::Left},        {PAD_LEFT_STICK_LEFT, Action::Left},
-    {PAD_DPAD_UP, Action::Up},            {PAD_LEFT_STICK_UP, Action::Up},
-    {PAD_DPAD_RIGHT, Action::Right},      {PAD_LEFT_STICK_RIGHT, Action::Right},
-    {PAD_DPAD_DOWN, Action::Down},        {PAD_LEFT_STICK_DOWN, Action::Down},
-    {PAD_SOUTH, Action::AttackH},         {PAD_EAST, Action::AttackV},
-    {PAD_WEST, Action::Block},            {PAD_LEFT_SHOULDER, Action::Block},
+    {PAD_DPAD_LEFT, Action::Left},
+    {PAD_LEFT_STICK_LEFT, Action::Left},
+    {PAD_DPAD_UP, Action::Up},
+    {PAD_LEFT_STICK_UP, Action::Up},
+    {PAD_DPAD_RIGHT, Action::Right},
+    {PAD_LEFT_STICK_RIGHT, Action::Right},
+    {PAD_DPAD_DOWN, Action::Down},
+    {PAD_LEFT_STICK_DOWN, Action::Down},
+    {PAD_SOUTH, Action::AttackH},
+    {PAD_EAST, Action::AttackV},
+    {PAD_WEST, Action::Block},
+    {PAD_LEFT_SHOULDER, Action::Block},
     {PAD_RIGHT_SHOULDER, Action::Block},
 };
 
@@ -322,8 +376,9 @@ int handleSetting(void* user, const char* section, const char* name, const char*
         rest.remove_prefix(length);
         Key key{};
         if (!(s.pad ? padKey(token, key) : keyboardKey(token, key))) {
-            r.notes.push_back({line, std::string(s.pad ? "unknown pad input \"" : "unknown key \"") +
-                                         std::string(token) + "\" for " + name});
+            r.notes.push_back({line,
+                std::string(s.pad ? "unknown pad input \"" : "unknown key \"") + std::string(token) + "\" for " +
+                    name});
             return 1;
         }
         s.keys.push_back(key);
@@ -354,8 +409,7 @@ std::string describeHolder(int player, const Key& key, int held)
         player = held / ACTION_COUNT + 1;
         held %= ACTION_COUNT;
     }
-    return "player " + std::to_string(player) + " " + (key.kind == Key::PAD ? PAD_PREFIX : "") +
-           CONTROL_NAMES[held];
+    return "player " + std::to_string(player) + " " + (key.kind == Key::PAD ? PAD_PREFIX : "") + CONTROL_NAMES[held];
 }
 
 void bindDefault(Controls& c, int player, int control)
@@ -396,7 +450,7 @@ ControlsReading parseControls(std::string_view text, const std::string& fileName
     const std::string defaults = "; using the default controls";
     if (text.size() > CONTROLS_FILE_LIMIT) {
         result.messages.push_back(fileName + ": larger than " + std::to_string(CONTROLS_FILE_LIMIT) +
-                                  " bytes, so not a controls file" + defaults);
+            " bytes, so not a controls file" + defaults);
         return result;
     }
     for (char ch : text) {
@@ -449,7 +503,7 @@ ControlsReading parseControls(std::string_view text, const std::string& fileName
             if (clash.empty() && held != UNBOUND) {
                 const int where = slot(lines, s.player, key);
                 clash = "\"" + keyName(key) + "\" is already bound to " + describeHolder(s.player, key, held) +
-                        (where > 0 ? " on line " + std::to_string(where) : " by default");
+                    (where > 0 ? " on line " + std::to_string(where) : " by default");
             }
         }
         if (!clash.empty()) {
@@ -472,8 +526,7 @@ ControlsReading parseControls(std::string_view text, const std::string& fileName
                 bindDefaultPad(c, p + 1, control);
         }
 
-    std::stable_sort(r.notes.begin(), r.notes.end(),
-                     [](const Note& a, const Note& b) { return a.line < b.line; });
+    std::stable_sort(r.notes.begin(), r.notes.end(), [](const Note& a, const Note& b) { return a.line < b.line; });
     for (const Note& n : r.notes)
         result.messages.push_back(fileName + ":" + std::to_string(n.line) + ": " + n.text + "; line ignored");
     return result;
@@ -519,17 +572,16 @@ std::string controlsFilePath()
 
 std::string formatControls(const Controls& c)
 {
-    std::string out =
-        "# Zandrel controls. Save as ~/.config/zandrel/controls.conf (or under\n"
-        "# $XDG_CONFIG_HOME) and change what you like: each line gives a control one\n"
-        "# or more keys or pad inputs, separated by spaces, or none. A control left\n"
-        "# out keeps its default; a bad line is reported and ignored.\n"
-        "# Keys: a character (a, 1, \xC3\xA9), space, comma, semicolon, tab, enter,\n"
-        "# backspace, escape, delete, 0x.. for any character code, arrow_left,\n"
-        "# arrow_up, arrow_right, arrow_down, f1 to f12, page_up, page_down, home,\n"
-        "# end, insert, num_lock, begin, shift_left, shift_right, ctrl_left,\n"
-        "# ctrl_right, alt_left, alt_right, super_left, super_right.\n"
-        "# Pad inputs:";
+    std::string out = "# Zandrel controls. Save as ~/.config/zandrel/controls.conf (or under\n"
+                      "# $XDG_CONFIG_HOME) and change what you like: each line gives a control one\n"
+                      "# or more keys or pad inputs, separated by spaces, or none. A control left\n"
+                      "# out keeps its default; a bad line is reported and ignored.\n"
+                      "# Keys: a character (a, 1, \xC3\xA9), space, comma, semicolon, tab, enter,\n"
+                      "# backspace, escape, delete, 0x.. for any character code, arrow_left,\n"
+                      "# arrow_up, arrow_right, arrow_down, f1 to f12, page_up, page_down, home,\n"
+                      "# end, insert, num_lock, begin, shift_left, shift_right, ctrl_left,\n"
+                      "# ctrl_right, alt_left, alt_right, super_left, super_right.\n"
+                      "# Pad inputs:";
     for (int i = 0; i < PAD_INPUT_COUNT; ++i) {
         const std::string name = PAD_NAMES[i];
         const std::size_t lastLine = out.size() - out.rfind('\n');

@@ -25,7 +25,9 @@ constexpr CpuMove darthTable[] = {
     {LEFT_H, false, {8, 7, 6, 6, 8, 11, 9, 9, 9, 8, 8, 8, 7, 5, 4, 4, 3, 3, 3, 3, 2, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0}},
     {CONTROL_H, false, {0, 0, 0, 0, 0, 0, 0, 1, 1, 2, 2, 2, 2, 3, 5, 5, 4, 4, 5, 5, 3, 1, 2, 2, 2, 2, 2, 1, 0, 0, 0}},
     {DOWN_V, false, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 3, 3, 3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
-    {UP_V, false, {19, 19, 21, 20, 19, 17, 14, 13, 12, 11, 14, 13, 11, 11, 11, 10, 11, 10, 8, 5, 4, 3, 4, 3, 3, 0, 0, 0, 0, 0, 0}},
+    {UP_V, false,
+        {19, 19, 21, 20, 19, 17, 14, 13, 12, 11, 14, 13, 11, 11, 11, 10, 11, 10, 8, 5, 4, 3, 4, 3, 3, 0, 0, 0, 0, 0,
+            0}},
     {CONTROL_V, false, {3, 3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 2, 5, 3, 3, 4, 4, 4, 4, 2, 2, 2, 1, 1, 1, 0, 0, 0, 0, 0}},
 };
 
@@ -34,8 +36,10 @@ constexpr CpuMove darthTable[] = {
 constexpr CpuMove jackTable[] = {
     {LEFT_H, true, {0, 0, 0, 1, 8, 8, 10, 10, 8, 7, 6, 6, 6, 6, 6, 6, 4, 4, 4, 2, 2, 2, 2, 2, 2, 2, 2, 2, 1, 0, 0}},
     {DOWN_V, false, {0, 0, 0, 0, 2, 9, 9, 9, 9, 9, 9, 8, 8, 7, 8, 5, 4, 5, 5, 4, 2, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0}},
-    {CONTROL_V, false, {3, 6, 7, 15, 16, 14, 16, 12, 14, 10, 10, 8, 9, 9, 8, 7, 6, 3, 3, 4, 3, 4, 2, 2, 2, 1, 0, 0, 0, 0, 0}},
-    {CONTROL_H, false, {0, 0, 0, 17, 16, 16, 12, 13, 14, 12, 12, 12, 13, 10, 10, 11, 10, 9, 8, 6, 6, 6, 5, 2, 1, 0, 0, 0, 0, 0, 0}},
+    {CONTROL_V, false,
+        {3, 6, 7, 15, 16, 14, 16, 12, 14, 10, 10, 8, 9, 9, 8, 7, 6, 3, 3, 4, 3, 4, 2, 2, 2, 1, 0, 0, 0, 0, 0}},
+    {CONTROL_H, false,
+        {0, 0, 0, 17, 16, 16, 12, 13, 14, 12, 12, 12, 13, 10, 10, 11, 10, 9, 8, 6, 6, 6, 5, 2, 1, 0, 0, 0, 0, 0, 0}},
 };
 
 constexpr double PI = 3.14159265;
@@ -103,12 +107,9 @@ float threatReach(int kind)
 CpuLevel cpuLevel(int control)
 {
     switch (control) {
-    case CPU_EASY:
-        return {2, 24, 0.15, 0.35, 0.3, 8.0, 0.3, 0.8, 24, 1.0f, 1.0f};
-    case CPU_NORMAL:
-        return {2, 14, 0.07, 0.15, 0.25, 9.0, 0.7, 0.9, 16, 3.0f, 1.0f};
-    default:
-        return {2, 8, 0.02, 0.04, 0.05, 10.0, 1.0, 1.0, 8, 3.0f, 1.5f};
+    case CPU_EASY: return {2, 24, 0.15, 0.35, 0.3, 8.0, 0.3, 0.8, 24, 1.0f, 1.0f};
+    case CPU_NORMAL: return {2, 14, 0.07, 0.15, 0.25, 9.0, 0.7, 0.9, 16, 3.0f, 1.0f};
+    default: return {2, 8, 0.02, 0.04, 0.05, 10.0, 1.0, 1.0, 8, 3.0f, 1.5f};
     }
 }
 
@@ -128,8 +129,14 @@ float roomBehind(float x, float z, float ux, float uz)
         float ax, az, c;
     };
     constexpr Side sides[] = {
-        {1, 0, 40}, {-1, 0, 40}, {0, 1, 40}, {0, -1, 40},
-        {1, 1, 55.3f}, {-1, -1, 55.3f}, {1, -1, 55.3f}, {-1, 1, 55.3f},
+        {1, 0, 40},
+        {-1, 0, 40},
+        {0, 1, 40},
+        {0, -1, 40},
+        {1, 1, 55.3f},
+        {-1, -1, 55.3f},
+        {1, -1, 55.3f},
+        {-1, 1, 55.3f},
     };
     float room = 1e9f;
     for (const Side& s : sides) {
@@ -142,9 +149,10 @@ float roomBehind(float x, float z, float ux, float uz)
 }
 
 CpuPlayer::CpuPlayer(int player, int control, std::uint32_t seed)
-    : player(player), level(cpuLevel(control)), random(seed)
-{
-}
+    : player(player),
+      level(cpuLevel(control)),
+      random(seed)
+{}
 
 void CpuPlayer::strike(const CpuMove& move, int kind)
 {

@@ -26,17 +26,17 @@ float threatReach(int kind);
 
 // How a level plays: how late it sees, and how often it errs.
 struct CpuLevel {
-    int minHits;           // the fewest hits a row must promise to be swung
-    int reaction;          // ticks between what it sees and what it does
-    double hesitation;     // chance a decision is to stand still a while
-    double wrongMove;      // chance an attack is any row, in reach or not
-    double lateBlock;      // chance it does not block a swing in reach
-    double edgeCare;       // room it keeps behind its back, world units
-    double guard;          // chance it blocks while waiting in reach
-    double counter;        // chance it swings into a swing rather than block
-    int patience;          // ticks it guards against swings before going in
-    float leadToKeep;      // health ahead at which it keeps out of reach
-    float margin;          // room it keeps beyond the opponent's reach when ahead
+    int minHits;        // the fewest hits a row must promise to be swung
+    int reaction;       // ticks between what it sees and what it does
+    double hesitation;  // chance a decision is to stand still a while
+    double wrongMove;   // chance an attack is any row, in reach or not
+    double lateBlock;   // chance it does not block a swing in reach
+    double edgeCare;    // room it keeps behind its back, world units
+    double guard;       // chance it blocks while waiting in reach
+    double counter;     // chance it swings into a swing rather than block
+    int patience;       // ticks it guards against swings before going in
+    float leadToKeep;   // health ahead at which it keeps out of reach
+    float margin;       // room it keeps beyond the opponent's reach when ahead
 };
 CpuLevel cpuLevel(int control);
 

@@ -33,8 +33,7 @@ std::array<Seat, PLAYER_COUNT> seats;
 std::string identityOf(SDL_GameController* controller)
 {
     char guid[33];
-    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(SDL_GameControllerGetJoystick(controller)), guid,
-                              sizeof guid);
+    SDL_JoystickGetGUIDString(SDL_JoystickGetGUID(SDL_GameControllerGetJoystick(controller)), guid, sizeof guid);
     const char* serial = SDL_GameControllerGetSerial(controller);
     return std::string(guid) + "/" + (serial ? serial : "");
 }
@@ -119,8 +118,7 @@ std::array<bool, PAD_INPUT_COUNT> readPad(SDL_GameController* c)
 }
 
 // Which of a player's seven controls the inputs hold, one bit each.
-unsigned heldControls(const std::array<int, PAD_INPUT_COUNT>& binding,
-                      const std::array<bool, PAD_INPUT_COUNT>& inputs)
+unsigned heldControls(const std::array<int, PAD_INPUT_COUNT>& binding, const std::array<bool, PAD_INPUT_COUNT>& inputs)
 {
     unsigned held = 0;
     for (int i = 0; i < PAD_INPUT_COUNT; ++i)

@@ -20,9 +20,8 @@ constexpr float EDGE_WATCH = 3.0f;
 unsigned heldControls(const KeyState& keys, int player)
 {
     const PlayerKeys k = playerKeys(player);
-    return (keys[k.up] ? CONTROL_UP : 0u) | (keys[k.down] ? CONTROL_DOWN : 0u) |
-           (keys[k.right] ? CONTROL_RIGHT : 0u) | (keys[k.left] ? CONTROL_LEFT : 0u) |
-           (keys[k.attackH] ? CONTROL_H : 0u) | (keys[k.attackV] ? CONTROL_V : 0u);
+    return (keys[k.up] ? CONTROL_UP : 0u) | (keys[k.down] ? CONTROL_DOWN : 0u) | (keys[k.right] ? CONTROL_RIGHT : 0u) |
+        (keys[k.left] ? CONTROL_LEFT : 0u) | (keys[k.attackH] ? CONTROL_H : 0u) | (keys[k.attackV] ? CONTROL_V : 0u);
 }
 
 float edgeRoom(const Character& c)
@@ -75,16 +74,11 @@ std::unique_ptr<Player> makePlayer(int contender, int player, std::uint32_t seed
 const char* contenderName(int contender)
 {
     switch (contender) {
-    case CPU_EASY:
-        return "easy";
-    case CPU_NORMAL:
-        return "normal";
-    case CPU_HARD:
-        return "hard";
-    case MASHER:
-        return "masher";
-    default:
-        return "human";
+    case CPU_EASY: return "easy";
+    case CPU_NORMAL: return "normal";
+    case CPU_HARD: return "hard";
+    case MASHER: return "masher";
+    default: return "human";
     }
 }
 
@@ -122,8 +116,8 @@ BoutResult playBout(const BoutSetup& setup)
     m.playerTwoChoice = setup.kind[1];
     TickEvents startEvents;
     startBout(m, START_SECOND, startEvents);
-    std::unique_ptr<Player> players[2] = {makePlayer(setup.contender[0], 1, setup.seed * 2 + 1),
-                                          makePlayer(setup.contender[1], 2, setup.seed * 2 + 2)};
+    std::unique_ptr<Player> players[2] = {
+        makePlayer(setup.contender[0], 1, setup.seed * 2 + 1), makePlayer(setup.contender[1], 2, setup.seed * 2 + 2)};
     bool ended = false;
     for (int tick = 0; tick < MAX_TICKS && m.gameState != MENU; ++tick) {
         TickInput input;

@@ -40,9 +40,9 @@ BoutResult playBout(const BoutSetup& setup);
 // both slots, seeds fixed by the bout's number.
 struct Tally {
     int bouts = 0;
-    int wins[2] = {};              // of contender a, b
-    int draws = 0;                 // by time, equal health
-    int winsBy[2][3] = {};         // by knock-out, time, ring-out
+    int wins[2] = {};       // of contender a, b
+    int draws = 0;          // by time, equal health
+    int winsBy[2][3] = {};  // by knock-out, time, ring-out
     int selfRingOuts[2] = {};
     int neverEnded = 0;
     unsigned rowsUsed[2][2] = {};  // [contender][kind]

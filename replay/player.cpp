@@ -36,7 +36,7 @@ std::string describeOutcome(const BoutOutcome& o)
     if (o.winner == 0)
         return text + ", a draw";
     return text + ", player " + std::to_string(o.winner) + " (" + (o.winnerChoice == JACK ? "Jack" : "Darth") +
-           ") wins";
+        ") wins";
 }
 
 ReplayPlayer::ReplayPlayer(const Replay& recorded) : replay(recorded)

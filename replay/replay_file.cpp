@@ -142,9 +142,8 @@ bool secondInRange(std::int64_t second)
 std::uint8_t menuFlags(const BoutStart& s)
 {
     return std::uint8_t((s.selectedPlayer ? SECOND_PLAYER_SELECTED : 0) | (s.titleShown ? TITLE_SHOWN : 0) |
-                        (s.doorPhaseFlag ? DOOR_PHASE : 0) | (s.doorClosing ? DOOR_CLOSING : 0) |
-                        (s.selectBrightening ? SELECT_BRIGHTENING : 0) |
-                        (s.clockBrightening ? CLOCK_BRIGHTENING : 0));
+        (s.doorPhaseFlag ? DOOR_PHASE : 0) | (s.doorClosing ? DOOR_CLOSING : 0) |
+        (s.selectBrightening ? SELECT_BRIGHTENING : 0) | (s.clockBrightening ? CLOCK_BRIGHTENING : 0));
 }
 
 void encodeRun(Writer& w, const TickRecord& before, const InputRun& run)
@@ -154,7 +153,7 @@ void encodeRun(Writer& w, const TickRecord& before, const InputRun& run)
     const std::int64_t secondChange = now.calendarSecond - before.calendarSecond;
     const std::uint32_t extra = run.ticks - 1;
     std::uint8_t head = (keyChange ? KEYS_CHANGE : 0) | (secondChange ? SECOND_CHANGE : 0) |
-                        (now.winSoundPlaying ? WIN_SOUND : 0) | (now.ringoutSoundPlaying ? RINGOUT_SOUND : 0);
+        (now.winSoundPlaying ? WIN_SOUND : 0) | (now.ringoutSoundPlaying ? RINGOUT_SOUND : 0);
     head |= std::uint8_t((extra < std::uint32_t(INLINE_EXTRA_LIMIT) ? extra : INLINE_EXTRA_LIMIT) << 4);
     w.u8(head);
     if (keyChange)
@@ -236,7 +235,7 @@ void decodeBody(Reader& r, Replay& replay, std::uint32_t tickCount)
         if (head & SECOND_CHANGE) {
             const std::int64_t change = unzigzag(r.varint());
             const bool inRange = change >= -MAX_REPLAY_SECOND && change <= MAX_REPLAY_SECOND &&
-                                 secondInRange(before.calendarSecond + change);
+                secondInRange(before.calendarSecond + change);
             if (change == 0 || !inRange)
                 r.fail(change ? "a calendar second out of range" : "a second change that changes nothing");
             else if (replay.runs.empty())
@@ -342,7 +341,7 @@ bool decodeReplay(const std::uint8_t* data, std::size_t size, Replay& replay, st
     const unsigned version = data[4] | data[5] << 8;
     if (version != REPLAY_FORMAT_VERSION) {
         error = "replay format version " + std::to_string(version) + "; this game reads version " +
-                std::to_string(REPLAY_FORMAT_VERSION);
+            std::to_string(REPLAY_FORMAT_VERSION);
         return false;
     }
     const std::size_t versionLength = data[6];
@@ -352,7 +351,7 @@ bool decodeReplay(const std::uint8_t* data, std::size_t size, Replay& replay, st
         return false;
     }
     const std::size_t bodySize = data[headerSize - 4] | data[headerSize - 3] << 8 | data[headerSize - 2] << 16 |
-                                 std::size_t(data[headerSize - 1]) << 24;
+        std::size_t(data[headerSize - 1]) << 24;
     const std::size_t fileSize = headerSize + bodySize + CHECKSUM_SIZE;
     if (size < fileSize) {
         error = describeTruncation(size, fileSize);
@@ -362,8 +361,8 @@ bool decodeReplay(const std::uint8_t* data, std::size_t size, Replay& replay, st
         error = "corrupt: it goes on " + std::to_string(size - fileSize) + " bytes past its end";
         return false;
     }
-    const std::uint32_t stored = data[size - 4] | data[size - 3] << 8 | data[size - 2] << 16 |
-                                 std::uint32_t(data[size - 1]) << 24;
+    const std::uint32_t stored =
+        data[size - 4] | data[size - 3] << 8 | data[size - 2] << 16 | std::uint32_t(data[size - 1]) << 24;
     if (crc32(data, size - CHECKSUM_SIZE) != stored) {
         error = "corrupt: its checksum does not match its contents";
         return false;
@@ -383,7 +382,7 @@ bool decodeReplay(const std::uint8_t* data, std::size_t size, Replay& replay, st
     replay.finalHash = header.little(8);
     if (tickCount == 0 || tickCount > MAX_REPLAY_TICKS)
         header.fail("a tick count of " + std::to_string(tickCount) + " (1 to " + std::to_string(MAX_REPLAY_TICKS) +
-                    " allowed)");
+            " allowed)");
     Reader body(data + headerSize, bodySize);
     if (!header.failed())
         decodeBody(body, replay, tickCount);

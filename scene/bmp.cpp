@@ -43,7 +43,7 @@ std::uint16_t read16(const unsigned char* p)
 std::uint32_t read32(const unsigned char* p)
 {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 struct Rgb {
@@ -92,8 +92,7 @@ public:
 
 private:
     bool readHeader(Header& header);
-    bool readPalette(std::size_t offset, std::uint64_t entries, std::size_t entrySize,
-                     unsigned bitCount);
+    bool readPalette(std::size_t offset, std::uint64_t entries, std::size_t entrySize, unsigned bitCount);
     bool convertUncompressed(const Header& header, unsigned char* out, std::int64_t rows);
     void convertRle(const Header& header, unsigned char* out, std::int64_t rows);
 
@@ -109,8 +108,7 @@ private:
     unsigned paletteSize = 0;
 };
 
-bool Decoder::readPalette(std::size_t offset, std::uint64_t entries, std::size_t entrySize,
-                          unsigned bitCount)
+bool Decoder::readPalette(std::size_t offset, std::uint64_t entries, std::size_t entrySize, unsigned bitCount)
 {
     // Entries beyond what a pixel of bitCount bits can name are never read.
     const std::uint64_t reachable = std::uint64_t{1} << bitCount;
@@ -202,16 +200,12 @@ bool layoutAccepted(const Header& header)
 {
     switch (header.compression) {
     case BI_RGB:
-        return header.bitCount == 1 || header.bitCount == 4 || header.bitCount == 8 ||
-               header.bitCount == 16 || header.bitCount == 24 || header.bitCount == 32;
-    case BI_RLE8:
-        return header.bitCount == 8;
-    case BI_RLE4:
-        return header.bitCount == 4;
-    case BI_BITFIELDS:
-        return header.bitCount == 16 || header.bitCount == 32;
-    default:
-        return false;
+        return header.bitCount == 1 || header.bitCount == 4 || header.bitCount == 8 || header.bitCount == 16 ||
+            header.bitCount == 24 || header.bitCount == 32;
+    case BI_RLE8: return header.bitCount == 8;
+    case BI_RLE4: return header.bitCount == 4;
+    case BI_BITFIELDS: return header.bitCount == 16 || header.bitCount == 32;
+    default: return false;
     }
 }
 
@@ -245,18 +239,10 @@ bool Decoder::convertUncompressed(const Header& header, unsigned char* out, std:
         for (std::int64_t x = 0; x < width; ++x, target += 3) {
             Rgb colour{};
             switch (header.bitCount) {
-            case 1:
-                colour = paletteColour((row[x >> 3] >> (7 - (x & 7))) & 1);
-                break;
-            case 4:
-                colour = paletteColour((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF);
-                break;
-            case 8:
-                colour = paletteColour(row[x]);
-                break;
-            case 24:
-                colour = Rgb{row[x * 3 + 2], row[x * 3 + 1], row[x * 3]};
-                break;
+            case 1: colour = paletteColour((row[x >> 3] >> (7 - (x & 7))) & 1); break;
+            case 4: colour = paletteColour((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF); break;
+            case 8: colour = paletteColour(row[x]); break;
+            case 24: colour = Rgb{row[x * 3 + 2], row[x * 3 + 1], row[x * 3]}; break;
             case 16:
             case 32: {
                 std::uint32_t pixel = header.bitCount == 16 ? read16(row + x * 2) : read32(row + x * 4);
@@ -342,8 +328,8 @@ BitmapImage* Decoder::decode()
         return nullptr;
 
     const std::int64_t rows = header.height < 0 ? -header.height : header.height;
-    if (!layoutAccepted(header) || header.width <= 0 || rows == 0 || header.width > MAX_SIDE ||
-        rows > MAX_SIDE || header.width * rows > MAX_PIXELS) {
+    if (!layoutAccepted(header) || header.width <= 0 || rows == 0 || header.width > MAX_SIDE || rows > MAX_SIDE ||
+        header.width * rows > MAX_PIXELS) {
         showError("Image file conversion error.");
         return nullptr;
     }

@@ -78,15 +78,11 @@ void drawBout(const Match& m)
 void drawLayer(const Match& m, const MenuLayer& layer)
 {
     switch (layer.kind) {
-    case MenuLayer::TITLE:
-        drawTitle();
-        break;
-    case MenuLayer::DOORS:
-        drawDoors(layer.doorOffset);
-        break;
+    case MenuLayer::TITLE: drawTitle(); break;
+    case MenuLayer::DOORS: drawDoors(layer.doorOffset); break;
     case MenuLayer::SELECT:
         drawSelectScreen(m.playerOneChoice, m.playerTwoChoice, m.selectedPlayer, layer.selectBrightness,
-                         m.playerOneControl, m.playerTwoControl);
+            m.playerOneControl, m.playerTwoControl);
         break;
     }
 }

@@ -107,7 +107,7 @@ unsigned int controlTextureOf(int control)
 }
 
 void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness,
-                      int playerOneControl, int playerTwoControl)
+    int playerOneControl, int playerTwoControl)
 {
     setMaterial(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);

@@ -6,7 +6,7 @@ void drawDoors(float doorOffset);
 // Player rows with their choices (0 Jack, else Darth); the selected row pulses.
 // Beside each row, who plays that side (a PlayerControl).
 void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness,
-                      int playerOneControl = 0, int playerTwoControl = 0);
+    int playerOneControl = 0, int playerTwoControl = 0);
 // The picture of a PlayerControl.
 unsigned int controlTextureOf(int control);
 

@@ -18,9 +18,7 @@ void loadTextureTable(const std::string& dataPrefix)
 {
     tableFolder = dataPrefix;
     TextureTable& t = textureTable;
-    auto load = [&](const char* fileName, unsigned int* slot) {
-        loadTexture((dataPrefix + fileName).c_str(), slot);
-    };
+    auto load = [&](const char* fileName, unsigned int* slot) { loadTexture((dataPrefix + fileName).c_str(), slot); };
     load("graphics/marble.bmp", &t.marbleTexture);
     load("graphics/background.bmp", &t.backgroundTexture);
     load("graphics/ground2.bmp", &t.ground2Texture);
@@ -29,8 +27,16 @@ void loadTextureTable(const std::string& dataPrefix)
     load("graphics/jack.bmp", &t.jackTexture);
     load("graphics/darthmaul.bmp", &t.darthmaulTexture);
     const char* digitFiles[10] = {
-        "graphics/0.bmp", "graphics/1.bmp", "graphics/2.bmp", "graphics/3.bmp", "graphics/4.bmp",
-        "graphics/5.bmp", "graphics/6.bmp", "graphics/7.bmp", "graphics/8.bmp", "graphics/9.bmp",
+        "graphics/0.bmp",
+        "graphics/1.bmp",
+        "graphics/2.bmp",
+        "graphics/3.bmp",
+        "graphics/4.bmp",
+        "graphics/5.bmp",
+        "graphics/6.bmp",
+        "graphics/7.bmp",
+        "graphics/8.bmp",
+        "graphics/9.bmp",
     };
     for (int digit = 0; digit < 10; ++digit)
         load(digitFiles[digit], &t.digitTextures[digit]);
@@ -40,7 +46,10 @@ void loadTextureTable(const std::string& dataPrefix)
     load("graphics/title.bmp", &t.titleTexture);
     load("graphics/door.bmp", &t.doorTexture);
     const char* controlFiles[4] = {
-        "graphics/human.bmp", "graphics/cpueasy.bmp", "graphics/cpunormal.bmp", "graphics/cpuhard.bmp",
+        "graphics/human.bmp",
+        "graphics/cpueasy.bmp",
+        "graphics/cpunormal.bmp",
+        "graphics/cpuhard.bmp",
     };
     for (int control = 0; control < 4; ++control)
         load(controlFiles[control], &t.controlTextures[control]);
@@ -66,8 +75,7 @@ int loadTexture(const char* fileName, unsigned int* slot)
     GLint alignment = 4;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                 image->pixels);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE, image->pixels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
 
     freeBitmapImage(image);

@@ -12,8 +12,7 @@ void systemSleepUntilSecond(long second)
 {
     timespec until{};
     until.tv_sec = static_cast<time_t>(second);
-    while (clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &until, nullptr) == EINTR) {
-    }
+    while (clock_nanosleep(CLOCK_REALTIME, TIMER_ABSTIME, &until, nullptr) == EINTR) {}
 }
 
 long (*calendarSeconds)() = systemCalendarSeconds;

@@ -61,7 +61,8 @@ void demoTick(Match& match, std::vector<MenuPoint>& releases)
         match.playerTwoChoice = int(demoRandom() % 2);
         match.playerOneControl = randomLevel();
         match.playerTwoControl = randomLevel();
-        releases.push_back({(START_LABEL.left + START_LABEL.right) / 2.0, (START_LABEL.top + START_LABEL.bottom) / 2.0});
+        releases.push_back(
+            {(START_LABEL.left + START_LABEL.right) / 2.0, (START_LABEL.top + START_LABEL.bottom) / 2.0});
     }
 }
 

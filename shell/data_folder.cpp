@@ -54,8 +54,8 @@ DataFolder findDataFolder(const char* environmentFolder, const std::string& inst
             found.prefix = asPrefix(environmentFolder);
             return found;
         }
-        found.messages.push_back("ZANDREL_DATA folder " + std::string(environmentFolder) + " has " +
-                                 missing + ": looking further");
+        found.messages.push_back(
+            "ZANDREL_DATA folder " + std::string(environmentFolder) + " has " + missing + ": looking further");
     }
 
     if (!installedFolder.empty()) {

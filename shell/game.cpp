@@ -16,9 +16,9 @@
 #include "shell/clock.h"
 #include "shell/computer_sides.h"
 #include "shell/input.h"
+#include "shell/net_play.h"
 #include "shell/replay_recording.h"
 #include "shell/window_identity.h"
-#include "shell/net_play.h"
 
 namespace {
 

@@ -113,13 +113,12 @@ void drawNetLabels()
             break;
         case NetSession::Phase::BOUT: {
             char line[64];
-            std::snprintf(line, sizeof line, "%d ms  %.1f rollbacks/s", session->roundTripMs(),
-                          session->rollbacksPerSecond());
+            std::snprintf(
+                line, sizeof line, "%d ms  %.1f rollbacks/s", session->roundTripMs(), session->rollbacksPerSecond());
             drawText(line, width / 2, height / 5, 0.8f, 0.8f, 0.8f);
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
     if (!lastMessage.empty() && Clock::now() < messageUntil)

@@ -19,8 +19,7 @@ bool parseWindowSize(std::string_view text, int& width, int& height)
         if (digits.empty() || digits.front() < '0' || digits.front() > '9')
             return false;
         auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), out);
-        return fault == std::errc() && end == digits.data() + digits.size() && out >= 1 &&
-               out <= MAX_WINDOW_SIDE;
+        return fault == std::errc() && end == digits.data() + digits.size() && out >= 1 && out <= MAX_WINDOW_SIDE;
     };
     return number(text.substr(0, cross), width) && number(text.substr(cross + 1), height);
 }
@@ -62,29 +61,26 @@ struct OptionRule {
 
 // Every option of the game, in the order the usage lists them.
 const OptionRule OPTION_RULES[] = {
-    {"--help", nullptr, "show this help and quit",
-     [](Options& o, std::string_view) { return o.help = true; }},
-    {"--version", nullptr, "show the version and quit",
-     [](Options& o, std::string_view) { return o.version = true; }},
+    {"--help", nullptr, "show this help and quit", [](Options& o, std::string_view) { return o.help = true; }},
+    {"--version", nullptr, "show the version and quit", [](Options& o, std::string_view) { return o.version = true; }},
     {"--fullscreen", nullptr, "start in fullscreen (F11 toggles it while playing)",
-     [](Options& o, std::string_view) { return o.fullscreen = true; }},
+        [](Options& o, std::string_view) { return o.fullscreen = true; }},
     {"--print-controls", nullptr, "print the controls in the controls file's format and quit",
-     [](Options& o, std::string_view) { return o.printControls = true; }},
+        [](Options& o, std::string_view) { return o.printControls = true; }},
     {"--demo", nullptr, "let the computer play both sides, bout after bout, until a key or click",
-     [](Options& o, std::string_view) { return o.demo = true; }},
+        [](Options& o, std::string_view) { return o.demo = true; }},
     {"--window", "WIDTHxHEIGHT", "open the window at this size, e.g. 1280x960 (default 800x600)",
-     [](Options& o, std::string_view v) { return parseWindowSize(v, o.windowWidth, o.windowHeight); }},
+        [](Options& o, std::string_view v) { return parseWindowSize(v, o.windowWidth, o.windowHeight); }},
     {"--host", "[PORT]", "wait for a network player to join (port 7445 unless given)",
-     [](Options& o, std::string_view v) { return (o.host = true) && (v.empty() || parsePort(v, o.port)); },
-     true},
+        [](Options& o, std::string_view v) { return (o.host = true) && (v.empty() || parsePort(v, o.port)); }, true},
     {"--join", "HOST[:PORT]", "join a network game (port 7445 unless given)",
-     [](Options& o, std::string_view v) { return parseJoin(v, o); }},
+        [](Options& o, std::string_view v) { return parseJoin(v, o); }},
     {"--delay", "N", "network input delay in ticks, 0 to 6 (default 2)",
-     [](Options& o, std::string_view v) { return parseDelay(v, o.delay); }},
+        [](Options& o, std::string_view v) { return parseDelay(v, o.delay); }},
     {"--replay", "FILE", "watch a recorded bout (Space pauses, Right steps, + and - change the speed)",
-     [](Options& o, std::string_view v) { return !(o.replayFile = v).empty(); }},
+        [](Options& o, std::string_view v) { return !(o.replayFile = v).empty(); }},
     {"--verify", nullptr, "with --replay: check the bout headless, print its trace and outcome, and quit",
-     [](Options& o, std::string_view) { return o.verify = true; }},
+        [](Options& o, std::string_view) { return o.verify = true; }},
 };
 
 const OptionRule* findRule(std::string_view name)
@@ -144,8 +140,8 @@ ParsedOptions parseOptions(int argc, char** argv)
             return parsed;
         }
         if (!rule->apply(options, value)) {
-            parsed.error = "bad value '" + std::string(value) + "' for " + std::string(name) +
-                           " (expected " + rule->valueName + ")";
+            parsed.error = "bad value '" + std::string(value) + "' for " + std::string(name) + " (expected " +
+                rule->valueName + ")";
             return parsed;
         }
     }

@@ -36,7 +36,7 @@ int reportEnd(const ReplayPlayer& player)
         return REPLAY_MATCHES;
     }
     std::printf("final state: differs from the recording (hash %016" PRIx64 ", recorded %016" PRIx64 ")\n", reached,
-                player.recordedHash());
+        player.recordedHash());
     return REPLAY_DIFFERS;
 }
 
@@ -49,7 +49,7 @@ bool openReplay(const std::string& path, Replay& replay)
     }
     if (replay.gameVersion != gameVersion())
         std::fprintf(stderr, "zandrel: %s was recorded by Zandrel %s; this is %s\n", path.c_str(),
-                     replay.gameVersion.c_str(), gameVersion());
+            replay.gameVersion.c_str(), gameVersion());
     return true;
 }
 
@@ -128,18 +128,13 @@ void onPlaybackKey(unsigned char key, int, int)
     case ' ':
         playback.paused = !playback.paused;
         std::fprintf(stderr, "replay: %s at tick %u of %u\n", playback.paused ? "paused" : "playing",
-                     player.ticksPlayed(), player.tickCount());
+            player.ticksPlayed(), player.tickCount());
         break;
     case '+':
-    case '=':
-        changeSpeed(1);
-        break;
+    case '=': changeSpeed(1); break;
     case '-':
-    case '_':
-        changeSpeed(-1);
-        break;
-    default:
-        break;
+    case '_': changeSpeed(-1); break;
+    default: break;
     }
 }
 
@@ -148,8 +143,8 @@ void onPlaybackSpecial(int key, int, int)
     if (key != GLUT_KEY_RIGHT || !playback.paused)
         return;
     playTick();
-    std::fprintf(stderr, "replay: stepped to tick %u of %u\n", playback.player->ticksPlayed(),
-                 playback.player->tickCount());
+    std::fprintf(
+        stderr, "replay: stepped to tick %u of %u\n", playback.player->ticksPlayed(), playback.player->tickCount());
     if (!playback.player->finished())
         glutPostRedisplay();
 }

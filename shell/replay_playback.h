@@ -18,5 +18,4 @@ bool readReplayFile(const std::string& path, Replay& replay, std::string& messag
 int verifyReplay(const std::string& path);
 // Shows the replay in the window at normal speed, then returns. Space pauses,
 // the right arrow steps a tick while paused, + and - change the speed.
-int watchReplay(const std::string& path, int argc, char** argv, const Options& options,
-                const std::string& dataPrefix);
+int watchReplay(const std::string& path, int argc, char** argv, const Options& options, const std::string& dataPrefix);

@@ -97,7 +97,7 @@ std::string replayFileName(const Replay& replay)
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
     return std::string(stamp) + "_" + fighterName(replay.start.playerOneChoice) + "-vs-" +
-           fighterName(replay.start.playerTwoChoice) + ".zrp";
+        fighterName(replay.start.playerTwoChoice) + ".zrp";
 }
 
 fs::path saveReplay(const Replay& replay, const fs::path& folder, std::string& error)

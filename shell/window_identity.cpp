@@ -32,9 +32,8 @@ std::vector<unsigned long> netWmIcon(const std::string& dataPrefix)
         data.push_back(static_cast<unsigned long>(size));
         data.push_back(static_cast<unsigned long>(size));
         for (std::size_t i = 0; i < rgba.size(); i += 4)
-            data.push_back(static_cast<unsigned long>(rgba[i + 3]) << 24 |
-                           static_cast<unsigned long>(rgba[i]) << 16 |
-                           static_cast<unsigned long>(rgba[i + 1]) << 8 | rgba[i + 2]);
+            data.push_back(static_cast<unsigned long>(rgba[i + 3]) << 24 | static_cast<unsigned long>(rgba[i]) << 16 |
+                static_cast<unsigned long>(rgba[i + 1]) << 8 | rgba[i + 2]);
     }
     freeBitmapImage(face);
     return data;
@@ -56,14 +55,13 @@ void nameWindowToDesktop(const std::string& dataPrefix)
     XSetClassHint(display, window, &classHint);
 
     unsigned long pid = static_cast<unsigned long>(getpid());
-    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                    PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+    XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
+        reinterpret_cast<unsigned char*>(&pid), 1);
 
     std::vector<unsigned long> icon = netWmIcon(dataPrefix);
     if (!icon.empty())
-        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL,
-                        32, PropModeReplace, reinterpret_cast<unsigned char*>(icon.data()),
-                        static_cast<int>(icon.size()));
+        XChangeProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), XA_CARDINAL, 32, PropModeReplace,
+            reinterpret_cast<unsigned char*>(icon.data()), static_cast<int>(icon.size()));
     XFlush(display);
 }
 

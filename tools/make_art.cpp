@@ -31,15 +31,24 @@ struct Colour {
     double r = 0, g = 0, b = 0;
 };
 
-Colour operator+(Colour a, Colour b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
-Colour operator*(Colour a, double k) { return {a.r * k, a.g * k, a.b * k}; }
+Colour operator+(Colour a, Colour b)
+{
+    return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
+Colour operator*(Colour a, double k)
+{
+    return {a.r * k, a.g * k, a.b * k};
+}
 
 Colour rgb(int hex)
 {
     return {((hex >> 16) & 0xFF) / 255.0, ((hex >> 8) & 0xFF) / 255.0, (hex & 0xFF) / 255.0};
 }
 
-double clamp01(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+double clamp01(double v)
+{
+    return v < 0 ? 0 : (v > 1 ? 1 : v);
+}
 
 double smoothstep(double e0, double e1, double x)
 {
@@ -47,8 +56,14 @@ double smoothstep(double e0, double e1, double x)
     return t * t * (3 - 2 * t);
 }
 
-double mix(double a, double b, double t) { return a + (b - a) * t; }
-Colour mix(Colour a, Colour b, double t) { return a * (1 - t) + b * t; }
+double mix(double a, double b, double t)
+{
+    return a + (b - a) * t;
+}
+Colour mix(Colour a, Colour b, double t)
+{
+    return a * (1 - t) + b * t;
+}
 
 // A colour ramp through evenly spaced or placed stops.
 struct Ramp {
@@ -160,17 +175,23 @@ Mask dilate(const Mask& m, double radius)
 
 std::uint32_t hash3(int x, int y, int seed)
 {
-    std::uint32_t h = std::uint32_t(x) * 0x8DA6B343u ^ std::uint32_t(y) * 0xD8163841u ^
-                      std::uint32_t(seed) * 0xCB1AB31Fu;
+    std::uint32_t h =
+        std::uint32_t(x) * 0x8DA6B343u ^ std::uint32_t(y) * 0xD8163841u ^ std::uint32_t(seed) * 0xCB1AB31Fu;
     h ^= h >> 13;
     h *= 0x5BD1E995u;
     h ^= h >> 15;
     return h;
 }
 
-double random01(int x, int y, int seed) { return (hash3(x, y, seed) & 0xFFFFFF) / double(0x1000000); }
+double random01(int x, int y, int seed)
+{
+    return (hash3(x, y, seed) & 0xFFFFFF) / double(0x1000000);
+}
 
-int wrap(int v, int period) { return period > 0 ? ((v % period) + period) % period : v; }
+int wrap(int v, int period)
+{
+    return period > 0 ? ((v % period) + period) % period : v;
+}
 
 // Gradient noise in about -1..1; a period of 0 does not repeat.
 double noise(double x, double y, int periodX, int periodY, int seed)
@@ -226,9 +247,15 @@ struct Vec {
     double x, y;
 };
 
-double length(double x, double y) { return std::sqrt(x * x + y * y); }
+double length(double x, double y)
+{
+    return std::sqrt(x * x + y * y);
+}
 
-double circleSdf(Vec p, Vec c, double r) { return length(p.x - c.x, p.y - c.y) - r; }
+double circleSdf(Vec p, Vec c, double r)
+{
+    return length(p.x - c.x, p.y - c.y) - r;
+}
 
 double ellipseSdf(Vec p, Vec c, double rx, double ry)
 {
@@ -259,18 +286,21 @@ double polygonSdf(Vec p, const std::vector<Vec>& v)
         double h = clamp01((wx * ex + wy * ey) / (ex * ex + ey * ey));
         double bx = wx - ex * h, by = wy - ey * h;
         d = std::min(d, bx * bx + by * by);
-        bool c1 = p.y >= v[i].y, c2 = p.y < v[j].y, c3 = ex * wy > ey * wx;
+        bool c1 = p.y >= v[i].y, c2 = p.y<v[j].y, c3 = ex * wy> ey * wx;
         if ((c1 && c2 && c3) || (!c1 && !c2 && !c3))
             s = -s;
     }
     return s * std::sqrt(d);
 }
 
-double coverage(double sdf) { return clamp01(0.5 - sdf); }
+double coverage(double sdf)
+{
+    return clamp01(0.5 - sdf);
+}
 
 // Paints colour(x, y) wherever sdf(x, y) is inside, antialiased at the edge.
-void fill(Picture& pic, const std::function<double(Vec)>& sdf, const std::function<Colour(Vec)>& colour,
-          double opacity = 1)
+void fill(
+    Picture& pic, const std::function<double(Vec)>& sdf, const std::function<Colour(Vec)>& colour, double opacity = 1)
 {
     for (int y = 0; y < pic.height; ++y)
         for (int x = 0; x < pic.width; ++x) {
@@ -283,7 +313,8 @@ void fill(Picture& pic, const std::function<double(Vec)>& sdf, const std::functi
 
 void fill(Picture& pic, const std::function<double(Vec)>& sdf, Colour colour, double opacity = 1)
 {
-    fill(pic, sdf, [&](Vec) { return colour; }, opacity);
+    fill(
+        pic, sdf, [&](Vec) { return colour; }, opacity);
 }
 
 // Adds light that falls off with the distance outside a shape.
@@ -317,7 +348,7 @@ public:
     // (left, top, width, height); tracking is extra space between letters in
     // em fractions.
     Mask text(int maskWidth, int maskHeight, const std::string& text, double left, double top, double boxWidth,
-              double boxHeight, double tracking = 0)
+        double boxHeight, double tracking = 0)
     {
         int size = 100;
         Ink probe = render(text, size, tracking);
@@ -365,7 +396,7 @@ private:
             FT_Load_Glyph(face, index, FT_LOAD_RENDER);
             FT_GlyphSlot slot = face->glyph;
             Glyph g{int(penX >> 6) + slot->bitmap_left, -slot->bitmap_top, int(slot->bitmap.width),
-                    int(slot->bitmap.rows), {}};
+                int(slot->bitmap.rows), {}};
             for (int row = 0; row < g.h; ++row)
                 for (int col = 0; col < g.w; ++col)
                     g.bits.push_back(slot->bitmap.buffer[row * slot->bitmap.pitch + col]);
@@ -452,12 +483,12 @@ void letter(Picture& pic, const Mask& mask, const Lettering& style)
         }
 }
 
-const Ramp GOLD{{{0.0, rgb(0xFFF4C0)}, {0.42, rgb(0xF2C14E)}, {0.5, rgb(0x9A5B12)}, {0.58, rgb(0xC78A26)},
-                 {1.0, rgb(0xFFE08A)}}};
-const Ramp STEEL{{{0.0, rgb(0xFFFFFF)}, {0.45, rgb(0xB8C8DA)}, {0.52, rgb(0x4D5D70)}, {0.6, rgb(0x8496AC)},
-                  {1.0, rgb(0xDDE8F4)}}};
-const Ramp EMBER{{{0.0, rgb(0xFFE0A0)}, {0.45, rgb(0xFF6A2A)}, {0.52, rgb(0x8A0C08)}, {0.6, rgb(0xC8241A)},
-                  {1.0, rgb(0xFF8A50)}}};
+const Ramp GOLD{
+    {{0.0, rgb(0xFFF4C0)}, {0.42, rgb(0xF2C14E)}, {0.5, rgb(0x9A5B12)}, {0.58, rgb(0xC78A26)}, {1.0, rgb(0xFFE08A)}}};
+const Ramp STEEL{
+    {{0.0, rgb(0xFFFFFF)}, {0.45, rgb(0xB8C8DA)}, {0.52, rgb(0x4D5D70)}, {0.6, rgb(0x8496AC)}, {1.0, rgb(0xDDE8F4)}}};
+const Ramp EMBER{
+    {{0.0, rgb(0xFFE0A0)}, {0.45, rgb(0xFF6A2A)}, {0.52, rgb(0x8A0C08)}, {0.6, rgb(0xC8241A)}, {1.0, rgb(0xFF8A50)}}};
 
 // ---------------------------------------------------------------- BMP writing
 
@@ -473,10 +504,13 @@ void put32(std::vector<unsigned char>& b, std::uint32_t v)
         b.push_back((v >> (8 * i)) & 0xFF);
 }
 
-unsigned char toByte(double v) { return static_cast<unsigned char>(std::lround(clamp01(v) * 255)); }
+unsigned char toByte(double v)
+{
+    return static_cast<unsigned char>(std::lround(clamp01(v) * 255));
+}
 
-std::vector<unsigned char> headers(int width, int height, int bits, std::uint32_t compression,
-                                   std::size_t paletteEntries, std::size_t pixelBytes)
+std::vector<unsigned char> headers(
+    int width, int height, int bits, std::uint32_t compression, std::size_t paletteEntries, std::size_t pixelBytes)
 {
     std::vector<unsigned char> b = {'B', 'M'};
     std::uint32_t offset = 14 + 40 + std::uint32_t(paletteEntries * 4);
@@ -580,7 +614,7 @@ Indexed quantise(const Picture& pic, std::size_t colours = 256)
             break;
         Box box = boxes[chosen];
         std::stable_sort(entries.begin() + box.begin, entries.begin() + box.end,
-                         [&](const Entry& a, const Entry& b) { return a.c[chosenAxis] < b.c[chosenAxis]; });
+            [&](const Entry& a, const Entry& b) { return a.c[chosenAxis] < b.c[chosenAxis]; });
         std::uint64_t total = 0, half = 0;
         for (std::size_t k = box.begin; k < box.end; ++k)
             total += entries[k].count;
@@ -603,9 +637,8 @@ Indexed quantise(const Picture& pic, std::size_t colours = 256)
                 sum[a] += double(entries[k].c[a]) * entries[k].count;
             weight += entries[k].count;
         }
-        out.palette.push_back({(unsigned char)std::lround(sum[0] / weight),
-                               (unsigned char)std::lround(sum[1] / weight),
-                               (unsigned char)std::lround(sum[2] / weight)});
+        out.palette.push_back({(unsigned char)std::lround(sum[0] / weight), (unsigned char)std::lround(sum[1] / weight),
+            (unsigned char)std::lround(sum[2] / weight)});
     }
     std::map<std::uint32_t, unsigned char> nearest;
     for (auto [key, count] : histogram) {
@@ -677,7 +710,7 @@ std::vector<unsigned char> encodeRle8(const Picture& pic)
             }
             int literal = 1;
             while (x + literal < pic.width && literal < 255 &&
-                   !(x + literal + 1 < pic.width && row[x + literal] == row[x + literal + 1]))
+                !(x + literal + 1 < pic.width && row[x + literal] == row[x + literal + 1]))
                 ++literal;
             if (literal < 3) {
                 for (int i = 0; i < literal; ++i) {
@@ -710,7 +743,7 @@ std::string outputFolder = "graphics";
 void save(const std::string& name, const Picture& pic, Encoding encoding)
 {
     std::vector<unsigned char> bytes = encoding == Encoding::TRUE_COLOUR ? encode24(pic)
-                                       : encoding == Encoding::PALETTE   ? encode8(pic)
+        : encoding == Encoding::PALETTE                                  ? encode8(pic)
                                                                          : encodeRle8(pic);
     std::string path = outputFolder + "/" + name + ".bmp";
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -748,11 +781,19 @@ Sdf darthFigure(Vec feet, double facing, double s)
     return unite({
         [=](Vec p) { return segmentSdf(p, P(-4, 50), P(-18, 2), 5 * s); },
         [=](Vec p) { return segmentSdf(p, P(4, 50), P(20, 2), 5 * s); },
-        [=](Vec p) { return polygonSdf(p, {P(-9, 48), P(9, 48), P(15, 86), P(-13, 88)}); },
+        [=](Vec p) {
+            return polygonSdf(p, {P(-9, 48), P(9, 48), P(15, 86), P(-13, 88)});
+        },
         [=](Vec p) { return circleSdf(p, P(2, 99), 9.5 * s); },
-        [=](Vec p) { return polygonSdf(p, {P(-6, 104), P(-3, 104), P(-7, 114)}); },
-        [=](Vec p) { return polygonSdf(p, {P(1, 107), P(4, 107), P(2, 117)}); },
-        [=](Vec p) { return polygonSdf(p, {P(7, 105), P(10, 103), P(13, 112)}); },
+        [=](Vec p) {
+            return polygonSdf(p, {P(-6, 104), P(-3, 104), P(-7, 114)});
+        },
+        [=](Vec p) {
+            return polygonSdf(p, {P(1, 107), P(4, 107), P(2, 117)});
+        },
+        [=](Vec p) {
+            return polygonSdf(p, {P(7, 105), P(10, 103), P(13, 112)});
+        },
         [=](Vec p) { return segmentSdf(p, P(10, 84), P(24, 68), 4 * s); },
         [=](Vec p) { return segmentSdf(p, P(24, 68), P(36, 72), 3.5 * s); },
         [=](Vec p) { return segmentSdf(p, P(-10, 84), P(-4, 62), 4 * s); },
@@ -766,9 +807,13 @@ Sdf jackFigure(Vec feet, double facing, double s)
     return unite({
         [=](Vec p) { return segmentSdf(p, P(-5, 46), P(-16, 2), 5.5 * s); },
         [=](Vec p) { return segmentSdf(p, P(5, 46), P(16, 2), 5.5 * s); },
-        [=](Vec p) { return polygonSdf(p, {P(-8, 44), P(8, 44), P(15, 82), P(-15, 82)}); },
+        [=](Vec p) {
+            return polygonSdf(p, {P(-8, 44), P(8, 44), P(15, 82), P(-15, 82)});
+        },
         [=](Vec p) { return circleSdf(p, P(0, 97), 15 * s); },
-        [=](Vec p) { return polygonSdf(p, {P(-9, 106), P(-15, 103), P(-21, 124)}); },
+        [=](Vec p) {
+            return polygonSdf(p, {P(-9, 106), P(-15, 103), P(-21, 124)});
+        },
         [=](Vec p) { return segmentSdf(p, P(12, 80), P(26, 62), 4.5 * s); },
         [=](Vec p) { return segmentSdf(p, P(26, 62), P(30, 74), 4 * s); },
         [=](Vec p) { return segmentSdf(p, P(-12, 80), P(-18, 58), 4.5 * s); },
@@ -780,15 +825,20 @@ Sdf jackFigure(Vec feet, double facing, double s)
 void silhouette(Picture& pic, const Sdf& shape, Vec towardsLight, Colour rim)
 {
     fill(pic, shape, rim);
-    fill(pic, [&](Vec p) { return shape({p.x + towardsLight.x * 2.2, p.y + towardsLight.y * 2.2}); },
-         rgb(0x07040a));
+    fill(
+        pic,
+        [&](Vec p) {
+            return shape({p.x + towardsLight.x * 2.2, p.y + towardsLight.y * 2.2});
+        },
+        rgb(0x07040a));
 }
 
 void blade(Picture& pic, Vec a, Vec b, Colour colour, double reach)
 {
     Sdf core = [=](Vec p) { return segmentSdf(p, a, b, 1.6); };
     glow(pic, core, colour * 0.55, reach);
-    fill(pic, [=](Vec p) { return segmentSdf(p, a, b, 3.2); }, colour * 1.2 + Colour{0.2, 0.2, 0.2});
+    fill(
+        pic, [=](Vec p) { return segmentSdf(p, a, b, 3.2); }, colour * 1.2 + Colour{0.2, 0.2, 0.2});
     fill(pic, core, rgb(0xFFF0F0));
 }
 
@@ -799,7 +849,7 @@ Picture paintTitle(Font& font)
     Picture pic(W, H);
     const Vec sun{W * 0.5, horizon - 22};
     const Ramp sky{{{0.0, rgb(0x0C0618)}, {0.3, rgb(0x2C0F3C)}, {0.58, rgb(0x7A1C3A)}, {0.82, rgb(0xD4482C)},
-                    {1.0, rgb(0xFFB04A)}}};
+        {1.0, rgb(0xFFB04A)}}};
     pic.shade([&](double, double y, Colour) { return sky.at(y / horizon); });
 
     // Torn clouds, lit from below by the sun.
@@ -816,17 +866,19 @@ Picture paintTitle(Font& font)
         return mix(c, mix(body, lit, clamp01(under * (0.4 + near))), density * 0.9);
     });
 
-    glow(pic, [&](Vec p) { return circleSdf(p, sun, 40); }, rgb(0xFF7A30) * 0.55, 70);
-    fill(pic, [&](Vec p) { return circleSdf(p, sun, 40); },
-         [&](Vec p) { return mix(rgb(0xFFF6D0), rgb(0xFFB050), clamp01((p.y - sun.y + 40) / 80)); });
+    glow(
+        pic, [&](Vec p) { return circleSdf(p, sun, 40); }, rgb(0xFF7A30) * 0.55, 70);
+    fill(
+        pic, [&](Vec p) { return circleSdf(p, sun, 40); },
+        [&](Vec p) { return mix(rgb(0xFFF6D0), rgb(0xFFB050), clamp01((p.y - sun.y + 40) / 80)); });
 
     // Far range, hazy; near cliffs, dark.
     pic.shade([&](double x, double y, Colour c) {
         double far = horizon - 18 - 70 * ridged(x / 150.0, 0.5, 5, 0, 0, 21);
         if (y > far)
             c = mix(c, mix(rgb(0x5A2440), rgb(0x2A1028), clamp01((y - far) / 90)), 0.85);
-        double near = horizon + 6 - 95 * ridged(x / 210.0 + 3, 2.5, 5, 0, 0, 33) *
-                                         smoothstep(0.0, 0.45, std::fabs(x / W - 0.5));
+        double near =
+            horizon + 6 - 95 * ridged(x / 210.0 + 3, 2.5, 5, 0, 0, 33) * smoothstep(0.0, 0.45, std::fabs(x / W - 0.5));
         if (y > near)
             c = mix(rgb(0x1A0A18), rgb(0x08040A), clamp01((y - near) / 120));
         return c;
@@ -844,20 +896,23 @@ Picture paintTitle(Font& font)
     for (Vec v : {top[4], top[3], top[2], top[1], top[0], top[7]})
         side.push_back({v.x, v.y + depth});
     std::vector<Vec> spire = {{arena.x - rx * 0.92, arena.y + 10}, {arena.x + rx * 0.92, arena.y + 10},
-                              {arena.x + 60, H + 10.0}, {arena.x - 60, H + 10.0}};
-    fill(pic, [&](Vec p) { return polygonSdf(p, spire) + 8 * fbm(p.x / 30, p.y / 30, 3, 0, 0, 5); },
-         [&](Vec p) {
-             double n = ridged(p.x / 40, p.y / 25, 4, 0, 0, 9);
-             return mix(rgb(0x0C060C), rgb(0x3A1A22), n * clamp01(1 - (p.y - arena.y) / 200));
-         });
-    fill(pic, [&](Vec p) { return polygonSdf(p, side); },
-         [&](Vec p) { return mix(rgb(0x6A3A3A), rgb(0x2A1418), clamp01((p.y - arena.y) / 30)); });
-    fill(pic, [&](Vec p) { return polygonSdf(p, top); },
-         [&](Vec p) {
-             double vein = std::fabs(std::sin(p.x / 18 + 4 * fbm(p.x / 60, p.y / 12, 4, 0, 0, 3)));
-             Colour marble = mix(rgb(0xE8B8A0), rgb(0xA06A70), clamp01((p.y - arena.y + ry) / (2 * ry)));
-             return mix(marble, rgb(0x5A3040), (1 - smoothstep(0.0, 0.15, vein)) * 0.5);
-         });
+        {arena.x + 60, H + 10.0}, {arena.x - 60, H + 10.0}};
+    fill(
+        pic, [&](Vec p) { return polygonSdf(p, spire) + 8 * fbm(p.x / 30, p.y / 30, 3, 0, 0, 5); },
+        [&](Vec p) {
+            double n = ridged(p.x / 40, p.y / 25, 4, 0, 0, 9);
+            return mix(rgb(0x0C060C), rgb(0x3A1A22), n * clamp01(1 - (p.y - arena.y) / 200));
+        });
+    fill(
+        pic, [&](Vec p) { return polygonSdf(p, side); },
+        [&](Vec p) { return mix(rgb(0x6A3A3A), rgb(0x2A1418), clamp01((p.y - arena.y) / 30)); });
+    fill(
+        pic, [&](Vec p) { return polygonSdf(p, top); },
+        [&](Vec p) {
+            double vein = std::fabs(std::sin(p.x / 18 + 4 * fbm(p.x / 60, p.y / 12, 4, 0, 0, 3)));
+            Colour marble = mix(rgb(0xE8B8A0), rgb(0xA06A70), clamp01((p.y - arena.y + ry) / (2 * ry)));
+            return mix(marble, rgb(0x5A3040), (1 - smoothstep(0.0, 0.15, vein)) * 0.5);
+        });
 
     const double figureScale = 1.15;
     Vec darthFeet{arena.x - 92, arena.y + 2}, jackFeet{arena.x + 92, arena.y + 2};
@@ -876,8 +931,18 @@ Picture paintTitle(Font& font)
         double x = W * (0.15 + 0.7 * random01(i, 1, 77)), y = horizon - 40 + random01(i, 2, 77) * (H - horizon + 40);
         double r = 0.6 + 1.6 * random01(i, 3, 77);
         Colour c = mix(rgb(0xFF5A10), rgb(0xFFD080), random01(i, 4, 77));
-        glow(pic, [&](Vec p) { return circleSdf(p, {x, y}, r); }, c * 0.25, r * 2.5);
-        fill(pic, [&](Vec p) { return circleSdf(p, {x, y}, r); }, c);
+        glow(
+            pic,
+            [&](Vec p) {
+                return circleSdf(p, {x, y}, r);
+            },
+            c * 0.25, r * 2.5);
+        fill(
+            pic,
+            [&](Vec p) {
+                return circleSdf(p, {x, y}, r);
+            },
+            c);
     }
 
     pic.shade([&](double x, double y, Colour c) {
@@ -919,8 +984,7 @@ Picture paintDoor()
         return steel * (0.92 + 0.12 * brushed) * (0.85 + 0.2 * grime);
     });
 
-    auto bevelBox = [&](double left, double top, double right, double bottom, double edge, bool raised,
-                        Colour face) {
+    auto bevelBox = [&](double left, double top, double right, double bottom, double edge, bool raised, Colour face) {
         for (int y = int(top); y < int(bottom); ++y)
             for (int x = int(left); x < int(right); ++x) {
                 double dl = x - left, dt = y - top, dr = right - 1 - x, db = bottom - 1 - y;
@@ -940,12 +1004,18 @@ Picture paintDoor()
     bevelBox(22, H * 0.8, W - 6, H - 22, 5, false, rgb(0x2E3238));
 
     auto rivet = [&](Vec c) {
-        fill(pic, [&](Vec p) { return circleSdf(p, {c.x + 1.5, c.y + 2}, 5); }, rgb(0x101214), 0.6);
-        fill(pic, [&](Vec p) { return circleSdf(p, c, 4.5); },
-             [&](Vec p) {
-                 double l = clamp01(0.5 - ((p.x - c.x) + (p.y - c.y)) / 9);
-                 return mix(rgb(0x2A2E34), rgb(0xC8D0D8), l * l);
-             });
+        fill(
+            pic,
+            [&](Vec p) {
+                return circleSdf(p, {c.x + 1.5, c.y + 2}, 5);
+            },
+            rgb(0x101214), 0.6);
+        fill(
+            pic, [&](Vec p) { return circleSdf(p, c, 4.5); },
+            [&](Vec p) {
+                double l = clamp01(0.5 - ((p.x - c.x) + (p.y - c.y)) / 9);
+                return mix(rgb(0x2A2E34), rgb(0xC8D0D8), l * l);
+            });
     };
     for (double bandY : {H * 0.25, H * 0.75}) {
         bevelBox(0, bandY - 16, W, bandY + 16, 4, true, rgb(0x3A3E44));
@@ -960,34 +1030,43 @@ Picture paintDoor()
     pic.shade([&](double x, double y, Colour c) {
         double streak = smoothstep(0.35, 0.8, fbm(x / 6.0, y / 140.0, 4, 0, 0, 51));
         double below = std::max(smoothstep(H * 0.25 + 14, H * 0.25 + 20, y) * (1 - smoothstep(H * 0.3, H * 0.62, y)),
-                                smoothstep(H * 0.75 + 14, H * 0.75 + 20, y) * (1 - smoothstep(H * 0.8, H, y)));
+            smoothstep(H * 0.75 + 14, H * 0.75 + 20, y) * (1 - smoothstep(H * 0.8, H, y)));
         return mix(c, rgb(0x5A3418), streak * below * 0.55);
     });
 
     // Half of the seal; the other door half completes it.
     const Vec centre{double(W), H * 0.5};
-    fill(pic, [&](Vec p) { return circleSdf(p, {centre.x + 3, centre.y + 4}, 96); }, rgb(0x000000), 0.5);
-    fill(pic, [&](Vec p) { return circleSdf(p, centre, 94); },
-         [&](Vec p) {
-             double l = clamp01(0.5 - ((p.x - centre.x) + (p.y - centre.y)) / 190);
-             return mix(rgb(0x5A3A14), rgb(0xE8B85A), l);
-         });
-    fill(pic, [&](Vec p) { return circleSdf(p, centre, 80); },
-         [&](Vec p) { return mix(rgb(0x2A0C08), rgb(0x140604), length(p.x - centre.x, p.y - centre.y) / 80); });
+    fill(
+        pic,
+        [&](Vec p) {
+            return circleSdf(p, {centre.x + 3, centre.y + 4}, 96);
+        },
+        rgb(0x000000), 0.5);
+    fill(
+        pic, [&](Vec p) { return circleSdf(p, centre, 94); },
+        [&](Vec p) {
+            double l = clamp01(0.5 - ((p.x - centre.x) + (p.y - centre.y)) / 190);
+            return mix(rgb(0x5A3A14), rgb(0xE8B85A), l);
+        });
+    fill(
+        pic, [&](Vec p) { return circleSdf(p, centre, 80); },
+        [&](Vec p) { return mix(rgb(0x2A0C08), rgb(0x140604), length(p.x - centre.x, p.y - centre.y) / 80); });
     std::vector<Vec> star;
     for (int k = 0; k < 16; ++k) {
         double a = k * PI / 8 - PI / 2;
         double r = (k % 2 == 0) ? 72 : 28;
         star.push_back({centre.x + r * std::cos(a), centre.y + r * std::sin(a)});
     }
-    fill(pic, [&](Vec p) { return polygonSdf(p, star); },
-         [&](Vec p) {
-             double a = std::atan2(p.y - centre.y, p.x - centre.x);
-             double facet = 0.5 + 0.5 * std::sin(a * 8 + 0.6);
-             return mix(rgb(0x8A5A18), rgb(0xFFD878), facet);
-         });
-    fill(pic, [&](Vec p) { return circleSdf(p, centre, 14); },
-         [&](Vec p) { return mix(rgb(0xFFE8A0), rgb(0x7A4A10), clamp01((p.y - centre.y + 14) / 28)); });
+    fill(
+        pic, [&](Vec p) { return polygonSdf(p, star); },
+        [&](Vec p) {
+            double a = std::atan2(p.y - centre.y, p.x - centre.x);
+            double facet = 0.5 + 0.5 * std::sin(a * 8 + 0.6);
+            return mix(rgb(0x8A5A18), rgb(0xFFD878), facet);
+        });
+    fill(
+        pic, [&](Vec p) { return circleSdf(p, centre, 14); },
+        [&](Vec p) { return mix(rgb(0xFFE8A0), rgb(0x7A4A10), clamp01((p.y - centre.y + 14) / 28)); });
     for (int k = 0; k < 12; ++k) {
         double a = PI / 2 + (k + 0.5) * PI / 12;
         rivet({centre.x + 87 * std::cos(a), centre.y + 87 * std::sin(a)});
@@ -1065,7 +1144,7 @@ Picture paintSky()
     const double foot = -0.02;
     Picture pic(W, H);
     const Ramp sky{{{-1.0, rgb(0x0A0C18)}, {-0.3, rgb(0x24283C)}, {-0.04, rgb(0x8A7A8A)}, {0.0, rgb(0xF4B88A)},
-                    {0.07, rgb(0xE89A8A)}, {0.22, rgb(0x8A8EC0)}, {0.55, rgb(0x3A56A8)}, {1.0, rgb(0x16296A)}}};
+        {0.07, rgb(0xE89A8A)}, {0.22, rgb(0x8A8EC0)}, {0.55, rgb(0x3A56A8)}, {1.0, rgb(0x16296A)}}};
     const double sunU = 0.3, sunE = 0.1;
     // Two ranges of mountains on the horizon; their tops depend on u alone, so
     // each column's silhouettes are sampled once, at several points across it.
@@ -1161,7 +1240,8 @@ Picture paintDarthFace()
         double r = length(x - c.x, y - c.y) / 180;
         return mix(rgb(0x4A0806), rgb(0x080000), clamp01(r));
     });
-    glow(pic, [&](Vec p) { return ellipseSdf(p, c, 70, 90); }, rgb(0xFF2010) * 0.25, 18);
+    glow(
+        pic, [&](Vec p) { return ellipseSdf(p, c, 70, 90); }, rgb(0xFF2010) * 0.25, 18);
 
     // Horns round the crown.
     for (int k = 0; k < 7; ++k) {
@@ -1172,13 +1252,14 @@ Picture paintDarthFace()
         Vec tip{base.x + dir.x * len, base.y + dir.y * len};
         Vec side{-dir.y * 8, dir.x * 8};
         std::vector<Vec> horn = {{base.x + side.x - dir.x * 6, base.y + side.y - dir.y * 6},
-                                 {base.x - side.x - dir.x * 6, base.y - side.y - dir.y * 6}, tip};
-        fill(pic, [&](Vec p) { return polygonSdf(p, horn); },
-             [&](Vec p) {
-                 double along = clamp01(((p.x - base.x) * dir.x + (p.y - base.y) * dir.y) / len);
-                 double across = ((p.x - base.x) * side.x + (p.y - base.y) * side.y) / 64;
-                 return mix(rgb(0xF0D878), rgb(0x8A6A20), clamp01(0.5 + across + 0.4 * along));
-             });
+            {base.x - side.x - dir.x * 6, base.y - side.y - dir.y * 6}, tip};
+        fill(
+            pic, [&](Vec p) { return polygonSdf(p, horn); },
+            [&](Vec p) {
+                double along = clamp01(((p.x - base.x) * dir.x + (p.y - base.y) * dir.y) / len);
+                double across = ((p.x - base.x) * side.x + (p.y - base.y) * side.y) / 64;
+                return mix(rgb(0xF0D878), rgb(0x8A6A20), clamp01(0.5 + across + 0.4 * along));
+            });
     }
 
     const Sdf head = [&](Vec p) { return ellipseSdf(p, c, 70, 90); };
@@ -1186,12 +1267,14 @@ Picture paintDarthFace()
 
     // The black of the tattoo, then the red left showing through it.
     auto ink = [&](const Sdf& shape) {
-        fill(pic, [&](Vec p) { return std::max(shape(p), head(p)); },
-             [&](Vec p) { return ballShade(p, c, 92, rgb(0x120808), 0.5); });
+        fill(
+            pic, [&](Vec p) { return std::max(shape(p), head(p)); },
+            [&](Vec p) { return ballShade(p, c, 92, rgb(0x120808), 0.5); });
     };
     auto red = [&](const Sdf& shape) {
-        fill(pic, [&](Vec p) { return std::max(shape(p), head(p)); },
-             [&](Vec p) { return ballShade(p, c, 92, rgb(0xC41A16), 0.35); });
+        fill(
+            pic, [&](Vec p) { return std::max(shape(p), head(p)); },
+            [&](Vec p) { return ballShade(p, c, 92, rgb(0xC41A16), 0.35); });
     };
     ink([&](Vec p) { return p.y - 104; });
     red([&](Vec p) { return polygonSdf(p, {{120, 50}, {136, 50}, {131, 104}, {125, 104}}); });
@@ -1200,9 +1283,16 @@ Picture paintDarthFace()
     ink([&](Vec p) { return std::min(ellipseSdf(p, {96, 128}, 32, 20), ellipseSdf(p, {160, 128}, 32, 20)); });
     ink([&](Vec p) { return boxSdf(p, {128, 150}, 8, 30, 4); });
     ink([&](Vec p) { return ellipseSdf(p, {128, 200}, 40, 26); });
-    ink([&](Vec p) { return std::min(segmentSdf(p, {82, 140}, {92, 176}, 3), segmentSdf(p, {174, 140}, {164, 176}, 3)); });
+    ink([&](Vec p) {
+        return std::min(segmentSdf(p, {82, 140}, {92, 176}, 3), segmentSdf(p, {174, 140}, {164, 176}, 3));
+    });
     red([&](Vec p) { return std::min(boxSdf(p, {117, 220}, 2.5, 9), boxSdf(p, {139, 220}, 2.5, 9)); });
-    fill(pic, [&](Vec p) { return boxSdf(p, {128, 193}, 18, 1.5, 1.5); }, rgb(0x6A1008));
+    fill(
+        pic,
+        [&](Vec p) {
+            return boxSdf(p, {128, 193}, 18, 1.5, 1.5);
+        },
+        rgb(0x6A1008));
 
     // Yellow eyes with dark slit pupils.
     for (double ex : {100.0, 156.0}) {
@@ -1214,8 +1304,10 @@ Picture paintDarthFace()
             return ellipseSdf({rx, ry}, {0, 0}, 15, 7);
         };
         glow(pic, eye, rgb(0xFFC000) * 0.25, 6);
-        fill(pic, eye, [&](Vec p) { return mix(rgb(0xFFF070), rgb(0xE08A00), clamp01(length(p.x - e.x, p.y - e.y) / 14)); });
-        fill(pic, [&](Vec p) { return ellipseSdf(p, e, 2.5, 6); }, rgb(0x100000));
+        fill(pic, eye,
+            [&](Vec p) { return mix(rgb(0xFFF070), rgb(0xE08A00), clamp01(length(p.x - e.x, p.y - e.y) / 14)); });
+        fill(
+            pic, [&](Vec p) { return ellipseSdf(p, e, 2.5, 6); }, rgb(0x100000));
     }
     return pic;
 }
@@ -1239,21 +1331,26 @@ Picture paintJackFace()
         double t = ((p.x - base.x) * across.x + (p.y - base.y) * across.y) / width;
         return mix(rgb(0xFFF2A0), rgb(0xB08A00), clamp01(0.5 + 0.5 * t));
     };
-    fill(pic, [&](Vec p) {
-             return polygonSdf(p, {{hornBase.x - side.x * 20, hornBase.y - side.y * 20},
-                                   {hornBase.x + side.x * 20, hornBase.y + side.y * 20}, hornTip});
-         },
-         [&](Vec p) { return goldShade(p, hornBase, side, 20); });
+    fill(
+        pic,
+        [&](Vec p) {
+            return polygonSdf(p,
+                {{hornBase.x - side.x * 20, hornBase.y - side.y * 20},
+                    {hornBase.x + side.x * 20, hornBase.y + side.y * 20}, hornTip});
+        },
+        [&](Vec p) { return goldShade(p, hornBase, side, 20); });
 
     const Sdf head = [&](Vec p) { return circleSdf(p, c, 2 * unit); };
     fill(pic, head, [&](Vec p) { return ballShade(p, c, 2 * unit, rgb(0xF0F0F4), 0.5); });
 
-    fill(pic, [&](Vec p) {
-             double dx = p.x - hornBase.x, dy = p.y - hornBase.y;
-             double a = dx * side.x + dy * side.y, b = dx * dir.x + dy * dir.y;
-             return ellipseSdf({a, b}, {0, 0}, 0.85 * unit, 7);
-         },
-         [&](Vec p) { return goldShade(p, hornBase, side, 34); });
+    fill(
+        pic,
+        [&](Vec p) {
+            double dx = p.x - hornBase.x, dy = p.y - hornBase.y;
+            double a = dx * side.x + dy * side.y, b = dx * dir.x + dy * dir.y;
+            return ellipseSdf({a, b}, {0, 0}, 0.85 * unit, 7);
+        },
+        [&](Vec p) { return goldShade(p, hornBase, side, 34); });
 
     // The red ring of the mouth: only its lower part stands out of the head.
     const Vec ring{c.x, c.y - 0.1 * unit};
@@ -1263,7 +1360,12 @@ Picture paintJackFace()
         double visible = (p.y - (ring.y + 6)) * 0.6;
         return std::max(d, -visible);
     };
-    fill(pic, [&](Vec p) { return mouth({p.x + 1, p.y - 3}); }, rgb(0x606068), 0.5);
+    fill(
+        pic,
+        [&](Vec p) {
+            return mouth({p.x + 1, p.y - 3});
+        },
+        rgb(0x606068), 0.5);
     fill(pic, mouth, [&](Vec p) {
         double inner = std::fabs(ellipseSdf(p, ring, rx, ry));
         return mix(rgb(0xFF6A5A), rgb(0xA00000), clamp01(inner / 5 + 0.3 * (ellipseSdf(p, ring, rx, ry) > 0)));
@@ -1271,13 +1373,25 @@ Picture paintJackFace()
 
     for (double side : {-1.0, 1.0}) {
         Vec e{c.x + side * 0.75 * unit, c.y - 0.6 * unit};
-        fill(pic, [&](Vec p) { return circleSdf(p, {e.x + 2, e.y + 4}, 0.4 * unit); }, rgb(0x8A8A94), 0.6);
-        fill(pic, [&](Vec p) { return circleSdf(p, e, 0.4 * unit); },
-             [&](Vec p) { return ballShade(p, e, 0.4 * unit, rgb(0x1838FF), 0.9); });
+        fill(
+            pic,
+            [&](Vec p) {
+                return circleSdf(p, {e.x + 2, e.y + 4}, 0.4 * unit);
+            },
+            rgb(0x8A8A94), 0.6);
+        fill(
+            pic, [&](Vec p) { return circleSdf(p, e, 0.4 * unit); },
+            [&](Vec p) { return ballShade(p, e, 0.4 * unit, rgb(0x1838FF), 0.9); });
     }
-    fill(pic, [&](Vec p) { return circleSdf(p, {c.x + 3, c.y + 6}, 0.3 * unit); }, rgb(0x8A8A94), 0.6);
-    fill(pic, [&](Vec p) { return circleSdf(p, c, 0.3 * unit); },
-         [&](Vec p) { return ballShade(p, c, 0.3 * unit, rgb(0x2040F0), 0.8); });
+    fill(
+        pic,
+        [&](Vec p) {
+            return circleSdf(p, {c.x + 3, c.y + 6}, 0.3 * unit);
+        },
+        rgb(0x8A8A94), 0.6);
+    fill(
+        pic, [&](Vec p) { return circleSdf(p, c, 0.3 * unit); },
+        [&](Vec p) { return ballShade(p, c, 0.3 * unit, rgb(0x2040F0), 0.8); });
     return pic;
 }
 
@@ -1288,8 +1402,13 @@ Picture paintLabel(Font& font, const std::string& text, int W, int H, const Ramp
     Picture pic(W, H);
     pic.shade([&](double, double y, Colour) { return mix(rgb(0x22222C), rgb(0x050508), y / H); });
     const double border = std::max(2.0, H / 24.0);
-    fill(pic, [&](Vec p) { return std::fabs(boxSdf(p, {W / 2.0, H / 2.0}, W / 2.0 - border, H / 2.0 - border, border * 2)) - border / 2; },
-         [&](Vec p) { return mix(accent * 1.3, accent * 0.5, p.y / H); });
+    fill(
+        pic,
+        [&](Vec p) {
+            return std::fabs(boxSdf(p, {W / 2.0, H / 2.0}, W / 2.0 - border, H / 2.0 - border, border * 2)) -
+                border / 2;
+        },
+        [&](Vec p) { return mix(accent * 1.3, accent * 0.5, p.y / H); });
     Lettering style;
     style.fill = ramp;
     style.outlineWidth = std::max(1.5, H / 28.0);
@@ -1343,11 +1462,24 @@ Picture paintMaulFace()
     paint([&](Vec p) { return polygonSdf(p, {{mid - 9, -2}, {mid + 9, -2}, {mid + 3, 30}, {mid - 3, 30}}); }, skin);
     paint([&](Vec p) { return polygonSdf(p, {{mid - 52, -2}, {mid - 36, -2}, {mid - 20, 30}, {mid - 26, 30}}); }, skin);
     paint([&](Vec p) { return polygonSdf(p, {{mid + 52, -2}, {mid + 36, -2}, {mid + 20, 30}, {mid + 26, 30}}); }, skin);
-    paint([&](Vec p) { return std::min(ellipseSdf(p, {mid - 24, 42}, 22, 13), ellipseSdf(p, {mid + 24, 42}, 22, 13)); }, ink);
+    paint(
+        [&](Vec p) {
+            return std::min(ellipseSdf(p, {mid - 24, 42}, 22, 13), ellipseSdf(p, {mid + 24, 42}, 22, 13));
+        },
+        ink);
     paint([&](Vec p) { return boxSdf(p, {mid, 58}, 6, 20, 3); }, ink);
     paint([&](Vec p) { return ellipseSdf(p, {mid, 100}, 36, 22); }, ink);
-    paint([&](Vec p) { return std::min(segmentSdf(p, {mid - 50, 44}, {mid - 42, 90}, 3), segmentSdf(p, {mid + 50, 44}, {mid + 42, 90}, 3)); }, ink);
-    paint([&](Vec p) { return std::min(boxSdf(p, {mid - 10, 96}, 2.5, 10), boxSdf(p, {mid + 10, 96}, 2.5, 10)); }, skin);
+    paint(
+        [&](Vec p) {
+            return std::min(
+                segmentSdf(p, {mid - 50, 44}, {mid - 42, 90}, 3), segmentSdf(p, {mid + 50, 44}, {mid + 42, 90}, 3));
+        },
+        ink);
+    paint(
+        [&](Vec p) {
+            return std::min(boxSdf(p, {mid - 10, 96}, 2.5, 10), boxSdf(p, {mid + 10, 96}, 2.5, 10));
+        },
+        skin);
     for (double side : {-1.0, 1.0}) {
         Vec e{mid + side * 24, 42};
         paint([&](Vec p) { return ellipseSdf(p, e, 10, 5); }, rgb(0xFFD21A));
@@ -1370,13 +1502,15 @@ Picture paintMaulTop()
     for (double dx : offsets) {
         double x0 = W / 2.0 + dx;
         double width = (dx == 0) ? 7 : 5;
-        fill(pic, [&](Vec p) {
-                 double taper = width * clamp01((p.y - 6) / 58);
-                 double d = std::fabs(p.x - x0);
-                 d = std::min(d, W - d);
-                 return std::max(d - taper, p.y - 64);
-             },
-             skin);
+        fill(
+            pic,
+            [&](Vec p) {
+                double taper = width * clamp01((p.y - 6) / 58);
+                double d = std::fabs(p.x - x0);
+                d = std::min(d, W - d);
+                return std::max(d - taper, p.y - 64);
+            },
+            skin);
     }
     return pic;
 }
@@ -1392,7 +1526,9 @@ Picture paintMaulBottom()
         return base * (0.9 + 0.15 * fbm(x / 16.0, y / 16.0, 4, 16, 0, 95));
     });
     for (double dx : {-9.0, 9.0})
-        fill(pic, [&](Vec p) { return std::max(std::fabs(p.x - (W / 2.0 + dx)) - 2.5, std::fabs(p.y - 96) - 16); }, skin);
+        fill(
+            pic, [&](Vec p) { return std::max(std::fabs(p.x - (W / 2.0 + dx)) - 2.5, std::fabs(p.y - 96) - 16); },
+            skin);
     return pic;
 }
 
@@ -1409,26 +1545,57 @@ Picture paintJackSuit()
     });
     // Side and back seams.
     for (double sx : {0.0, W / 4.0, 3 * W / 4.0})
-        fill(pic, [&](Vec p) { return std::fabs(p.x - sx) - 0.8; }, rgb(0x22262E));
+        fill(
+            pic, [&](Vec p) { return std::fabs(p.x - sx) - 0.8; }, rgb(0x22262E));
     // Shirt, lapels, tie.
-    fill(pic, [&](Vec p) { return polygonSdf(p, {{mid - 34, -2}, {mid + 34, -2}, {mid, 64}}); }, rgb(0xF4F4F0));
+    fill(
+        pic,
+        [&](Vec p) {
+            return polygonSdf(p, {{mid - 34, -2}, {mid + 34, -2}, {mid, 64}});
+        },
+        rgb(0xF4F4F0));
     for (double side : {-1.0, 1.0}) {
-        fill(pic, [&](Vec p) {
-                 return polygonSdf(p, {{mid + side * 34, -2}, {mid + side * 48, -2}, {mid + side * 6, 70}, {mid, 64}});
-             },
-             rgb(0x2E3440));
-        fill(pic, [&](Vec p) { return segmentSdf(p, {mid + side * 34, -2}, {mid, 64}, 0.8); }, rgb(0x8A94A8));
+        fill(
+            pic,
+            [&](Vec p) {
+                return polygonSdf(p, {{mid + side * 34, -2}, {mid + side * 48, -2}, {mid + side * 6, 70}, {mid, 64}});
+            },
+            rgb(0x2E3440));
+        fill(
+            pic,
+            [&](Vec p) {
+                return segmentSdf(p, {mid + side * 34, -2}, {mid, 64}, 0.8);
+            },
+            rgb(0x8A94A8));
     }
-    fill(pic, [&](Vec p) { return polygonSdf(p, {{mid - 6, 0}, {mid + 6, 0}, {mid + 4, 10}, {mid - 4, 10}}); }, rgb(0xB01010));
-    fill(pic, [&](Vec p) {
-             return polygonSdf(p, {{mid - 4, 10}, {mid + 4, 10}, {mid + 8, 52}, {mid, 60}, {mid - 8, 52}});
-         },
-         [&](Vec p) { return mix(rgb(0xE02020), rgb(0x900808), clamp01(std::fabs(p.x - mid) / 8)); });
+    fill(
+        pic,
+        [&](Vec p) {
+            return polygonSdf(p, {{mid - 6, 0}, {mid + 6, 0}, {mid + 4, 10}, {mid - 4, 10}});
+        },
+        rgb(0xB01010));
+    fill(
+        pic,
+        [&](Vec p) {
+            return polygonSdf(p, {{mid - 4, 10}, {mid + 4, 10}, {mid + 8, 52}, {mid, 60}, {mid - 8, 52}});
+        },
+        [&](Vec p) { return mix(rgb(0xE02020), rgb(0x900808), clamp01(std::fabs(p.x - mid) / 8)); });
     for (double y : {76.0, 88.0})
-        fill(pic, [&](Vec p) { return circleSdf(p, {mid + 3, y}, 2.2); }, rgb(0x14161A));
+        fill(
+            pic,
+            [&](Vec p) {
+                return circleSdf(p, {mid + 3, y}, 2.2);
+            },
+            rgb(0x14161A));
     // Belt.
-    fill(pic, [&](Vec p) { return p.y < H - 7 ? 1.0 : -1.0; }, rgb(0x1A1410));
-    fill(pic, [&](Vec p) { return std::fabs(boxSdf(p, {mid, H - 3.5}, 7, 3.5)) - 1; }, rgb(0xD8B040));
+    fill(
+        pic, [&](Vec p) { return p.y < H - 7 ? 1.0 : -1.0; }, rgb(0x1A1410));
+    fill(
+        pic,
+        [&](Vec p) {
+            return std::fabs(boxSdf(p, {mid, H - 3.5}, 7, 3.5)) - 1;
+        },
+        rgb(0xD8B040));
     return pic;
 }
 

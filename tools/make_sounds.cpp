@@ -17,20 +17,24 @@ constexpr double twoPi = 2 * pi;
 
 using Wave = std::vector<float>;
 
-size_t samples(double seconds) {
+size_t samples(double seconds)
+{
     return static_cast<size_t>(std::lround(seconds * rate));
 }
 
-double midiHz(double note) {
+double midiHz(double note)
+{
     return 440.0 * std::pow(2.0, (note - 69.0) / 12.0);
 }
 
-double decay(double t, double tau) {
+double decay(double t, double tau)
+{
     return std::exp(-t / tau);
 }
 
 // Attack, decay to sustain, hold until `hold`, then release.
-double adsr(double t, double hold, double attack, double decayTime, double sustain, double release) {
+double adsr(double t, double hold, double attack, double decayTime, double sustain, double release)
+{
     double level;
     if (t < attack)
         level = t / attack;
@@ -44,7 +48,8 @@ double adsr(double t, double hold, double attack, double decayTime, double susta
 class Noise {
 public:
     explicit Noise(std::uint32_t seed) : state(seed ? seed : 1) {}
-    double next() {
+    double next()
+    {
         state ^= state << 13;
         state ^= state >> 17;
         state ^= state << 5;
@@ -60,7 +65,8 @@ class Biquad {
 public:
     enum Kind { lowPass, highPass, bandPass };
 
-    void tune(Kind kind, double hz, double q) {
+    void tune(Kind kind, double hz, double q)
+    {
         hz = std::clamp(hz, 10.0, 0.45 * rate);
         double w = twoPi * hz / rate;
         double alpha = std::sin(w) / (2 * q);
@@ -68,24 +74,35 @@ public:
         double a0 = 1 + alpha;
         switch (kind) {
         case lowPass:
-            b0 = (1 - c) / 2; b1 = 1 - c; b2 = (1 - c) / 2;
+            b0 = (1 - c) / 2;
+            b1 = 1 - c;
+            b2 = (1 - c) / 2;
             break;
         case highPass:
-            b0 = (1 + c) / 2; b1 = -(1 + c); b2 = (1 + c) / 2;
+            b0 = (1 + c) / 2;
+            b1 = -(1 + c);
+            b2 = (1 + c) / 2;
             break;
         case bandPass:
-            b0 = alpha; b1 = 0; b2 = -alpha;
+            b0 = alpha;
+            b1 = 0;
+            b2 = -alpha;
             break;
         }
-        b0 /= a0; b1 /= a0; b2 /= a0;
+        b0 /= a0;
+        b1 /= a0;
+        b2 /= a0;
         a1 = -2 * c / a0;
         a2 = (1 - alpha) / a0;
     }
 
-    double run(double x) {
+    double run(double x)
+    {
         double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1; x1 = x;
-        y2 = y1; y1 = y;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
         return y;
     }
 
@@ -96,7 +113,8 @@ private:
 
 class OnePole {
 public:
-    double lowPass(double x, double hz) {
+    double lowPass(double x, double hz)
+    {
         double k = 1 - std::exp(-twoPi * std::min(hz, 0.45 * rate) / rate);
         y += k * (x - y);
         return y;
@@ -106,7 +124,8 @@ private:
     double y = 0;
 };
 
-double polyBlep(double phase, double step) {
+double polyBlep(double phase, double step)
+{
     if (phase < step) {
         double t = phase / step;
         return t + t - t * t - 1;
@@ -121,7 +140,8 @@ double polyBlep(double phase, double step) {
 // A band-limited sawtooth that follows a changing pitch.
 class Saw {
 public:
-    double next(double hz) {
+    double next(double hz)
+    {
         double step = hz / rate;
         double value = 2 * phase - 1 - polyBlep(phase, step);
         phase += step;
@@ -136,7 +156,8 @@ private:
 class Sine {
 public:
     explicit Sine(double startPhase = 0) : phase(startPhase) {}
-    double next(double hz, double phaseOffset = 0) {
+    double next(double hz, double phaseOffset = 0)
+    {
         double value = std::sin(twoPi * phase + phaseOffset);
         phase += hz / rate;
         phase -= std::floor(phase);
@@ -150,7 +171,8 @@ private:
 // Mono Schroeder room: four damped combs into two all-passes.
 class Reverb {
 public:
-    Reverb(double size, double feedback, double damping) : feedback(feedback), damping(damping) {
+    Reverb(double size, double feedback, double damping) : feedback(feedback), damping(damping)
+    {
         const int combLengths[4] = {557, 593, 641, 677};
         const int allPassLengths[2] = {223, 337};
         for (int i = 0; i < 4; i++)
@@ -159,7 +181,8 @@ public:
             allPasses[i].line.assign(static_cast<size_t>(allPassLengths[i] * size), 0.0f);
     }
 
-    double run(double x) {
+    double run(double x)
+    {
         double sum = 0;
         for (Line& comb : combs) {
             double out = comb.line[comb.pos];
@@ -192,7 +215,8 @@ private:
 
 // The gain for sample `i` of a layer: its last few milliseconds fade out, so
 // a layer cut short never ends in a click.
-double layerGain(size_t i, size_t size, double gain) {
+double layerGain(size_t i, size_t size, double gain)
+{
     size_t taper = std::min(size / 4, samples(0.02));
     size_t left = size - 1 - i;
     if (left >= taper)
@@ -200,7 +224,8 @@ double layerGain(size_t i, size_t size, double gain) {
     return gain * 0.5 * (1 - std::cos(pi * left / taper));
 }
 
-void mix(Wave& out, const Wave& in, double atSeconds, double gain = 1) {
+void mix(Wave& out, const Wave& in, double atSeconds, double gain = 1)
+{
     size_t start = samples(atSeconds);
     if (start + in.size() > out.size())
         out.resize(start + in.size(), 0.0f);
@@ -209,12 +234,14 @@ void mix(Wave& out, const Wave& in, double atSeconds, double gain = 1) {
 }
 
 // Adds `in` into a loop, its tail wrapping round to the loop's start.
-void mixLooped(Wave& loop, const Wave& in, size_t start, double gain) {
+void mixLooped(Wave& loop, const Wave& in, size_t start, double gain)
+{
     for (size_t i = 0; i < in.size(); i++)
         loop[(start + i) % loop.size()] += static_cast<float>(in[i] * layerGain(i, in.size(), gain));
 }
 
-Wave withReverb(const Wave& dry, double size, double feedback, double damping, double wet) {
+Wave withReverb(const Wave& dry, double size, double feedback, double damping, double wet)
+{
     Reverb room(size, feedback, damping);
     Wave out(dry.size());
     for (size_t i = 0; i < dry.size(); i++)
@@ -224,7 +251,8 @@ Wave withReverb(const Wave& dry, double size, double feedback, double damping, d
 
 // Reverb over a loop as it sounds when repeated: the tail of the end rings
 // into the start.
-Wave withLoopedReverb(const Wave& dry, double size, double feedback, double damping, double wet) {
+Wave withLoopedReverb(const Wave& dry, double size, double feedback, double damping, double wet)
+{
     Reverb room(size, feedback, damping);
     Wave out(dry.size());
     for (int pass = 0; pass < 3; pass++)
@@ -248,22 +276,26 @@ constexpr double truePeakCeiling = -1.5;  // dBTP
 struct Section {
     double b0, b1, b2, a1, a2;
     double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    double run(double x) {
+    double run(double x)
+    {
         double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1; x1 = x;
-        y2 = y1; y1 = y;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
         return y;
     }
 };
 
 // The K-weighting curve at our sample rate: a high shelf for the head's
 // effect, then a high pass below the range that counts.
-Wave kWeighted(const Wave& wave) {
+Wave kWeighted(const Wave& wave)
+{
     double k = std::tan(pi * 1681.974450955533 / rate), q = 0.7071752369554196;
     double vh = std::pow(10.0, 3.999843853973347 / 20), vb = std::pow(vh, 0.4996667741545416);
     double a0 = 1 + k / q + k * k;
     Section shelf{(vh + vb * k / q + k * k) / a0, 2 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
-                  2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
+        2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
     k = std::tan(pi * 38.13547087602444 / rate);
     q = 0.5003270373238773;
     a0 = 1 + k / q + k * k;
@@ -276,7 +308,8 @@ Wave kWeighted(const Wave& wave) {
 
 // Integrated loudness in LUFS. A sound shorter than one block is measured as
 // one block with silence after it.
-double loudness(const Wave& wave) {
+double loudness(const Wave& wave)
+{
     Wave weighted = kWeighted(wave);
     size_t block = samples(0.4), hop = samples(0.1);
     weighted.resize(std::max(weighted.size(), block), 0.0f);
@@ -307,7 +340,8 @@ double loudness(const Wave& wave) {
 
 // The highest level between the samples as well as at them: four times
 // oversampled through a windowed sinc.
-double truePeakDb(const Wave& wave) {
+double truePeakDb(const Wave& wave)
+{
     constexpr int factor = 4, taps = 24;
     double peak = 0;
     for (size_t i = 0; i < wave.size(); i++) {
@@ -328,7 +362,8 @@ double truePeakDb(const Wave& wave) {
     return peak > 0 ? 20 * std::log10(peak) : -200;
 }
 
-void scale(Wave& wave, double db) {
+void scale(Wave& wave, double db)
+{
     double gain = std::pow(10.0, db / 20);
     for (float& s : wave)
         s = static_cast<float>(s * gain);
@@ -337,7 +372,8 @@ void scale(Wave& wave, double db) {
 // Holds the sound's sample peaks under `db` with a gain that dips ahead of
 // each peak and recovers over about 50 ms, so a sharp transient is tamed
 // without the crackle of clipping.
-void limit(Wave& wave, double db) {
+void limit(Wave& wave, double db)
+{
     double ceiling = std::pow(10.0, db / 20);
     std::vector<double> gain(wave.size(), 1.0);
     for (size_t i = 0; i < wave.size(); i++)
@@ -355,7 +391,8 @@ void limit(Wave& wave, double db) {
 // Brings the sound to the loudness given. Peaks that would pass the ceiling
 // there are limited; a sound that would need more than a few dB of that is
 // left quieter instead.
-void levelTo(Wave& wave, double lufs) {
+void levelTo(Wave& wave, double lufs)
+{
     constexpr double mostLimiting = 4;
     scale(wave, lufs - loudness(wave));
     double over = truePeakDb(wave) - truePeakCeiling;
@@ -373,7 +410,8 @@ void levelTo(Wave& wave, double lufs) {
 
 // Fades the very ends so no sound starts or stops with a click, then levels
 // it as an effect.
-void master(Wave& wave, double fadeOutSeconds = 0.02) {
+void master(Wave& wave, double fadeOutSeconds = 0.02)
+{
     size_t fadeIn = samples(0.0005);
     size_t fadeOut = std::min(wave.size(), samples(fadeOutSeconds));
     for (size_t i = 0; i < wave.size(); i++) {
@@ -391,7 +429,8 @@ void master(Wave& wave, double fadeOutSeconds = 0.02) {
 // ---- Voices ----
 
 // Brass: FM whose brightness follows the loudness, over a filtered saw.
-Wave brass(double hz, double hold, double brightness = 1) {
+Wave brass(double hz, double hold, double brightness = 1)
+{
     double release = 0.15;
     Wave w(samples(hold + release));
     Sine carrier, modulator;
@@ -410,7 +449,8 @@ Wave brass(double hz, double hold, double brightness = 1) {
     return w;
 }
 
-Wave bell(double hz, double length, double ratio = 3.5) {
+Wave bell(double hz, double length, double ratio = 3.5)
+{
     Wave w(samples(length));
     Sine carrier, modulator;
     for (size_t i = 0; i < w.size(); i++) {
@@ -423,7 +463,8 @@ Wave bell(double hz, double length, double ratio = 3.5) {
     return w;
 }
 
-Wave pluck(double hz, double length, double brightness) {
+Wave pluck(double hz, double length, double brightness)
+{
     Wave w(samples(length));
     Saw a, b;
     Biquad filter;
@@ -436,7 +477,8 @@ Wave pluck(double hz, double length, double brightness) {
     return w;
 }
 
-Wave pad(const std::vector<double>& notes, double hold) {
+Wave pad(const std::vector<double>& notes, double hold)
+{
     double release = 0.5;
     Wave w(samples(hold + release));
     std::vector<Saw> saws(notes.size() * 3);
@@ -455,7 +497,8 @@ Wave pad(const std::vector<double>& notes, double hold) {
     return w;
 }
 
-Wave bass(double hz, double hold) {
+Wave bass(double hz, double hold)
+{
     double release = 0.04;
     Wave w(samples(hold + release));
     Saw saw;
@@ -471,7 +514,8 @@ Wave bass(double hz, double hold) {
 }
 
 // A drum's skin: a sine whose pitch drops from `startHz` to `endHz`.
-Wave drop(double startHz, double endHz, double sweep, double length, double tau) {
+Wave drop(double startHz, double endHz, double sweep, double length, double tau)
+{
     Wave w(samples(length));
     Sine skin;
     for (size_t i = 0; i < w.size(); i++) {
@@ -482,7 +526,8 @@ Wave drop(double startHz, double endHz, double sweep, double length, double tau)
     return w;
 }
 
-Wave noiseBurst(Noise& noise, Biquad::Kind kind, double hz, double q, double length, double tau) {
+Wave noiseBurst(Noise& noise, Biquad::Kind kind, double hz, double q, double length, double tau)
+{
     Wave w(samples(length));
     Biquad filter;
     filter.tune(kind, hz, q);
@@ -493,13 +538,15 @@ Wave noiseBurst(Noise& noise, Biquad::Kind kind, double hz, double q, double len
     return w;
 }
 
-Wave kick(Noise& noise) {
+Wave kick(Noise& noise)
+{
     Wave w = drop(150, 48, 0.035, 0.4, 0.22);
     mix(w, noiseBurst(noise, Biquad::lowPass, 3000, 0.7, 0.02, 0.004), 0, 0.3);
     return w;
 }
 
-Wave snare(Noise& noise) {
+Wave snare(Noise& noise)
+{
     Wave w = drop(240, 180, 0.02, 0.25, 0.06);
     for (float& s : w)
         s *= 0.6f;
@@ -507,11 +554,13 @@ Wave snare(Noise& noise) {
     return w;
 }
 
-Wave hat(Noise& noise, double tau) {
+Wave hat(Noise& noise, double tau)
+{
     return noiseBurst(noise, Biquad::highPass, 7000, 0.8, tau * 5, tau);
 }
 
-Wave cymbal(Noise& noise, double length) {
+Wave cymbal(Noise& noise, double length)
+{
     Wave w = noiseBurst(noise, Biquad::highPass, 4500, 0.6, length, length / 4);
     Wave ring(samples(length));
     Sine a, b;
@@ -523,14 +572,15 @@ Wave cymbal(Noise& noise, double length) {
     return w;
 }
 
-Wave timpani(Noise& noise, double hz, double length) {
+Wave timpani(Noise& noise, double hz, double length)
+{
     Wave w(samples(length));
     Sine f0, f1, f2;
     for (size_t i = 0; i < w.size(); i++) {
         double t = static_cast<double>(i) / rate;
         double bend = 1 + 0.04 * decay(t, 0.05);
         double tone = f0.next(hz * bend) + 0.5 * f1.next(hz * 1.5 * bend) * decay(t, 0.2) +
-                      0.3 * f2.next(hz * 1.99 * bend) * decay(t, 0.12);
+            0.3 * f2.next(hz * 1.99 * bend) * decay(t, 0.12);
         w[i] = static_cast<float>(std::min(1.0, t / 0.002) * decay(t, length / 3) * tone);
     }
     mix(w, noiseBurst(noise, Biquad::lowPass, 900, 0.7, 0.08, 0.015), 0, 0.6);
@@ -538,7 +588,8 @@ Wave timpani(Noise& noise, double hz, double length) {
 }
 
 // Struck metal: inharmonic partials, the high ones dying first.
-Wave clang(Noise& noise, double hz, double length, double brightness) {
+Wave clang(Noise& noise, double hz, double length, double brightness)
+{
     const double ratios[] = {1.0, 2.32, 3.87, 5.14, 6.93, 8.41};
     const double levels[] = {1.0, 0.8, 0.6, 0.45, 0.3, 0.2};
     Wave w(samples(length));
@@ -559,7 +610,8 @@ Wave clang(Noise& noise, double hz, double length, double brightness) {
 }
 
 // Air pushed aside: band-passed noise whose centre and loudness follow the swing.
-Wave whoosh(Noise& noise, double length, double lowHz, double highHz, double q) {
+Wave whoosh(Noise& noise, double length, double lowHz, double highHz, double q)
+{
     Wave w(samples(length));
     Biquad filter;
     for (size_t i = 0; i < w.size(); i++) {
@@ -572,7 +624,8 @@ Wave whoosh(Noise& noise, double length, double lowHz, double highHz, double q) 
     return w;
 }
 
-Wave thud(Noise& noise, double startHz, double endHz, double length) {
+Wave thud(Noise& noise, double startHz, double endHz, double length)
+{
     Wave w = drop(startHz, endHz, 0.03, length, length / 3.5);
     mix(w, drop(startHz * 2.2, startHz * 1.6, 0.02, 0.12, 0.03), 0, 0.35);
     mix(w, noiseBurst(noise, Biquad::lowPass, 1100, 0.8, 0.12, 0.025), 0, 0.9);
@@ -581,21 +634,23 @@ Wave thud(Noise& noise, double startHz, double endHz, double length) {
 
 // ---- The game's sounds ----
 
-Wave makeClick() {
+Wave makeClick()
+{
     // Rings a little longer than a bare tick, so it carries over the music.
     Wave w(samples(0.12));
     Sine a, b;
     Noise noise(11);
     for (size_t i = 0; i < w.size(); i++) {
         double t = static_cast<double>(i) / rate;
-        w[i] = static_cast<float>(decay(t, 0.03) * (a.next(1900) + 0.5 * b.next(3150)) +
-                                  decay(t, 0.0015) * 0.6 * noise.next());
+        w[i] = static_cast<float>(
+            decay(t, 0.03) * (a.next(1900) + 0.5 * b.next(3150)) + decay(t, 0.0015) * 0.6 * noise.next());
     }
     master(w, 0.01);
     return w;
 }
 
-Wave makeClose() {
+Wave makeClose()
+{
     Noise noise(23);
     Wave w = drop(95, 38, 0.06, 0.9, 0.22);
     mix(w, drop(190, 120, 0.03, 0.3, 0.06), 0, 0.45);
@@ -610,7 +665,8 @@ Wave makeClose() {
     return w;
 }
 
-Wave makeSelectCharacter() {
+Wave makeSelectCharacter()
+{
     Noise noise(31);
     Wave w(samples(0.95));
     Biquad filter;
@@ -628,7 +684,8 @@ Wave makeSelectCharacter() {
     return w;
 }
 
-Wave makeStartup() {
+Wave makeStartup()
+{
     Noise noise(41);
     Wave w(samples(2.2));
     const double run[] = {57, 62, 65, 69};  // A3 D4 F4 A4, up into the chord
@@ -649,7 +706,8 @@ Wave makeStartup() {
     return w;
 }
 
-Wave makeJackAttack() {
+Wave makeJackAttack()
+{
     Noise noise(53);
     Wave w = whoosh(noise, 0.32, 700, 4200, 2.2);
     mix(w, whoosh(noise, 0.26, 1200, 6000, 3.0), 0.03, 0.6);
@@ -658,7 +716,8 @@ Wave makeJackAttack() {
     return w;
 }
 
-Wave makeDarthAttack() {
+Wave makeDarthAttack()
+{
     Noise noise(59);
     double length = 0.7;
     Wave w(samples(length));
@@ -683,7 +742,8 @@ Wave makeDarthAttack() {
     return w;
 }
 
-Wave makeBlock(std::uint32_t seed, double hz, double length, double crackleLevel) {
+Wave makeBlock(std::uint32_t seed, double hz, double length, double crackleLevel)
+{
     Noise noise(seed);
     Wave w = clang(noise, hz, length, 1.0);
     mix(w, clang(noise, hz * 1.013, length * 0.8, 0.3), 0.004, 0.6);
@@ -707,7 +767,8 @@ Wave makeBlock(std::uint32_t seed, double hz, double length, double crackleLevel
     return w;
 }
 
-Wave makeHit(std::uint32_t seed, double startHz, double endHz, double length, double armour) {
+Wave makeHit(std::uint32_t seed, double startHz, double endHz, double length, double armour)
+{
     Noise noise(seed);
     Wave w = thud(noise, startHz, endHz, length);
     if (armour > 0)
@@ -718,7 +779,8 @@ Wave makeHit(std::uint32_t seed, double startHz, double endHz, double length, do
     return w;
 }
 
-Wave makeJackWin() {
+Wave makeJackWin()
+{
     Noise noise(71);
     Wave w(samples(3.0));
     // A quick triple call, a leap, and a held major chord.
@@ -744,7 +806,8 @@ Wave makeJackWin() {
     return w;
 }
 
-Wave makeDarthWin() {
+Wave makeDarthWin()
+{
     Noise noise(73);
     Wave w(samples(3.4));
     // Heavy fifths walking down, then a wide minor chord over a low drone.
@@ -781,7 +844,8 @@ Wave makeDarthWin() {
 }
 
 // Falling off the arena: a long fall that recedes, then a distant landing.
-Wave makeJackRingout() {
+Wave makeJackRingout()
+{
     Noise noise(83);
     double fall = 1.9;
     Wave w(samples(2.6));
@@ -793,8 +857,8 @@ Wave makeJackRingout() {
         double hz = 1500 * std::pow(220.0 / 1500, x) * (1 + 0.012 * std::sin(twoPi * 6 * t));
         double env = std::min(1.0, t / 0.05) * (1 - 0.7 * x) * std::min(1.0, (fall - t) / 0.05);
         wind.tune(Biquad::bandPass, 2500 * std::pow(0.25, x), 1.5);
-        w[i] = static_cast<float>(env * (0.7 * whistle.next(hz) + 0.15 * overtone.next(hz * 2) +
-                                         0.5 * wind.run(noise.next())));
+        w[i] = static_cast<float>(
+            env * (0.7 * whistle.next(hz) + 0.15 * overtone.next(hz * 2) + 0.5 * wind.run(noise.next())));
     }
     mix(w, thud(noise, 110, 42, 0.6), fall, 0.45);
     mix(w, noiseBurst(noise, Biquad::lowPass, 1500, 0.7, 0.4, 0.1), fall, 0.2);
@@ -804,7 +868,8 @@ Wave makeJackRingout() {
     return w;
 }
 
-Wave makeDarthRingout() {
+Wave makeDarthRingout()
+{
     Noise noise(89);
     double fall = 2.0;
     Wave w(samples(2.7));
@@ -831,7 +896,8 @@ Wave makeDarthRingout() {
 
 // Bout music: 16 bars in D minor at 120 beats a minute. Every note that rings
 // past the end wraps into the start, so the loop has no seam.
-Wave makeBackground() {
+Wave makeBackground()
+{
     constexpr double beat = 0.5;
     constexpr int bars = 16;
     const size_t beatSamples = samples(beat);
@@ -869,16 +935,15 @@ Wave makeBackground() {
         for (int k : kicks)
             mixLooped(drums, kick(noise), barStart + k * beatSamples / 2, 1.0);
         for (int step = 0; step < 8; step++)
-            mixLooped(drums, hat(noise, step % 2 ? 0.05 : 0.025), barStart + step * beatSamples / 2,
-                      step % 2 ? 0.22 : 0.14);
+            mixLooped(
+                drums, hat(noise, step % 2 ? 0.05 : 0.025), barStart + step * beatSamples / 2, step % 2 ? 0.22 : 0.14);
         if (bar >= 4) {
             mixLooped(drums, snare(noise), barStart + beatSamples, 0.5);
             mixLooped(drums, snare(noise), barStart + 3 * beatSamples, 0.5);
         }
         if (fill) {
             for (int step = 0; step < 8; step++)
-                mixLooped(drums, snare(noise), barStart + 3 * beatSamples + step * beatSamples / 8,
-                          0.15 + 0.04 * step);
+                mixLooped(drums, snare(noise), barStart + 3 * beatSamples + step * beatSamples / 8, 0.15 + 0.04 * step);
         }
         if (bar % 8 == 0)
             mixLooped(drums, cymbal(noise, 1.6), barStart, 0.35);
@@ -911,17 +976,20 @@ Wave makeBackground() {
     return mixDown;
 }
 
-void put16(std::string& out, int value) {
+void put16(std::string& out, int value)
+{
     out.push_back(static_cast<char>(value & 0xFF));
     out.push_back(static_cast<char>((value >> 8) & 0xFF));
 }
 
-void put32(std::string& out, std::uint32_t value) {
+void put32(std::string& out, std::uint32_t value)
+{
     put16(out, static_cast<int>(value & 0xFFFF));
     put16(out, static_cast<int>(value >> 16));
 }
 
-bool writeWav(const std::string& path, const Wave& wave) {
+bool writeWav(const std::string& path, const Wave& wave)
+{
     std::string bytes = "RIFF";
     std::uint32_t dataBytes = static_cast<std::uint32_t>(wave.size() * 2);
     put32(bytes, 36 + dataBytes);
@@ -950,7 +1018,8 @@ bool writeWav(const std::string& path, const Wave& wave) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     std::string folder = argc > 1 ? argv[1] : "sounds";
     struct Made {
         const char* name;

@@ -24,8 +24,7 @@ std::string rowName(unsigned keys)
 {
     std::string name;
     const std::pair<unsigned, const char*> parts[] = {{CONTROL_RIGHT, "right+"}, {CONTROL_LEFT, "left+"},
-                                                      {CONTROL_UP, "up+"},       {CONTROL_DOWN, "down+"},
-                                                      {CONTROL_H, "H"},          {CONTROL_V, "V"}};
+        {CONTROL_UP, "up+"}, {CONTROL_DOWN, "down+"}, {CONTROL_H, "H"}, {CONTROL_V, "V"}};
     for (const auto& [bit, text] : parts)
         if (keys & bit)
             name += text;
@@ -60,8 +59,8 @@ void printReach()
                         in.keyState[5] = 1;
                     if (t == pressAt) {
                         const int entries[] = {1, 3, 2, 0, 4, 5};  // up down right left H V
-                        const unsigned bits[] = {CONTROL_UP, CONTROL_DOWN, CONTROL_RIGHT,
-                                                 CONTROL_LEFT, CONTROL_H, CONTROL_V};
+                        const unsigned bits[] = {
+                            CONTROL_UP, CONTROL_DOWN, CONTROL_RIGHT, CONTROL_LEFT, CONTROL_H, CONTROL_V};
                         for (int i = 0; i < 6; ++i)
                             if (row.keys & bits[i])
                                 in.keyState[entries[i]] = 1;
@@ -81,9 +80,8 @@ void printReach()
 void printTally(int a, int b, const Tally& t)
 {
     std::printf("| %s vs %s | %d | %d | %d | %d | %d/%d/%d | %d/%d/%d | %d/%d | %d |\n", contenderName(a),
-                contenderName(b), t.bouts, t.wins[0], t.wins[1], t.draws, t.winsBy[0][0], t.winsBy[0][1],
-                t.winsBy[0][2], t.winsBy[1][0], t.winsBy[1][1], t.winsBy[1][2], t.selfRingOuts[0],
-                t.selfRingOuts[1], t.neverEnded);
+        contenderName(b), t.bouts, t.wins[0], t.wins[1], t.draws, t.winsBy[0][0], t.winsBy[0][1], t.winsBy[0][2],
+        t.winsBy[1][0], t.winsBy[1][1], t.winsBy[1][2], t.selfRingOuts[0], t.selfRingOuts[1], t.neverEnded);
     std::fflush(stdout);
 }
 
@@ -98,7 +96,7 @@ void printRows(int a, int b, const Tally& t)
             std::printf("  %s as %s used:", contenderName(who), kind == DARTH ? "Darth" : "Jack");
             for (std::size_t i = 0; i < moves.attackRows.size(); ++i)
                 std::printf(" %s%s", rowName(moves.attackRows[i].keys).c_str(),
-                            (t.rowsUsed[side][kind] >> i) & 1 ? "" : "(never)");
+                    (t.rowsUsed[side][kind] >> i) & 1 ? "" : "(never)");
             std::printf("\n");
         }
     }
@@ -125,10 +123,11 @@ int main(int argc, char** argv)
         } else if (contenderNamed(argv[i]) >= 0) {
             names.push_back(contenderNamed(argv[i]));
         } else {
-            std::fprintf(stderr, "tournament: unknown argument \"%s\"\n"
-                                 "usage: tournament [--bouts N] [--seed S] [--rows] [A B ...] | --reach\n"
-                                 "players: easy, normal, hard, masher\n",
-                         argv[i]);
+            std::fprintf(stderr,
+                "tournament: unknown argument \"%s\"\n"
+                "usage: tournament [--bouts N] [--seed S] [--rows] [A B ...] | --reach\n"
+                "players: easy, normal, hard, masher\n",
+                argv[i]);
             return 2;
         }
     }
@@ -137,8 +136,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (names.empty())
-        names = {CPU_HARD, MASHER, CPU_NORMAL, MASHER, CPU_EASY, MASHER,
-                 CPU_HARD, CPU_EASY, CPU_HARD, CPU_NORMAL, CPU_NORMAL, CPU_EASY};
+        names = {CPU_HARD, MASHER, CPU_NORMAL, MASHER, CPU_EASY, MASHER, CPU_HARD, CPU_EASY, CPU_HARD, CPU_NORMAL,
+            CPU_NORMAL, CPU_EASY};
 
     std::printf("| A vs B | bouts | A wins | B wins | draws by time | A wins by KO/time/ring-out "
                 "| B wins by KO/time/ring-out | self ring-outs A/B | never ended |\n");

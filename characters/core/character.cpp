@@ -20,8 +20,8 @@ constexpr int BACK_TO_REST_STEPS = 5;
 
 float floorDistance(float ax, float az, float bx, float bz)
 {
-    return static_cast<float>(std::sqrt(std::pow(static_cast<double>(bx) - ax, 2.0) +
-                                        std::pow(static_cast<double>(bz) - az, 2.0)));
+    return static_cast<float>(
+        std::sqrt(std::pow(static_cast<double>(bx) - ax, 2.0) + std::pow(static_cast<double>(bz) - az, 2.0)));
 }
 
 }  // namespace
@@ -123,8 +123,7 @@ void Character::move(int direction, float amount)
             z = static_cast<float>(oz + std::sin(t) * rx + std::cos(t) * rz);
             break;
         }
-        default:
-            break;
+        default: break;
         }
     }
 
@@ -144,10 +143,9 @@ void Character::pushBack(float distance)
 
 bool Character::inArena() const
 {
-    return x >= -ARENA_HALF_WIDTH && x <= ARENA_HALF_WIDTH &&
-           z >= -ARENA_HALF_WIDTH && z <= ARENA_HALF_WIDTH &&
-           z <= x + ARENA_CORNER_CUT && z >= x - ARENA_CORNER_CUT &&
-           z <= ARENA_CORNER_CUT - x && z >= -x - ARENA_CORNER_CUT;
+    return x >= -ARENA_HALF_WIDTH && x <= ARENA_HALF_WIDTH && z >= -ARENA_HALF_WIDTH && z <= ARENA_HALF_WIDTH &&
+        z <= x + ARENA_CORNER_CUT && z >= x - ARENA_CORNER_CUT && z <= ARENA_CORNER_CUT - x &&
+        z >= -x - ARENA_CORNER_CUT;
 }
 
 void Character::updateFacing()
@@ -155,7 +153,7 @@ void Character::updateFacing()
     float dx = opponent->x - x;
     float dz = opponent->z - z;
     if (dx == 0.0f && dz == 0.0f)
-        return;  // no direction to face: keep the last one
+        return;                     // no direction to face: keep the last one
     float a = -std::atan(dz / dx);  // a quarter turn when dx is 0
     if (opponent->x < x)
         a += static_cast<float>(PI);

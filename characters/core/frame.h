@@ -25,9 +25,18 @@ struct Frame {
     float armLUpperAngleRotate;
     float armLForeAngle;
     // Darth holds a lightsaber, Jack a knife: one layout, two names.
-    union { float lightsaberAngleTurn; float knifeAngleTurn; };
-    union { float lightsaberAngleForward; float knifeAngleForward; };
-    union { float lightsaberAngleRotate; float knifeAngleRotate; };
+    union {
+        float lightsaberAngleTurn;
+        float knifeAngleTurn;
+    };
+    union {
+        float lightsaberAngleForward;
+        float knifeAngleForward;
+    };
+    union {
+        float lightsaberAngleRotate;
+        float knifeAngleRotate;
+    };
 
     static constexpr int FIELDS = 24;
 

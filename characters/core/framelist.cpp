@@ -1,7 +1,7 @@
 #include "characters/core/framelist.h"
 
-#include <cmath>
 #include "characters/core/trace.h"
+#include <cmath>
 
 namespace {
 

@@ -84,8 +84,8 @@ void PoseStack::rotate(float degrees, float x, float y, float z)
     stack.back() = stack.back() * r;
 }
 
-glm::mat4 lookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ,
-                 double upX, double upY, double upZ)
+glm::mat4 lookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ, double upX,
+    double upY, double upZ)
 {
     float forward[3] = {float(centreX - eyeX), float(centreY - eyeY), float(centreZ - eyeZ)};
     float up[3] = {float(upX), float(upY), float(upZ)};

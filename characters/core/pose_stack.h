@@ -23,5 +23,5 @@ private:
 };
 
 // The view matrix gluLookAt makes.
-glm::mat4 lookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ,
-                 double upX, double upY, double upZ);
+glm::mat4 lookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ, double upX,
+    double upY, double upZ);

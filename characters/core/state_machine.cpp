@@ -33,8 +33,7 @@ void Character::update(const int* keys)
 
     // Attacks, in table order; a row that starts an attack closes the gated rows after it.
     unsigned held = (up ? CONTROL_UP : 0u) | (down ? CONTROL_DOWN : 0u) | (right ? CONTROL_RIGHT : 0u) |
-                    (left ? CONTROL_LEFT : 0u) | (keys[keyAttackH] ? CONTROL_H : 0u) |
-                    (keys[keyAttackV] ? CONTROL_V : 0u);
+        (left ? CONTROL_LEFT : 0u) | (keys[keyAttackH] ? CONTROL_H : 0u) | (keys[keyAttackV] ? CONTROL_V : 0u);
     for (const AttackRow& row : moves.attackRows) {
         if ((held & row.keys) != row.keys || (row.gated && isAttacking()))
             continue;

@@ -19,10 +19,10 @@
 
 namespace {
 
-
 // Polls until `done` holds, sleeping; false if it never did within a generous
 // deadline.
-bool eventually(const std::function<bool()>& done, double seconds = 20) {
+bool eventually(const std::function<bool()>& done, double seconds = 20)
+{
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (!done()) {
         if (std::chrono::steady_clock::now() > deadline)
@@ -35,7 +35,8 @@ bool eventually(const std::function<bool()>& done, double seconds = 20) {
 // The bank is loaded once per process, through the null device ctest asks for.
 class SoundBank : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    static void SetUpTestSuite()
+    {
         testing::internal::CaptureStdout();
         loadSoundBank();
         loadOutput = testing::internal::GetCapturedStdout();
@@ -45,7 +46,8 @@ protected:
 
 std::string SoundBank::loadOutput;
 
-TEST_F(SoundBank, LoadsEverySoundSilently) {
+TEST_F(SoundBank, LoadsEverySoundSilently)
+{
     EXPECT_EQ(loadOutput, "");
     for (Sound& sound : soundTable.slots) {
         EXPECT_NE(sound.source, 0u);
@@ -54,15 +56,23 @@ TEST_F(SoundBank, LoadsEverySoundSilently) {
 }
 
 // A slot named by an id holds that id's file: same sample bytes as the file loaded on its own.
-TEST_F(SoundBank, EachIdHoldsItsOwnFile) {
+TEST_F(SoundBank, EachIdHoldsItsOwnFile)
+{
     const std::pair<SoundId, const char*> files[] = {
-        {SoundId::DARTH_ATTACK, "darth-attack"}, {SoundId::DARTH_BLOCK, "darth-block"},
-        {SoundId::DARTH_WIN, "darth-win"},       {SoundId::DARTH_HIT, "darth-hit"},
-        {SoundId::DARTH_RINGOUT, "darth-ringout"}, {SoundId::JACK_ATTACK, "jack-attack"},
-        {SoundId::JACK_BLOCK, "jack-block"},     {SoundId::JACK_WIN, "jack-win"},
-        {SoundId::JACK_HIT, "jack-hit"},         {SoundId::JACK_RINGOUT, "jack-ringout"},
-        {SoundId::BACKGROUND, "background"},     {SoundId::CLICK, "click"},
-        {SoundId::CLOSE, "close"},               {SoundId::STARTUP, "startup"},
+        {SoundId::DARTH_ATTACK, "darth-attack"},
+        {SoundId::DARTH_BLOCK, "darth-block"},
+        {SoundId::DARTH_WIN, "darth-win"},
+        {SoundId::DARTH_HIT, "darth-hit"},
+        {SoundId::DARTH_RINGOUT, "darth-ringout"},
+        {SoundId::JACK_ATTACK, "jack-attack"},
+        {SoundId::JACK_BLOCK, "jack-block"},
+        {SoundId::JACK_WIN, "jack-win"},
+        {SoundId::JACK_HIT, "jack-hit"},
+        {SoundId::JACK_RINGOUT, "jack-ringout"},
+        {SoundId::BACKGROUND, "background"},
+        {SoundId::CLICK, "click"},
+        {SoundId::CLOSE, "close"},
+        {SoundId::STARTUP, "startup"},
         {SoundId::SELECTCHARACTER, "selectcharacter"},
     };
     static_assert(std::size(files) == SOUND_COUNT);
@@ -80,13 +90,15 @@ TEST_F(SoundBank, EachIdHoldsItsOwnFile) {
     }
 }
 
-TEST_F(SoundBank, PlayOnceLastsAsLongAsTheSound) {
+TEST_F(SoundBank, PlayOnceLastsAsLongAsTheSound)
+{
     playOnce(soundTable[SoundId::JACK_ATTACK]);
     EXPECT_TRUE(isPlayingOnce(soundTable[SoundId::JACK_ATTACK]));
     EXPECT_TRUE(eventually([] { return !isPlayingOnce(soundTable[SoundId::JACK_ATTACK]); }));
 }
 
-TEST_F(SoundBank, LoopingMusicIsNotPlayingOnce) {
+TEST_F(SoundBank, LoopingMusicIsNotPlayingOnce)
+{
     playLooping(soundTable[SoundId::BACKGROUND]);
     EXPECT_FALSE(isPlayingOnce(soundTable[SoundId::BACKGROUND]));
     // It sounds all the same: its position moves on.
@@ -99,7 +111,8 @@ TEST_F(SoundBank, LoopingMusicIsNotPlayingOnce) {
     stopSound(soundTable[SoundId::BACKGROUND]);
 }
 
-TEST_F(SoundBank, StopEndsTheSound) {
+TEST_F(SoundBank, StopEndsTheSound)
+{
     playOnce(soundTable[SoundId::DARTH_WIN]);
     ASSERT_TRUE(isPlayingOnce(soundTable[SoundId::DARTH_WIN]));
     stopSound(soundTable[SoundId::DARTH_WIN]);
@@ -108,7 +121,8 @@ TEST_F(SoundBank, StopEndsTheSound) {
     EXPECT_FALSE(isPlayingOnce(soundTable[SoundId::DARTH_WIN]));
 }
 
-TEST_F(SoundBank, PlayingAgainRestartsFromTheBeginning) {
+TEST_F(SoundBank, PlayingAgainRestartsFromTheBeginning)
+{
     playOnce(soundTable[SoundId::STARTUP]);
     ASSERT_TRUE(eventually([] { return playPosition(soundTable[SoundId::STARTUP]) > 0.5f; }));
     float before = playPosition(soundTable[SoundId::STARTUP]);
@@ -118,7 +132,8 @@ TEST_F(SoundBank, PlayingAgainRestartsFromTheBeginning) {
     stopSound(soundTable[SoundId::STARTUP]);
 }
 
-TEST_F(SoundBank, BadFilesLeaveTheirSlotEmpty) {
+TEST_F(SoundBank, BadFilesLeaveTheirSlotEmpty)
+{
     Sound missing;
     testing::internal::CaptureStdout();
     LoadDirectSound(missing, "sounds/no-such-sound.wav");
@@ -133,7 +148,8 @@ TEST_F(SoundBank, BadFilesLeaveTheirSlotEmpty) {
 
 // Writes a WAV of `frames` frames of the given format with a wave of
 // full-scale steps, returns its path.
-std::string writeWav(const char* name, unsigned tag, unsigned channels, unsigned bits, unsigned frames) {
+std::string writeWav(const char* name, unsigned tag, unsigned channels, unsigned bits, unsigned frames)
+{
     std::vector<unsigned char> b;
     auto put = [&b](std::uint32_t v, int bytes) {
         for (int i = 0; i < bytes; i++)
@@ -161,7 +177,8 @@ std::string writeWav(const char* name, unsigned tag, unsigned channels, unsigned
     return path;
 }
 
-TEST_F(SoundBank, OtherFormatsLoadWhenTheDeviceTakesThem) {
+TEST_F(SoundBank, OtherFormatsLoadWhenTheDeviceTakesThem)
+{
     // 32-bit float is not PCM, but OpenAL Soft plays it.
     Sound floats;
     std::string path = writeWav("zandrel_float.wav", 3, 1, 32, 2205);
@@ -187,7 +204,8 @@ TEST_F(SoundBank, OtherFormatsLoadWhenTheDeviceTakesThem) {
 // A quarter-second 441 Hz square wave, each channel at its own level, coded
 // as `tag` (0xFFFE: extensible PCM with `mask`) at `bits`; returns its path.
 std::string writeSquareWav(const char* name, unsigned tag, unsigned bits, unsigned rate,
-                           const std::vector<double>& levels, std::uint32_t mask = 0) {
+    const std::vector<double>& levels, std::uint32_t mask = 0)
+{
     std::vector<unsigned char> fmt, data;
     auto put = [](std::vector<unsigned char>& b, std::uint64_t v, int bytes) {
         for (int i = 0; i < bytes; i++)
@@ -240,19 +258,21 @@ struct FormatCase {
 };
 
 // Each test process writes its own files, under `prefix`.
-std::vector<FormatCase> formatCases(const std::string& prefix) {
+std::vector<FormatCase> formatCases(const std::string& prefix)
+{
     return {
         {writeSquareWav((prefix + "_pcm24.wav").c_str(), 1, 24, 44100, {0.5, 0}), "", 0.5, 0},
         {writeSquareWav((prefix + "_pcm32.wav").c_str(), 1, 32, 22050, {0, 0.25}), "", 0, 0.25},
-        {writeSquareWav((prefix + "_float.wav").c_str(), 3, 32, 44100, {0.75, -0.25}),
-         "LoadDirectSound mmioRead", 0.75, 0.25},
+        {writeSquareWav((prefix + "_float.wav").c_str(), 3, 32, 44100, {0.75, -0.25}), "LoadDirectSound mmioRead", 0.75,
+            0.25},
         // 5.1: front left, and back right at 3 dB down.
         {writeSquareWav((prefix + "_surround.wav").c_str(), 0xFFFE, 16, 44100, {0.5, 0, 0, 0, 0, 0.5}, 0x3F),
-         "LoadDirectSound mmioRead", 0.5, 0.5 * 0.70710678},
+            "LoadDirectSound mmioRead", 0.5, 0.5 * 0.70710678},
     };
 }
 
-TEST_F(SoundBank, DeepFloatAndSurroundSoundsLoadAndPlay) {
+TEST_F(SoundBank, DeepFloatAndSurroundSoundsLoadAndPlay)
+{
     for (const FormatCase& c : formatCases("zandrel_null")) {
         Sound sound;
         testing::internal::CaptureStdout();
@@ -274,7 +294,8 @@ protected:
     void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
 };
 
-void runWithoutDevice() {
+void runWithoutDevice()
+{
     setenv("ALSOFT_DRIVERS", "no-such-backend", 1);
     testing::internal::CaptureStdout();
     loadSoundBank();
@@ -289,12 +310,14 @@ void runWithoutDevice() {
     std::exit(quiet ? 0 : 1);
 }
 
-TEST_F(SoundBankProcess, NoDeviceMeansOneDiagnosticAndSilence) {
+TEST_F(SoundBankProcess, NoDeviceMeansOneDiagnosticAndSilence)
+{
     EXPECT_EXIT(runWithoutDevice(), ::testing::ExitedWithCode(0), "\\[InitDirectSound DirectSoundCreate\\]");
 }
 
 // The 16-bit stereo samples of the wave device's output so far.
-std::vector<short> recordedSamples(const std::string& path) {
+std::vector<short> recordedSamples(const std::string& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::vector<unsigned char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     // The device fixes the header's sizes only when it closes, so take
@@ -310,9 +333,11 @@ std::vector<short> recordedSamples(const std::string& path) {
     return samples;
 }
 
-void runStartupIntoWaveFile(const std::string& config, const std::string& output) {
+void runStartupIntoWaveFile(const std::string& config, const std::string& output)
+{
     std::ofstream(config) << "[general]\nsample-type = int16\nchannels = stereo\n"
-                             "frequency = 22050\n[wave]\nfile = " << output << "\n";
+                             "frequency = 22050\n[wave]\nfile = "
+                          << output << "\n";
     setenv("ALSOFT_CONF", config.c_str(), 1);
     setenv("ALSOFT_DRIVERS", "wave", 1);
     testing::internal::CaptureStdout();
@@ -328,13 +353,14 @@ void runStartupIntoWaveFile(const std::string& config, const std::string& output
         peak = std::max(peak, std::abs(static_cast<int>(s)));
         loud += std::abs(static_cast<int>(s)) > 1000;
     }
-    std::fprintf(stderr, "[%s] ended %d samples %zu peak %d loud %zu\n", out.c_str(), ended, samples.size(),
-                 peak, loud);
+    std::fprintf(
+        stderr, "[%s] ended %d samples %zu peak %d loud %zu\n", out.c_str(), ended, samples.size(), peak, loud);
     // The jingle lasts about two seconds: a good part of it must be heard.
     std::exit(ended && peak > 8000 && loud > 22050 ? 0 : 1);
 }
 
-TEST_F(SoundBankProcess, StartupJingleReachesTheWaveDevice) {
+TEST_F(SoundBankProcess, StartupJingleReachesTheWaveDevice)
+{
     std::string output = testing::TempDir() + "zandrel_wave_output.wav";
     std::string config = testing::TempDir() + "zandrel_alsoft.conf";
     EXPECT_EXIT(runStartupIntoWaveFile(config, output), ::testing::ExitedWithCode(0), "\\[\\] ended 1");
@@ -342,11 +368,11 @@ TEST_F(SoundBankProcess, StartupJingleReachesTheWaveDevice) {
     std::remove(config.c_str());
 }
 
-
 // Plays each format case into the wave device (and first, unless the user
 // forces HRTF, a mono square at half level), then checks each sound's length
 // and levels in what was written.
-void runFormatsIntoWaveFile(const std::string& config, const std::string& output, bool userForcesHrtf) {
+void runFormatsIntoWaveFile(const std::string& config, const std::string& output, bool userForcesHrtf)
+{
     // Headphones: OpenAL would filter through HRTF unless told not to.
     std::ofstream(config) << "[general]\nsample-type = int16\nchannels = stereo\nfrequency = 44100\n"
                           << (userForcesHrtf ? "hrtf = true\n" : "stereo-mode = headphones\n")
@@ -382,7 +408,7 @@ void runFormatsIntoWaveFile(const std::string& config, const std::string& output
         else if (c)
             good = good && std::abs(left - c->left) < 0.01 && std::abs(right - c->right) < 0.01;
         std::fprintf(stderr, "sound %zu: %zu frames, peaks %.4f %.4f%s\n", found, end - start, left, right,
-                     good ? "" : " WRONG");
+            good ? "" : " WRONG");
         ok = ok && good;
         found++;
         peak[0] = peak[1] = 0;
@@ -405,12 +431,13 @@ void runFormatsIntoWaveFile(const std::string& config, const std::string& output
     std::exit(ok && found == cases.size() ? 0 : 1);
 }
 
-TEST_F(SoundBankProcess, EveryFormatReachesTheWaveDeviceAsRecorded) {
+TEST_F(SoundBankProcess, EveryFormatReachesTheWaveDeviceAsRecorded)
+{
     for (bool userForcesHrtf : {false, true}) {
         std::string output = testing::TempDir() + "zandrel_wave_formats.wav";
         std::string config = testing::TempDir() + "zandrel_alsoft_formats.conf";
-        EXPECT_EXIT(runFormatsIntoWaveFile(config, output, userForcesHrtf), ::testing::ExitedWithCode(0),
-                    "sounds [45] of [45]")
+        EXPECT_EXIT(
+            runFormatsIntoWaveFile(config, output, userForcesHrtf), ::testing::ExitedWithCode(0), "sounds [45] of [45]")
             << (userForcesHrtf ? "with HRTF forced by the user" : "on headphones");
         std::remove(output.c_str());
         std::remove(config.c_str());

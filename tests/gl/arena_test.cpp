@@ -50,8 +50,8 @@ std::vector<FeedbackVertex> arenaFeedback(double modelview[16], double projectio
                 vertices.push_back({buffer[i], buffer[i + 1], buffer[i + 7], buffer[i + 8]});
         } else if (token == GL_PASS_THROUGH_TOKEN) {
             i++;
-        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN ||
-                   token == GL_DRAW_PIXEL_TOKEN || token == GL_COPY_PIXEL_TOKEN) {
+        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN ||
+            token == GL_COPY_PIXEL_TOKEN) {
             i += VERTEX_SIZE;
         } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
             i += 2 * VERTEX_SIZE;
@@ -64,15 +64,15 @@ std::vector<FeedbackVertex> arenaFeedback(double modelview[16], double projectio
 }
 
 // Whether a vertex at the top face's corner k carries texture coordinates (s, t).
-bool cornerDrawnWith(const std::vector<FeedbackVertex>& vertices, int k, float s, float t,
-                     const double modelview[16], const double projection[16], const int viewport[4])
+bool cornerDrawnWith(const std::vector<FeedbackVertex>& vertices, int k, float s, float t, const double modelview[16],
+    const double projection[16], const int viewport[4])
 {
     ArenaCorner c = arenaCorner(k);
     double wx, wy, wz;
     gluProject(c.x, 0.0, c.z, modelview, projection, viewport, &wx, &wy, &wz);
     for (const FeedbackVertex& v : vertices) {
-        if (std::fabs(v.x - wx) < 0.01 && std::fabs(v.y - wy) < 0.01 &&
-            std::fabs(v.s - s) < 1e-4f && std::fabs(v.t - t) < 1e-4f)
+        if (std::fabs(v.x - wx) < 0.01 && std::fabs(v.y - wy) < 0.01 && std::fabs(v.s - s) < 1e-4f &&
+            std::fabs(v.t - t) < 1e-4f)
             return true;
     }
     return false;
@@ -207,8 +207,7 @@ TEST(Arena, OpeningViewShowsMarbleRockAndSky)
     EXPECT_GT(rock.r, rock.b + 60);
 
     glDisable(GL_LIGHTING);
-    unsigned int made[3] = {textureTable.marbleTexture, textureTable.ground2Texture,
-                            textureTable.backgroundTexture};
+    unsigned int made[3] = {textureTable.marbleTexture, textureTable.ground2Texture, textureTable.backgroundTexture};
     glDeleteTextures(3, made);
     textureTable = saved;
 }

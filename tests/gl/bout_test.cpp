@@ -25,7 +25,10 @@
 namespace {
 
 long fakeNow = 5000;
-long fakeCalendarSeconds() { return fakeNow; }
+long fakeCalendarSeconds()
+{
+    return fakeNow;
+}
 
 class MatchWindow : public testing::Test {
 protected:
@@ -125,7 +128,9 @@ TEST_F(MatchWindow, KnockOutPlayedWithTheKeyTableThenTheTitle)
     EXPECT_EQ(runUntil(atMenu, backOff, 20), -1);
     EXPECT_FLOAT_EQ(m.playerOne->getX(), x);
     EXPECT_FLOAT_EQ(m.playerOne->getZ(), z);
-    EXPECT_GT(runUntil(atMenu, [](int f) { fakeNow += f % 2; }, 20), 0);
+    EXPECT_GT(runUntil(
+                  atMenu, [](int f) { fakeNow += f % 2; }, 20),
+        0);
     EXPECT_GE(fakeNow, before + 2) << "the end-of-bout pause";
     EXPECT_TRUE(m.titleShown);
     EXPECT_FALSE(m.doorPhaseFlag);

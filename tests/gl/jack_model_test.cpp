@@ -281,19 +281,19 @@ TEST_F(JackModelTest, BodyAndKnifePointsSitWhereTheTransformsPutThem)
         if (player == 2)
             root = root * scaling(-1, 1, 1);
         Mat torso = root * rotation(60, 0, 1, 0) * translation(0, p.bodyHeight, 0) * scaling(-1, 1, 1) *
-                    translation(0, 2.5, 0) * rotation(p.bodyAngleTurn, 0, 1, 0) *
-                    rotation(p.bodyAngleTiltForward, 1, 0, 0) * rotation(p.bodyAngleTiltSide, 0, 0, 1);
+            translation(0, 2.5, 0) * rotation(p.bodyAngleTurn, 0, 1, 0) * rotation(p.bodyAngleTiltForward, 1, 0, 0) *
+            rotation(p.bodyAngleTiltSide, 0, 0, 1);
         expectMatrix(jack.bodyMatrix, torso, "body");
         expectMatrix(drawn.body, torso, "drawn body");
 
         Mat fist = torso * translation(-2, 2.5, -0.5) * rotation(90, 1, 0, 0) *
-                   rotation(p.armRUpperAngleForward, -1, 0, 0) * rotation(p.armRUpperAngleOut, 0, -1, 0) *
-                   rotation(p.armRUpperAngleRotate, 0, 0, 1) * translation(0, 0, 2) *
-                   rotation(p.armRForeAngle, 0, 1, 0) * translation(0, 0, 1.8);
+            rotation(p.armRUpperAngleForward, -1, 0, 0) * rotation(p.armRUpperAngleOut, 0, -1, 0) *
+            rotation(p.armRUpperAngleRotate, 0, 0, 1) * translation(0, 0, 2) * rotation(p.armRForeAngle, 0, 1, 0) *
+            translation(0, 0, 1.8);
         Mat blade = fist * rotation(p.knifeAngleForward, 1, 0, 0) * rotation(p.knifeAngleRotate, 0, 0, 1) *
-                    translation(0, 1.2, 0.2) * rotation(p.knifeAngleTurn, 0, 1, 0);
+            translation(0, 1.2, 0.2) * rotation(p.knifeAngleTurn, 0, 1, 0);
         const Mat tips[4] = {blade * translation(-2.6, 7, 0), blade * translation(0.4, 7, 0),
-                             blade * translation(-2.6, 3.5, 0), blade * translation(-2.6, 0, 0)};
+            blade * translation(-2.6, 3.5, 0), blade * translation(-2.6, 0, 0)};
         for (int i = 0; i < 4; ++i) {
             expectMatrix(jack.weaponPointMatrix[i], tips[i], "weapon point");
             expectMatrix(drawn.weapon[i], tips[i], "drawn weapon point");

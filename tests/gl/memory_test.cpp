@@ -30,7 +30,10 @@ extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 namespace {
 
 long fakeNow = 9000;
-long fakeCalendarSeconds() { return fakeNow; }
+long fakeCalendarSeconds()
+{
+    return fakeNow;
+}
 
 // Bytes the program holds from malloc and new; AddressSanitizer keeps its own count.
 std::size_t heapInUse()
@@ -76,7 +79,7 @@ long pairFootprint()
     auto* two = new Darth(0.0f, 8.0f, 2, one);
     unsigned int textures[5] = {};
     const char* files[5] = {"graphics/jacksuit.bmp", "graphics/blade.bmp", "graphics/maulface.bmp",
-                            "graphics/maultop.bmp", "graphics/maulbot.bmp"};
+        "graphics/maultop.bmp", "graphics/maulbot.bmp"};
     for (int i = 0; i < 5; ++i)
         loadTexture(files[i], &textures[i]);
     auto* jackModel = new JackModel(textures[0], textures[1]);
@@ -128,8 +131,8 @@ TEST_F(Memory, HundredBoutsLeaveTheHeapWhereTheFirstLeftIt)
 
     const long early = long(*std::min_element(inUse.begin() + 4, inUse.begin() + 20));
     const long late = long(*std::min_element(inUse.end() - 16, inUse.end()));
-    std::fprintf(stderr, "heap in use: %zu after the first bout, %ld early, %ld late; one pair %ld\n",
-                 inUse.front(), early, late, pair);
+    std::fprintf(stderr, "heap in use: %zu after the first bout, %ld early, %ld late; one pair %ld\n", inUse.front(),
+        early, late, pair);
     EXPECT_GT(pair, 0);
     // Keeping every finished bout's fighters would add about 80 pairs.
     EXPECT_LT(late - early, 10 * pair);

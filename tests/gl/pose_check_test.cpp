@@ -25,17 +25,16 @@ namespace {
 std::vector<std::pair<std::string, Frame>> everyTarget(const MoveSet& moves)
 {
     std::vector<std::pair<std::string, Frame>> targets{{"rest", moves.rest}};
-    const std::pair<const char*, Keyframes> lists[] = {
-        {"block", moves.block},           {"breathing", moves.breathing}, {"circleStep", moves.circleStep},
-        {"walkStep", moves.walkStep},     {"hitReaction", moves.hitReaction}, {"ringOut", moves.ringOut},
-        {"lose", moves.lose},             {"win", moves.win}};
+    const std::pair<const char*, Keyframes> lists[] = {{"block", moves.block}, {"breathing", moves.breathing},
+        {"circleStep", moves.circleStep}, {"walkStep", moves.walkStep}, {"hitReaction", moves.hitReaction},
+        {"ringOut", moves.ringOut}, {"lose", moves.lose}, {"win", moves.win}};
     for (const auto& [name, keyframes] : lists)
         for (std::size_t i = 0; i < keyframes.size(); ++i)
             targets.push_back({std::string(name) + " " + std::to_string(i), keyframes[i].target});
     for (std::size_t row = 0; row < moves.attackRows.size(); ++row)
         for (std::size_t i = 0; i < moves.attackRows[row].keyframes.size(); ++i)
             targets.push_back({"attack row " + std::to_string(row) + " keyframe " + std::to_string(i),
-                               moves.attackRows[row].keyframes[i].target});
+                moves.attackRows[row].keyframes[i].target});
     return targets;
 }
 
@@ -77,7 +76,7 @@ void checkEveryPose(const MoveSet& moves, const FighterModel& model, Walk walk)
             expectSame(fighter.bodyMatrix, drawn.body, what + ", body");
             for (int slot = 0; slot < 4; ++slot)
                 expectSame(fighter.weaponPointMatrix[slot], drawn.weapon[slot],
-                           what + ", weapon point " + std::to_string(slot));
+                    what + ", weapon point " + std::to_string(slot));
         }
     }
     glLoadIdentity();

@@ -1,8 +1,8 @@
 // Drawing helpers shared by the scene tests.
 #include "tests/gl/scene_test_helpers.h"
 
-#include <GL/gl.h>
 #include <GL/freeglut.h>
+#include <GL/gl.h>
 #include <GL/glu.h>
 
 #include <cstdio>

@@ -4,12 +4,11 @@
 
 #include <algorithm>
 
-#include "scene/screens.h"
-#include "scene/textures.h"
 #include "match/match.h"
 #include "scene/match_drawing.h"
+#include "scene/screens.h"
+#include "scene/textures.h"
 #include "tests/gl/scene_test_helpers.h"
-
 
 namespace {
 

@@ -38,9 +38,18 @@ constexpr double NEAR_PLANE = 1.5;
 struct Vec3 {
     double x, y, z;
 };
-Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator*(Vec3 a, double k) { return {a.x * k, a.y * k, a.z * k}; }
+Vec3 operator-(Vec3 a, Vec3 b)
+{
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+Vec3 operator+(Vec3 a, Vec3 b)
+{
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 operator*(Vec3 a, double k)
+{
+    return {a.x * k, a.y * k, a.z * k};
+}
 
 struct SkyVertex {
     Vec3 p;
@@ -54,11 +63,11 @@ SkyVertex skyVertex(int i, int j)
 {
     double theta = 2 * PI * i / SKY_SLICES, phi = PI * j / SKY_STACKS;
     Vec3 local{SKY_RADIUS * std::sin(phi) * std::sin(theta), SKY_RADIUS * std::sin(phi) * std::cos(theta),
-               SKY_RADIUS * std::cos(phi)};
+        SKY_RADIUS * std::cos(phi)};
     Vec3 upright{local.x, local.z, -local.y};
     double a = SKY_TURN_DEGREES * PI / 180;
     Vec3 turned{upright.x * std::cos(a) + upright.z * std::sin(a), upright.y,
-                -upright.x * std::sin(a) + upright.z * std::cos(a)};
+        -upright.x * std::sin(a) + upright.z * std::cos(a)};
     return {turned, 1.0 - double(i) / SKY_SLICES, 1.0 - double(j) / SKY_STACKS};
 }
 
@@ -101,8 +110,7 @@ double widestTexel(const std::array<double, 16>& m, int pictureWidth, int pictur
     constexpr int STEPS = 24;
     for (int j = 0; j < SKY_STACKS; ++j)
         for (int i = 0; i < SKY_SLICES; ++i) {
-            SkyVertex corner[4] = {skyVertex(i, j), skyVertex(i + 1, j), skyVertex(i + 1, j + 1),
-                                   skyVertex(i, j + 1)};
+            SkyVertex corner[4] = {skyVertex(i, j), skyVertex(i + 1, j), skyVertex(i + 1, j + 1), skyVertex(i, j + 1)};
             const int triangles[4][3] = {{0, 1, 2}, {0, 2, 3}, {0, 1, 3}, {1, 2, 3}};
             for (const auto& tri : triangles) {
                 const SkyVertex &a = corner[tri[0]], &b = corner[tri[1]], &c = corner[tri[2]];
@@ -123,7 +131,8 @@ double widestTexel(const std::array<double, 16>& m, int pictureWidth, int pictur
                         if (w < NEAR_PLANE)
                             continue;
                         double x = (clip[0] / w + 1) * SCREEN_WIDTH / 2, y = (clip[1] / w + 1) * SCREEN_HEIGHT / 2;
-                        if (x < margin * SCREEN_WIDTH || x > (1 - margin) * SCREEN_WIDTH || y < margin * SCREEN_HEIGHT || y > (1 - margin) * SCREEN_HEIGHT)
+                        if (x < margin * SCREEN_WIDTH || x > (1 - margin) * SCREEN_WIDTH ||
+                            y < margin * SCREEN_HEIGHT || y > (1 - margin) * SCREEN_HEIGHT)
                             continue;
                         // Screen step of a world step d: the derivative of the projection.
                         auto screenStep = [&](Vec3 d) {
@@ -175,9 +184,9 @@ TEST(SkyDetail, PictureIsWideAndDecodesAndUploadsThroughTheGame)
 
 TEST(SkyDetail, AllPicturesTogetherStayUnderSixteenMegabytes)
 {
-    const char* names[] = {"marble", "background", "ground2", "jackface", "darthface", "jack", "darthmaul",
-                           "player", "select", "start", "title", "door", "maulface", "maultop", "maulbot",
-                           "jacksuit", "blade", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    const char* names[] = {"marble", "background", "ground2", "jackface", "darthface", "jack", "darthmaul", "player",
+        "select", "start", "title", "door", "maulface", "maultop", "maulbot", "jacksuit", "blade", "0", "1", "2", "3",
+        "4", "5", "6", "7", "8", "9"};
     long long bytes = 0;
     for (const char* name : names) {
         PictureSize size = decodedSize(std::string("graphics/") + name + ".bmp");
@@ -231,10 +240,10 @@ TEST(SkyDetail, ModelOfTheSkyIsWhatDrawSkySends)
     for (const auto& corner : modelled) {
         bool found = std::any_of(sent.begin(), sent.end(), [&](const std::array<double, 4>& v) {
             return std::fabs(v[0] - corner[0]) < 0.05 && std::fabs(v[1] - corner[1]) < 0.05 &&
-                   std::fabs(v[2] - corner[2]) < 1e-4 && std::fabs(v[3] - corner[3]) < 1e-4;
+                std::fabs(v[2] - corner[2]) < 1e-4 && std::fabs(v[3] - corner[3]) < 1e-4;
         });
-        EXPECT_TRUE(found) << "no vertex sent at " << corner[0] << ", " << corner[1] << " with texture "
-                           << corner[2] << ", " << corner[3];
+        EXPECT_TRUE(found) << "no vertex sent at " << corner[0] << ", " << corner[1] << " with texture " << corner[2]
+                           << ", " << corner[3];
     }
 }
 

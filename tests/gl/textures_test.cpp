@@ -58,7 +58,7 @@ TEST(Textures, OddWidthPictureUploadsAtItsSizeWithoutSkew)
     for (int row = 0; row < 7; ++row) {
         const unsigned char* expected = topFirst.data() + (6 - row) * 39;
         EXPECT_EQ(std::vector<unsigned char>(texels.begin() + row * 39, texels.begin() + row * 39 + 39),
-                  std::vector<unsigned char>(expected, expected + 39))
+            std::vector<unsigned char>(expected, expected + 39))
             << "row " << row;
     }
 
@@ -128,15 +128,15 @@ TEST(Textures, ShippedArtFillsEveryTableSlotAndModelTexture)
     loadTextureTable();
     unsigned int models[5] = {};
     const char* modelFiles[5] = {"graphics\\maulface.bmp", "graphics\\maultop.bmp", "graphics\\maulbot.bmp",
-                                 "graphics\\jacksuit.bmp", "graphics\\blade.bmp"};
+        "graphics\\jacksuit.bmp", "graphics\\blade.bmp"};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(loadTexture(modelFiles[i], &models[i]), 1) << modelFiles[i];
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
     const TextureTable& t = textureTable;
-    const unsigned int singles[] = {t.marbleTexture,   t.backgroundTexture, t.ground2Texture, t.jackfaceTexture,
-                                    t.darthfaceTexture, t.jackTexture,      t.darthmaulTexture, t.playerTexture,
-                                    t.selectTexture,   t.startTexture,      t.titleTexture,   t.doorTexture};
+    const unsigned int singles[] = {t.marbleTexture, t.backgroundTexture, t.ground2Texture, t.jackfaceTexture,
+        t.darthfaceTexture, t.jackTexture, t.darthmaulTexture, t.playerTexture, t.selectTexture, t.startTexture,
+        t.titleTexture, t.doorTexture};
     for (unsigned int slot : singles)
         EXPECT_TRUE(glIsTexture(slot));
     for (unsigned int slot : t.digitTextures)

@@ -101,8 +101,8 @@ TEST_F(DataFolderTest, AMissingOrPartialZandrelDataIsReportedAndPassedOver)
     DataFolder missing = findDataFolder(nowhere.c_str(), installed.string());
     EXPECT_EQ(missing.prefix, installed.string() + "/");
     ASSERT_EQ(missing.messages.size(), 1u);
-    EXPECT_EQ(missing.messages[0],
-              "ZANDREL_DATA folder " + nowhere + " has neither graphics/ nor sounds/: looking further");
+    EXPECT_EQ(
+        missing.messages[0], "ZANDREL_DATA folder " + nowhere + " has neither graphics/ nor sounds/: looking further");
 }
 
 TEST_F(DataFolderTest, FilesNamedLikeTheFoldersDoNotCount)
@@ -127,8 +127,8 @@ TEST_F(DataFolderTest, WithNothingFoundTheGameStartsFromTheWorkingDirectory)
     EXPECT_EQ(found.messages[0], "The working directory has no sounds/: looking further");
     EXPECT_EQ(found.messages[1], "ZANDREL_DATA folder " + env() + " has no graphics/: looking further");
     EXPECT_EQ(found.messages[2], "Installed data folder " + installed.string() + " has no sounds/");
-    EXPECT_EQ(found.messages[3],
-              "No folder with the game's graphics/ and sounds/ found: playing without what is missing");
+    EXPECT_EQ(
+        found.messages[3], "No folder with the game's graphics/ and sounds/ found: playing without what is missing");
     // Without even an installed folder to name.
     EXPECT_EQ(findDataFolder(nullptr, "").messages.size(), 2u);
 }

@@ -41,8 +41,8 @@ TEST(Options, NoWordsMeanTheGamesOwnWindow)
 
 TEST(Options, GlutsOwnOptionsReachGlutInOrderAndUntouched)
 {
-    CommandLine line({"-display", ":7", "-geometry", "640x480+0+0", "-iconic", "-direct", "-indirect",
-                      "-gldebug", "-sync"});
+    CommandLine line(
+        {"-display", ":7", "-geometry", "640x480+0+0", "-iconic", "-direct", "-indirect", "-gldebug", "-sync"});
     ParsedOptions parsed = line.parse();
     ASSERT_EQ(parsed.error, "");
     ASSERT_EQ(parsed.options.glutArguments.size(), line.words.size());
@@ -60,8 +60,8 @@ TEST(Options, OursAreTakenOutAndGlutsKeptAroundThem)
     EXPECT_EQ(parsed.options.windowWidth, 1024);
     EXPECT_EQ(parsed.options.windowHeight, 768);
     // A GLUT option's value is GLUT's even when it looks like one of ours.
-    EXPECT_EQ(glutWords(parsed.options),
-              (std::vector<std::string>{"zandrel", "-iconic", "-display", "--odd:0", "-sync"}));
+    EXPECT_EQ(
+        glutWords(parsed.options), (std::vector<std::string>{"zandrel", "-iconic", "-display", "--odd:0", "-sync"}));
     EXPECT_FALSE(parsed.options.glutGeometry);
 }
 
@@ -89,9 +89,8 @@ TEST(Options, DemoIsOursAndTakesNoValue)
 
 TEST(Options, BadWindowSizesAreRefused)
 {
-    for (const char* bad : {"", "x", "800", "800x", "x600", "0x600", "800x0", "-800x600", "+800x600",
-                            "800x600x", "800 x600", "800x 600", "16385x600", "800x99999999999",
-                            "800X600", "1e3x600", "0x800x600", " 800x600"}) {
+    for (const char* bad : {"", "x", "800", "800x", "x600", "0x600", "800x0", "-800x600", "+800x600", "800x600x",
+             "800 x600", "800x 600", "16385x600", "800x99999999999", "800X600", "1e3x600", "0x800x600", " 800x600"}) {
         CommandLine line({"--window", bad});
         ParsedOptions parsed = line.parse();
         EXPECT_EQ(parsed.error, "bad value '" + std::string(bad) + "' for --window (expected WIDTHxHEIGHT)")
@@ -176,7 +175,7 @@ TEST(Options, NetworkPlayHostsOrJoinsWithADelay)
 TEST(Options, BadNetworkValuesAreRefused)
 {
     for (auto words : {std::vector<const char*>{"--host=0"}, {"--host", "70000"}, {"--join"}, {"--join", ":7000"},
-                       {"--join", "a:b"}, {"--delay", "7"}, {"--delay", "x"}, {"--host", "--join", "a"}}) {
+             {"--join", "a:b"}, {"--delay", "7"}, {"--delay", "x"}, {"--host", "--join", "a"}}) {
         CommandLine line({});
         line.words.insert(line.words.end(), words.begin(), words.end());
         line.argv.clear();

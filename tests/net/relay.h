@@ -68,9 +68,11 @@ public:
             if (held[i].due <= now) {
                 const Held& h = held[i];
                 if (h.toHost)
-                    sendto(back, h.bytes.data(), h.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target), sizeof target);
+                    sendto(back, h.bytes.data(), h.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&target),
+                        sizeof target);
                 else if (hasGuest)
-                    sendto(front, h.bytes.data(), h.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&guest), sizeof guest);
+                    sendto(front, h.bytes.data(), h.bytes.size(), 0, reinterpret_cast<const sockaddr*>(&guest),
+                        sizeof guest);
                 held.erase(held.begin() + long(i));
             } else {
                 ++i;

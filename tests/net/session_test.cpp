@@ -108,11 +108,14 @@ struct Pair {
         gc.delay = delay;
         guest = std::make_unique<NetSession>(gc);
     }
-    bool run(auto done, double seconds) { return runUntil(*host, hostHands, *guest, guestHands, relay.get(), done, seconds); }
+    bool run(auto done, double seconds)
+    {
+        return runUntil(*host, hostHands, *guest, guestHands, relay.get(), done, seconds);
+    }
     bool oneBoutPlayed()
     {
         return host->boutsPlayed() == 1 && guest->boutsPlayed() == 1 && host->phase() == Phase::SELECT &&
-               guest->phase() == Phase::SELECT;
+            guest->phase() == Phase::SELECT;
     }
     std::unique_ptr<NetSession> host;
     std::unique_ptr<Relay> relay;
@@ -152,8 +155,9 @@ TEST(NetSession, AVersionMismatchIsRefusedWithAMessageOnBothSides)
     gc.gameVersion = "9.9";
     NetSession guest(gc);
     Hands ha(1), hb(2);
-    ASSERT_TRUE(runUntil(host, ha, guest, hb, nullptr,
-                         [&] { return host.phase() == Phase::ENDED && guest.phase() == Phase::ENDED; }, 10));
+    ASSERT_TRUE(runUntil(
+        host, ha, guest, hb, nullptr, [&] { return host.phase() == Phase::ENDED && guest.phase() == Phase::ENDED; },
+        10));
     for (const NetSession* s : {&host, &guest}) {
         EXPECT_NE(s->message().find("9.9"), std::string::npos) << s->message();
         EXPECT_NE(s->message().find(ZANDREL_GAME_VERSION), std::string::npos) << s->message();

@@ -61,17 +61,16 @@ TEST(ControlsFile, PrintedBindingsReadBackTheSame)
     EXPECT_TRUE(sameControls(again.controls, defaults));
 
     // Every kind of name: literal, accented, named, numbered, special, pad, none.
-    const std::string text =
-        "[player1]\n"
-        "left = space comma semicolon\n"
-        "up = \xC3\xA9 0x80 tab\n"
-        "right = f5 shift_left\n"
-        "attack_h = =\n"
-        "block =\n"
-        "pad_block = left_trigger right_stick_up\n"
-        "[player2]\n"
-        "left = # [ escape\n"
-        "pad_attack_h = start\n";
+    const std::string text = "[player1]\n"
+                             "left = space comma semicolon\n"
+                             "up = \xC3\xA9 0x80 tab\n"
+                             "right = f5 shift_left\n"
+                             "attack_h = =\n"
+                             "block =\n"
+                             "pad_block = left_trigger right_stick_up\n"
+                             "[player2]\n"
+                             "left = # [ escape\n"
+                             "pad_attack_h = start\n";
     const ControlsReading custom = parseControls(text, "custom");
     ASSERT_TRUE(custom.messages.empty()) << custom.messages.front();
     const Controls& c = custom.controls;
@@ -107,9 +106,9 @@ TEST(ControlsFile, PrintedBindingsReadBackTheSame)
 TEST(ControlsFile, KeysCanSwapAndTheFileIsForgiving)
 {
     // A byte order mark, CRLF ends, indents, comments of any length, upper-case names.
-    const ControlsReading r = parseControls(
-        "\xEF\xBB\xBF# mine\r\n; " + std::string(5000, 'x') + "\r\n[Player1]\r\n  LEFT = w   ; was up\r\n\tup = a\r\n"
-        "PAD_Attack_H = EAST\r\npad_attack_v = south\r\n",
+    const ControlsReading r = parseControls("\xEF\xBB\xBF# mine\r\n; " + std::string(5000, 'x') +
+            "\r\n[Player1]\r\n  LEFT = w   ; was up\r\n\tup = a\r\n"
+            "PAD_Attack_H = EAST\r\npad_attack_v = south\r\n",
         "swap");
     ASSERT_TRUE(r.messages.empty()) << r.messages.front();
     EXPECT_EQ(r.controls.characters['w'], P1_LEFT);
@@ -121,23 +120,23 @@ TEST(ControlsFile, KeysCanSwapAndTheFileIsForgiving)
 
 TEST(ControlsFile, EachBadLineIsNamedAndIgnoredAndTheRestApplies)
 {
-    const std::string text =
-        "[player1]\n"                               // 1
-        "left = q\n"                                // 2
-        "right = foo\n"                             // 3 unknown key
-        "jump = j\n"                                // 4 unknown control
-        "block = q\n"                               // 5 bound twice, in the file
-        "attack_h = w\n"                            // 6 bound twice, by default
-        "attack_v = k k\n"                          // 7 twice on one line
-        "pad_block = south\n"                       // 8 pad input bound twice
-        "pad_left = trigger\n"                      // 9 unknown pad input
-        "down s\n"                                  // 10 not a setting
-        "[player1\n"                                // 11 unclosed section
-        "up = " + std::string(200, 'x') + "\n" +    // 12 too long
-        "[player3]\n"                               // 13
-        "left = z\n"                                // 14 unknown section
-        "[player2]\n"                               // 15
-        "right = o\n";                              // 16 still applies
+    const std::string text = "[player1]\n"           // 1
+                             "left = q\n"            // 2
+                             "right = foo\n"         // 3 unknown key
+                             "jump = j\n"            // 4 unknown control
+                             "block = q\n"           // 5 bound twice, in the file
+                             "attack_h = w\n"        // 6 bound twice, by default
+                             "attack_v = k k\n"      // 7 twice on one line
+                             "pad_block = south\n"   // 8 pad input bound twice
+                             "pad_left = trigger\n"  // 9 unknown pad input
+                             "down s\n"              // 10 not a setting
+                             "[player1\n"            // 11 unclosed section
+                             "up = " +
+        std::string(200, 'x') + "\n" +  // 12 too long
+        "[player3]\n"                   // 13
+        "left = z\n"                    // 14 unknown section
+        "[player2]\n"                   // 15
+        "right = o\n";                  // 16 still applies
     const ControlsReading r = parseControls(text, "/home/p/controls.conf");
     const std::vector<std::string> expected = {
         "/home/p/controls.conf:3: unknown key \"foo\" for right; line ignored",
@@ -183,7 +182,9 @@ TEST(ControlsFile, ASettingBeforeAnySectionIsRefused)
 TEST(ControlsFile, ABinaryOrHugeFileLeavesTheDefaults)
 {
     std::string binary = "[player1]\nleft = q\n";
-    binary += std::string("\x7f" "ELF\0\x01\x02", 7);
+    binary += std::string("\x7f"
+                          "ELF\0\x01\x02",
+        7);
     ControlsReading r = parseControls(binary, "f");
     EXPECT_EQ(r.messages, std::vector<std::string>{"f: not a text file; using the default controls"});
     EXPECT_TRUE(sameControls(r.controls, defaultControls()));
@@ -193,7 +194,7 @@ TEST(ControlsFile, ABinaryOrHugeFileLeavesTheDefaults)
         huge += "# a comment that goes on and on\n";
     r = parseControls(huge, "f");
     EXPECT_EQ(r.messages,
-              std::vector<std::string>{"f: larger than 65536 bytes, so not a controls file; using the default controls"});
+        std::vector<std::string>{"f: larger than 65536 bytes, so not a controls file; using the default controls"});
     EXPECT_TRUE(sameControls(r.controls, defaultControls()));
 
     // At the limit it is read.
@@ -209,17 +210,14 @@ protected:
     void SetUp() override
     {
         folder = std::filesystem::temp_directory_path() /
-                 ("zandrel-controls-" + std::to_string(::getpid()) + "-" +
-                  testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("zandrel-controls-" + std::to_string(::getpid()) + "-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder / "zandrel");
         path = (folder / "zandrel" / "controls.conf").string();
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
-    void write(const std::string& text)
-    {
-        std::ofstream(path, std::ios::binary) << text;
-    }
+    void write(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
     std::filesystem::path folder;
     std::string path;
@@ -285,8 +283,8 @@ TEST_F(ControlsFileOnDisk, FoundUnderTheConfigHome)
 TEST_F(ControlsFileOnDisk, TheGamePrintsItsControlsFromTheFile)
 {
     write("[player1]\nleft = q\nright = what\n");
-    const std::string command = "XDG_CONFIG_HOME='" + folder.string() + "' " ZANDREL_BINARY +
-                                " --print-controls 2>'" + (folder / "errors").string() + "'";
+    const std::string command = "XDG_CONFIG_HOME='" + folder.string() + "' " ZANDREL_BINARY + " --print-controls 2>'" +
+        (folder / "errors").string() + "'";
     std::FILE* pipe = popen(command.c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     std::string printed;

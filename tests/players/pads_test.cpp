@@ -1,7 +1,7 @@
 // Pads are SDL's virtual joysticks, seen through SDL's real game-controller
 // layer and the game's own poll; the fighters read the key table as in a bout.
-#include <SDL2/SDL.h>
 #include <GL/freeglut.h>
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -259,8 +259,10 @@ TEST_F(PadTest, TheStickActsOnlyPastItsDeadZone)
         int index;  // player 1's entry it holds past the dead zone
     };
     const Tilt tilts[] = {
-        {SDL_CONTROLLER_AXIS_LEFTX, 1.0, 2},  {SDL_CONTROLLER_AXIS_LEFTX, -1.0, 0},
-        {SDL_CONTROLLER_AXIS_LEFTY, -1.0, 1}, {SDL_CONTROLLER_AXIS_LEFTY, 1.0, 3},
+        {SDL_CONTROLLER_AXIS_LEFTX, 1.0, 2},
+        {SDL_CONTROLLER_AXIS_LEFTX, -1.0, 0},
+        {SDL_CONTROLLER_AXIS_LEFTY, -1.0, 1},
+        {SDL_CONTROLLER_AXIS_LEFTY, 1.0, 3},
     };
     for (const Tilt& t : tilts) {
         pad.tilt(t.axis, t.fraction * 0.34);

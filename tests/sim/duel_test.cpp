@@ -105,8 +105,8 @@ SwingResult swing(Character& attacker, int attackKey, Character& defender, int* 
             int hits = 0;
             float knockBack = 0.0f;
             for (int i = 0; i < 4; ++i) {
-                float d = std::hypot(bodyX - attacker.weaponPointMatrix[i][12],
-                                     bodyZ - attacker.weaponPointMatrix[i][14]);
+                float d =
+                    std::hypot(bodyX - attacker.weaponPointMatrix[i][12], bodyZ - attacker.weaponPointMatrix[i][14]);
                 if (d < HIT_REACH) {
                     ++hits;
                     knockBack += HIT_REACH - d;
@@ -152,8 +152,7 @@ TEST_F(Duel, JacksKnifeReachesDarthCostsHealthAndKnocksHimBack)
     jack.setOpponent(&darth);
 
     SwingResult result = swing(jack, jack.keyAttackH, darth, keys,
-                               {"Jack hit someone!\n", darthMoves.hitReaction[0].target, SoundId::DARTH_HIT,
-                                SoundId::JACK_ATTACK});
+        {"Jack hit someone!\n", darthMoves.hitReaction[0].target, SoundId::DARTH_HIT, SoundId::JACK_ATTACK});
     ASSERT_GT(result.hits, 0) << "the knife never came within reach";
     EXPECT_NEAR(darth.health, 100.0f - result.hits * HIT_DAMAGE, 1e-3);
     EXPECT_GT(floorDistance(jack, darth), 4.0f);
@@ -167,8 +166,7 @@ TEST_F(Duel, DarthBlockingJacksKnifeIsOnlyPushedBack)
     keys[darth.keyBlock] = 1;
 
     SwingResult result = swing(jack, jack.keyAttackH, darth, keys,
-                               {"Jack hit someone!\n", darthMoves.hitReaction[0].target, SoundId::DARTH_BLOCK,
-                                SoundId::NONE});
+        {"Jack hit someone!\n", darthMoves.hitReaction[0].target, SoundId::DARTH_BLOCK, SoundId::NONE});
     ASSERT_GT(result.hits, 0);
     EXPECT_EQ(darth.health, 100.0f);
     EXPECT_EQ(darth.state, BLOCK);
@@ -184,8 +182,7 @@ TEST_F(Duel, DarthsLightsaberReachesJackAndHeFlinches)
     darth.setOpponent(&jack);
     // Jack stands breathing; the first hit interrupts that with his flinch.
     SwingResult result = swing(darth, darth.keyAttackH, jack, keys,
-                               {"Darth hit someone!\n", jackMoves.hitReaction[0].target, SoundId::JACK_HIT,
-                                SoundId::NONE});
+        {"Darth hit someone!\n", jackMoves.hitReaction[0].target, SoundId::JACK_HIT, SoundId::NONE});
     ASSERT_GT(result.hits, 0) << "the lightsaber never came within reach";
     EXPECT_NEAR(jack.health, 100.0f - result.hits * HIT_DAMAGE, 1e-3);
     EXPECT_GT(floorDistance(jack, darth), 7.0f);
@@ -199,8 +196,7 @@ TEST_F(Duel, JackBlockingTheLightsaberIsOnlyPushedBack)
     keys[jack.keyBlock] = 1;
 
     SwingResult result = swing(darth, darth.keyAttackH, jack, keys,
-                               {"Darth hit someone!\n", jackMoves.hitReaction[0].target, SoundId::JACK_BLOCK,
-                                SoundId::NONE});
+        {"Darth hit someone!\n", jackMoves.hitReaction[0].target, SoundId::JACK_BLOCK, SoundId::NONE});
     ASSERT_GT(result.hits, 0);
     EXPECT_EQ(jack.health, 100.0f);
     EXPECT_EQ(jack.state, BLOCK);

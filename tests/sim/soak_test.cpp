@@ -118,9 +118,7 @@ struct RandomPlayer {
             press(1, chance(rng) < 0.03);
             press(6, chance(rng) < 0.03);
             break;
-        case STANDER:
-            press(6, chance(rng) < 0.02);
-            break;
+        case STANDER: press(6, chance(rng) < 0.02); break;
         case RUNNER:
             press(away(), chance(rng) < 0.95);
             press(towards(), false);
@@ -139,7 +137,7 @@ struct RandomPlayer {
 bool allFinite(const Character& fighter)
 {
     bool finite = std::isfinite(fighter.x) && std::isfinite(fighter.z) && std::isfinite(fighter.facing) &&
-                  std::isfinite(fighter.health);
+        std::isfinite(fighter.health);
     for (int i = 0; i < Frame::FIELDS; ++i)
         finite = finite && std::isfinite(fighter.pose[i]);
     return finite;
@@ -208,7 +206,7 @@ SoakResult playBouts()
                 ending = m.gameState;
             if (!allFinite(*m.playerOne) || !allFinite(*m.playerTwo)) {
                 result.problem = "a value went NaN or infinite in bout " + std::to_string(bout) + " at frame " +
-                                 std::to_string(frame);
+                    std::to_string(frame);
                 return result;
             }
             ++frame;
@@ -235,10 +233,10 @@ TEST(Soak, RandomBoutsBackToBackEndCleanly)
     ASSERT_EQ(result.problem, "");
     const int* endings = result.endings;
     std::fprintf(stderr,
-                 "knock-outs %d, time-ups %d, ring-outs %d; game objects after bout 10: %ld bytes, after %d: %ld; "
-                 "whole heap after bout 10: %zu, after %d: %zu\n",
-                 endings[KNOCKOUT], endings[TIME_UP], endings[RING_OUT], result.objectsAfterTenth, BOUTS,
-                 result.objectsAfterLast, result.heapAfterTenth, BOUTS, result.heapAfterLast);
+        "knock-outs %d, time-ups %d, ring-outs %d; game objects after bout 10: %ld bytes, after %d: %ld; "
+        "whole heap after bout 10: %zu, after %d: %zu\n",
+        endings[KNOCKOUT], endings[TIME_UP], endings[RING_OUT], result.objectsAfterTenth, BOUTS,
+        result.objectsAfterLast, result.heapAfterTenth, BOUTS, result.heapAfterLast);
     EXPECT_GT(endings[KNOCKOUT], 0);
     EXPECT_GT(endings[TIME_UP], 0);
     EXPECT_GT(endings[RING_OUT], 0);

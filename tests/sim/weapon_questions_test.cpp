@@ -107,7 +107,7 @@ TEST(JackWeapon, AsksAboutHitsOnlyWhileAttackingFourTimesInOrder)
     capture.clear();
     jack.posePass(SIDE_CAMERA);
     EXPECT_EQ(capture.text(),
-              "asking if hit other person\nasked 0\nasked 1\nJack hit someone!\nasked 2\nasked 3\nJack hit someone!\n");
+        "asking if hit other person\nasked 0\nasked 1\nJack hit someone!\nasked 2\nasked 3\nJack hit someone!\n");
     ASSERT_EQ(other.points.size(), 4u);
     for (int i = 0; i < 4; ++i)
         expectAskedAt(other, 0, jack.weaponPointMatrix[i], i);

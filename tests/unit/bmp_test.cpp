@@ -53,7 +53,7 @@ struct Layout {
     std::uint32_t headerSize = 40;
     bool fileHeader = true;
     std::vector<std::uint32_t> masks;  // written after the header when given
-    Bytes palette;                      // entries already in file form
+    Bytes palette;                     // entries already in file form
     Bytes pixels;
 };
 
@@ -139,9 +139,21 @@ std::string stderrOf(const Bytes& file, Image* result)
 }
 
 const char* const REFERENCE_FILES[] = {
-    "two_bmp2_palette",  "two_bmp3_palette",  "two_bmp2_24",  "two_bmp3_24",  "two_bmp3_rle8",
-    "four_bmp2_palette", "four_bmp3_palette", "four_bmp2_24", "four_bmp3_24", "four_bmp3_rle8",
-    "many_bmp2_palette", "many_bmp3_palette", "many_bmp2_24", "many_bmp3_24", "many_bmp3_rle8",
+    "two_bmp2_palette",
+    "two_bmp3_palette",
+    "two_bmp2_24",
+    "two_bmp3_24",
+    "two_bmp3_rle8",
+    "four_bmp2_palette",
+    "four_bmp3_palette",
+    "four_bmp2_24",
+    "four_bmp3_24",
+    "four_bmp3_rle8",
+    "many_bmp2_palette",
+    "many_bmp3_palette",
+    "many_bmp2_24",
+    "many_bmp3_24",
+    "many_bmp3_rle8",
 };
 
 TEST(BmpDecoder, MatchesImageMagickAtEveryDepthAndHeader)
@@ -189,20 +201,21 @@ TEST(BmpDecoder, Rle4RunsAbsoluteRunsDeltaAndEndOfLine)
     layout.coloursUsed = 4;
     layout.palette = quadPalette({0x000000, 0xFF0000, 0x00FF00, 0x0000FF});
     layout.pixels = {
-        5, 0x12,                     // bottom row: 1 2 1 2 1
-        0, 0,                        // end of line: the sixth pixel stays black
-        0, 5, 0x31, 0x23, 0x10, 0,   // absolute 3 1 2 3 1, padded to a 16-bit boundary
-        0, 0,                        // end of line
-        0, 2, 2, 0,                  // delta two right
-        6, 0x33,                     // a run past the row's end is cut at the edge
-        0, 1,                        // end of bitmap
+        5, 0x12,                    // bottom row: 1 2 1 2 1
+        0, 0,                       // end of line: the sixth pixel stays black
+        0, 5, 0x31, 0x23, 0x10, 0,  // absolute 3 1 2 3 1, padded to a 16-bit boundary
+        0, 0,                       // end of line
+        0, 2, 2, 0,                 // delta two right
+        6, 0x33,                    // a run past the row's end is cut at the edge
+        0, 1,                       // end of bitmap
     };
     Image image = decode(build(layout));
     ASSERT_NE(image, nullptr);
     const std::uint32_t R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, K = 0;
-    EXPECT_EQ(pixelsOf(image), rgbRows({R, G, R, G, R, K,  // bottom
-                                        B, R, G, B, R, K,  // middle
-                                        K, K, B, B, B, B}));
+    EXPECT_EQ(pixelsOf(image),
+        rgbRows({R, G, R, G, R, K,  // bottom
+            B, R, G, B, R, K,       // middle
+            K, K, B, B, B, B}));
 }
 
 TEST(BmpDecoder, Rle8OddAbsoluteRunIsPadded)
@@ -217,8 +230,8 @@ TEST(BmpDecoder, Rle8OddAbsoluteRunIsPadded)
     layout.pixels = {0, 3, 1, 2, 1, 0xEE, 1, 2, 0, 0, 4, 1, 0, 1};
     Image image = decode(build(layout));
     ASSERT_NE(image, nullptr);
-    EXPECT_EQ(pixelsOf(image), rgbRows({0x102030, 0x405060, 0x102030, 0x405060,
-                                        0x102030, 0x102030, 0x102030, 0x102030}));
+    EXPECT_EQ(
+        pixelsOf(image), rgbRows({0x102030, 0x405060, 0x102030, 0x405060, 0x102030, 0x102030, 0x102030, 0x102030}));
 }
 
 TEST(BmpDecoder, SixteenBitsDefaultToFiveBitsPerChannel)
@@ -238,8 +251,8 @@ TEST(BmpDecoder, BitfieldsUseTheMasksTheFileCarries)
     sixteen.width = 2;
     sixteen.bits = 16;
     sixteen.compression = 3;
-    sixteen.masks = {0xF800, 0x07E0, 0x001F};  // 5-6-5
-    sixteen.pixels = {0xE0, 0x07, 0x1F, 0xF8};   // full green; full red and blue
+    sixteen.masks = {0xF800, 0x07E0, 0x001F};   // 5-6-5
+    sixteen.pixels = {0xE0, 0x07, 0x1F, 0xF8};  // full green; full red and blue
     Image image = decode(build(sixteen));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(pixelsOf(image), rgbRows({0x00FF00, 0xFF00FF}));
@@ -271,9 +284,9 @@ TEST(BmpDecoder, TopDownPictureIsTurnedBottomUp)
     Layout layout;
     layout.width = 1;
     layout.height = -3;
-    layout.pixels = {0x00, 0x00, 0xFF, 0,   // top: red
-                     0x00, 0xFF, 0x00, 0,   // middle: green
-                     0xFF, 0x00, 0x00, 0};  // bottom: blue
+    layout.pixels = {0x00, 0x00, 0xFF, 0,  // top: red
+        0x00, 0xFF, 0x00, 0,               // middle: green
+        0xFF, 0x00, 0x00, 0};              // bottom: blue
     Image image = decode(build(layout));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->height, 3);
@@ -299,7 +312,7 @@ TEST(BmpDecoder, BareHeadersFindPixelsAfterTheColourTable)
     core.width = 3;
     core.bits = 1;
     core.palette = {0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00};  // red, blue in 3-byte entries
-    core.pixels = {0xA0, 0, 0, 0};                         // 1 0 1
+    core.pixels = {0xA0, 0, 0, 0};                        // 1 0 1
     image = decode(build(core));
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(pixelsOf(image), rgbRows({0x0000FF, 0xFF0000, 0x0000FF}));
@@ -324,8 +337,8 @@ TEST(BmpDecoder, ReportsEachFailureOnStandardError)
 
     testing::internal::CaptureStderr();
     Image missing(decodeBmp("tests/data/bmp/no-such-file.bmp"));
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "Error: Failed to open DIB file tests/data/bmp/no-such-file.bmp.\n");
+    EXPECT_EQ(
+        testing::internal::GetCapturedStderr(), "Error: Failed to open DIB file tests/data/bmp/no-such-file.bmp.\n");
     EXPECT_EQ(missing, nullptr);
 }
 
@@ -424,18 +437,12 @@ TEST(BmpHostile, AbsurdDimensionsAreRefusedBeforeAnyAllocation)
         std::uint32_t compression;
     };
     const Case cases[] = {
-        {0x7FFFFFFF, 1, 32, 0},        // row size overflows 32 bits
-        {0x40000000, 1, 24, 0},
-        {16385, 1, 24, 0},
-        {1, -16385, 24, 0},
-        {1, INT32_MIN, 24, 0},
-        {16384, 16384, 8, 1},          // a tiny RLE file asking for 768 MB
-        {0, 1, 24, 0},
-        {1, 0, 24, 0},
-        {-5, 1, 24, 0},
-        {4, 1, 8, 2},                  // RLE4 marked on 8-bit data
-        {4, 1, 12, 0},                 // no such depth
-        {4, 1, 24, 3},                 // bit fields on 24 bits
+        {0x7FFFFFFF, 1, 32, 0},  // row size overflows 32 bits
+        {0x40000000, 1, 24, 0}, {16385, 1, 24, 0}, {1, -16385, 24, 0}, {1, INT32_MIN, 24, 0},
+        {16384, 16384, 8, 1},                                        // a tiny RLE file asking for 768 MB
+        {0, 1, 24, 0}, {1, 0, 24, 0}, {-5, 1, 24, 0}, {4, 1, 8, 2},  // RLE4 marked on 8-bit data
+        {4, 1, 12, 0},                                               // no such depth
+        {4, 1, 24, 3},                                               // bit fields on 24 bits
     };
     for (const Case& c : cases) {
         Layout layout;
@@ -502,8 +509,8 @@ TEST(BmpHostile, RleRunsAndDeltasStayInsideThePicture)
     layout.coloursUsed = 2;
     layout.palette = quadPalette({0x000000, 0xFFFFFF});
     layout.pixels = {
-        255, 1,             // far past the row: cut, not wrapped into the next row
-        0, 255, 1, 1, 1,    // an absolute run past the row and past the data
+        255, 1,           // far past the row: cut, not wrapped into the next row
+        0, 255, 1, 1, 1,  // an absolute run past the row and past the data
     };
     Image image = decode(build(layout));
     ASSERT_NE(image, nullptr);
@@ -548,8 +555,11 @@ TEST(BmpHostile, ColourTableCutShortIsRefusedForEveryHeader)
         std::uint32_t coloursUsed;
     };
     const Kind kinds[] = {
-        {"core", 12, true, 0, 0},       {"info", 40, true, 0, 0},   {"bare core", 12, false, 0, 0},
-        {"bare info", 40, false, 0, 0}, {"info, colours used", 40, true, 0, 2},
+        {"core", 12, true, 0, 0},
+        {"info", 40, true, 0, 0},
+        {"bare core", 12, false, 0, 0},
+        {"bare info", 40, false, 0, 0},
+        {"info, colours used", 40, true, 0, 2},
         {"info with bit fields", 40, true, 3, 0},
     };
     for (const Kind& kind : kinds) {
@@ -593,9 +603,10 @@ TEST(BmpDecoder, RleDeltaMovesOnFromMidRow)
     Image image = decode(build(layout));
     ASSERT_NE(image, nullptr);
     const std::uint32_t R = 0xFF0000, G = 0x00FF00, B = 0x0000FF, K = 0;
-    EXPECT_EQ(pixelsOf(image), rgbRows({R, R, R, K, K, G, G, K,  //
-                                        B, K, K, K, K, K, K, K,  //
-                                        K, K, K, K, R, R, K, K}));
+    EXPECT_EQ(pixelsOf(image),
+        rgbRows({R, R, R, K, K, G, G, K,  //
+            B, K, K, K, K, K, K, K,       //
+            K, K, K, K, R, R, K, K}));
 }
 
 }  // namespace

@@ -26,8 +26,7 @@ struct BoutEnd : testing::Test {
     Recorder& one;
     Recorder& two;
     int& gameState;
-    BoutEnd()
-        : one(*new Recorder(1)), two(*new Recorder(2)), gameState(match.gameState)
+    BoutEnd() : one(*new Recorder(1)), two(*new Recorder(2)), gameState(match.gameState)
     {
         match.playerOne.reset(&one);
         match.playerTwo.reset(&two);

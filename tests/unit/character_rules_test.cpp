@@ -29,12 +29,12 @@ struct CharacterRules : testing::Test {};
 TEST_F(CharacterRules, ControlIndicesFollowThePlayer)
 {
     Pair p(0, -8, 0, 8);
-    EXPECT_EQ((std::array{p.one.keyUp, p.one.keyDown, p.one.keyRight, p.one.keyLeft, p.one.keyAttackH,
-                          p.one.keyAttackV, p.one.keyBlock}),
-              (std::array{1, 3, 2, 0, 4, 5, 6}));
-    EXPECT_EQ((std::array{p.two.keyUp, p.two.keyDown, p.two.keyRight, p.two.keyLeft, p.two.keyAttackH,
-                          p.two.keyAttackV, p.two.keyBlock}),
-              (std::array{8, 10, 9, 7, 11, 12, 13}));
+    EXPECT_EQ((std::array{p.one.keyUp, p.one.keyDown, p.one.keyRight, p.one.keyLeft, p.one.keyAttackH, p.one.keyAttackV,
+                  p.one.keyBlock}),
+        (std::array{1, 3, 2, 0, 4, 5, 6}));
+    EXPECT_EQ((std::array{p.two.keyUp, p.two.keyDown, p.two.keyRight, p.two.keyLeft, p.two.keyAttackH, p.two.keyAttackV,
+                  p.two.keyBlock}),
+        (std::array{8, 10, 9, 7, 11, 12, 13}));
     EXPECT_EQ(p.one.health, 100.0f);
     EXPECT_EQ(p.one.state, RESTING);
 }

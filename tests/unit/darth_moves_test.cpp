@@ -27,7 +27,10 @@ std::string shape(Keyframes keyframes)
     return s;
 }
 
-const Frame& rowFrame(DarthRow r, int i) { return darthMoves.attackRows[r].keyframes[i].target; }
+const Frame& rowFrame(DarthRow r, int i)
+{
+    return darthMoves.attackRows[r].keyframes[i].target;
+}
 
 class DarthMoves : public testing::Test {
 protected:
@@ -70,7 +73,8 @@ protected:
 
 TEST(DarthTables, RowAndStepCounts)
 {
-    const Frame rest = {8, 0, -16, 0, 0, 72, 17, 46, 110, 58, 11, 48, 98, 66, 66, -12, 90, 170, 192, -106, 80, 174, 24, 36};
+    const Frame rest = {
+        8, 0, -16, 0, 0, 72, 17, 46, 110, 58, 11, 48, 98, 66, 66, -12, 90, 170, 192, -106, 80, 174, 24, 36};
     EXPECT_TRUE(samePose(darthMoves.rest, rest));
     EXPECT_EQ(shape(darthMoves.block), "5i");
     EXPECT_EQ(shape(darthMoves.breathing), "15");

@@ -60,8 +60,8 @@ TEST_F(FramelistTest, InterruptDiscardsEverythingAndBlendsFromTheLivePose)
     testing::internal::CaptureStdout();
     list.add(entryFor(filled(-5.0f)), 4, true);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "interrupt: discarding 2th frame\ninterrupt: discarding 1th frame\n"
-              "interrupt: discarding 0th frame\nadding 0th frame\n");
+        "interrupt: discarding 2th frame\ninterrupt: discarding 1th frame\n"
+        "interrupt: discarding 0th frame\nadding 0th frame\n");
     ASSERT_EQ(list.size(), 1u);
     EXPECT_FLOAT_EQ((*list.front().delta)[3], (-5.0f - 1.0f) / 4);
 }
@@ -103,8 +103,8 @@ TEST_F(FramelistTest, SmallGapsSnapAndAnglesRunLinearlyWithoutWrapping)
 
     list.advance();  // first entry reached at once
     list.advance();
-    EXPECT_FLOAT_EQ(pose[0], 28.0f);   // -32 a tick, the long way round
-    EXPECT_EQ(pose[1], 0.007f);        // 0.003 + 0.005 > 0.007: snapped
+    EXPECT_FLOAT_EQ(pose[0], 28.0f);  // -32 a tick, the long way round
+    EXPECT_EQ(pose[1], 0.007f);       // 0.003 + 0.005 > 0.007: snapped
     for (int i = 0; i < 8; ++i)
         list.advance();
     EXPECT_FLOAT_EQ(pose[0], -228.0f);

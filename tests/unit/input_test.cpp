@@ -53,8 +53,16 @@ struct Binding {
 };
 
 constexpr Binding CHARACTER_KEYS[] = {
-    {'a', 0}, {'w', 1}, {'d', 2}, {'s', 3}, {'t', 4}, {'y', 5}, {'u', 6},
-    {'1', 11}, {'2', 12}, {'3', 13},
+    {'a', 0},
+    {'w', 1},
+    {'d', 2},
+    {'s', 3},
+    {'t', 4},
+    {'y', 5},
+    {'u', 6},
+    {'1', 11},
+    {'2', 12},
+    {'3', 13},
 };
 
 TEST_F(KeyboardTest, EachBoundCharacterHoldsOnlyItsOwnEntry)
@@ -88,8 +96,8 @@ TEST_F(KeyboardTest, EveryOtherCharacterDoesNothing)
     // Upper case covers Caps Lock and Shift; Escape and q must not quit.
     for (int code = 0; code < 256; ++code) {
         const unsigned char key = static_cast<unsigned char>(code);
-        if (std::any_of(std::begin(CHARACTER_KEYS), std::end(CHARACTER_KEYS),
-                        [key](const Binding& b) { return b.key == key; }))
+        if (std::any_of(
+                std::begin(CHARACTER_KEYS), std::end(CHARACTER_KEYS), [key](const Binding& b) { return b.key == key; }))
             continue;
         onKeyPress(key, 0, 0);
         EXPECT_EQ(heldCount(), 0) << code;
@@ -105,9 +113,8 @@ TEST_F(KeyboardTest, EveryOtherCharacterDoesNothing)
 
 TEST_F(KeyboardTest, OtherSpecialKeysDoNothing)
 {
-    const int others[] = {GLUT_KEY_F1,     GLUT_KEY_F12,       GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN,
-                          GLUT_KEY_HOME,   GLUT_KEY_END,       GLUT_KEY_INSERT,  GLUT_KEY_SHIFT_L,
-                          GLUT_KEY_CTRL_L, GLUT_KEY_ALT_L,     0,                -1};
+    const int others[] = {GLUT_KEY_F1, GLUT_KEY_F12, GLUT_KEY_PAGE_UP, GLUT_KEY_PAGE_DOWN, GLUT_KEY_HOME, GLUT_KEY_END,
+        GLUT_KEY_INSERT, GLUT_KEY_SHIFT_L, GLUT_KEY_CTRL_L, GLUT_KEY_ALT_L, 0, -1};
     for (int key : others) {
         onSpecialPress(key, 0, 0);
         EXPECT_EQ(heldCount(), 0) << key;
@@ -122,10 +129,8 @@ TEST_F(KeyboardTest, EachFighterReadsItsOwnSevenKeys)
 {
     const Standin one(1);
     const Standin two(2);
-    const int Character::*controls[] = {&Character::keyUp,      &Character::keyDown,
-                                        &Character::keyRight,   &Character::keyLeft,
-                                        &Character::keyAttackH, &Character::keyAttackV,
-                                        &Character::keyBlock};
+    const int Character::*controls[] = {&Character::keyUp, &Character::keyDown, &Character::keyRight,
+        &Character::keyLeft, &Character::keyAttackH, &Character::keyAttackV, &Character::keyBlock};
     const unsigned char playerOneKeys[] = {'w', 's', 'd', 'a', 't', 'y', 'u'};
     const int playerTwoKeys[] = {GLUT_KEY_UP, GLUT_KEY_DOWN, GLUT_KEY_RIGHT, GLUT_KEY_LEFT};
     const unsigned char playerTwoDigits[] = {'1', '2', '3'};
@@ -167,8 +172,7 @@ struct ShiftedRelease {
     int index;
 };
 constexpr ShiftedRelease SHIFTED_RELEASES[] = {
-    {'a', 'A', 0}, {'w', 'W', 1}, {'d', 'D', 2}, {'s', 'S', 3}, {'t', 'T', 4}, {'y', 'Y', 5},
-    {'u', 'U', 6},
+    {'a', 'A', 0}, {'w', 'W', 1}, {'d', 'D', 2}, {'s', 'S', 3}, {'t', 'T', 4}, {'y', 'Y', 5}, {'u', 'U', 6},
     {'1', '!', 11},   // US, UK, German
     {'1', '&', 11},   // French: the digit is the shifted character
     {'2', '@', 12},   // US

@@ -110,7 +110,8 @@ TEST(JackMoves, EveryTableHasItsKeyframesStepsAndBlends)
 
     // Values the other tables are told apart by: his own rest pose, the
     // spin's turn, the fall's depth, the victory's knife twirl.
-    const Frame restPose = {8, 0, 0, 0, 0, 72, 17, 46, 110, 58, 11, 48, 98, 66, 66, -12, 90, 170, 192, -106, 80, 86, 0, -16};
+    const Frame restPose = {
+        8, 0, 0, 0, 0, 72, 17, 46, 110, 58, 11, 48, 98, 66, 66, -12, 90, 170, 192, -106, 80, 86, 0, -16};
     EXPECT_TRUE(samePose(jackMoves.rest, restPose));
     EXPECT_EQ(row(0).keyframes[0].target.bodyAngleTurn, 64.0f);
     EXPECT_EQ(row(0).keyframes[3].target.bodyAngleTurn, -274.0f);

@@ -68,12 +68,11 @@ TEST(MatchGlobals, StartInTheTitlePhase)
 {
     const Match fresh;
     const auto& [gameState, playerOne, playerTwo, playerOneChoice, playerTwoChoice, selectedPlayer, titleShown,
-                 doorPhaseFlag, doorOffset, doorClosing, selectBrightness, selectBrightening, boutEndTime,
-                 secondsLeft, clockBrightness, clockBrightening] =
-        std::tie(fresh.gameState, fresh.playerOne, fresh.playerTwo, fresh.playerOneChoice, fresh.playerTwoChoice,
-                 fresh.selectedPlayer, fresh.titleShown, fresh.doorPhaseFlag, fresh.doorOffset, fresh.doorClosing,
-                 fresh.selectBrightness, fresh.selectBrightening, fresh.boutEndTime, fresh.secondsLeft,
-                 fresh.clockBrightness, fresh.clockBrightening);
+        doorPhaseFlag, doorOffset, doorClosing, selectBrightness, selectBrightening, boutEndTime, secondsLeft,
+        clockBrightness, clockBrightening] = std::tie(fresh.gameState, fresh.playerOne, fresh.playerTwo,
+        fresh.playerOneChoice, fresh.playerTwoChoice, fresh.selectedPlayer, fresh.titleShown, fresh.doorPhaseFlag,
+        fresh.doorOffset, fresh.doorClosing, fresh.selectBrightness, fresh.selectBrightening, fresh.boutEndTime,
+        fresh.secondsLeft, fresh.clockBrightness, fresh.clockBrightening);
     EXPECT_EQ(gameState, MENU);
     EXPECT_EQ(playerOne, nullptr);
     EXPECT_EQ(playerTwo, nullptr);
@@ -144,10 +143,22 @@ TEST_F(MatchTest, RowBoundsAreInclusive)
         int oneFlips, twoFlips;
     };
     const Case cases[] = {
-        {240, 258, 1, 0}, {510, 317, 1, 0}, {239, 290, 0, 0}, {511, 290, 0, 0},
-        {375, 257, 0, 0}, {375, 318, 0, 0}, {249, 361, 0, 1}, {501, 407, 0, 1},
-        {248, 384, 0, 0}, {502, 384, 0, 0}, {375, 360, 0, 0}, {375, 408, 0, 0},
-        {319, 450, 0, 0}, {476, 450, 0, 0}, {400, 429, 0, 0}, {400, 471, 0, 0},
+        {240, 258, 1, 0},
+        {510, 317, 1, 0},
+        {239, 290, 0, 0},
+        {511, 290, 0, 0},
+        {375, 257, 0, 0},
+        {375, 318, 0, 0},
+        {249, 361, 0, 1},
+        {501, 407, 0, 1},
+        {248, 384, 0, 0},
+        {502, 384, 0, 0},
+        {375, 360, 0, 0},
+        {375, 408, 0, 0},
+        {319, 450, 0, 0},
+        {476, 450, 0, 0},
+        {400, 429, 0, 0},
+        {400, 471, 0, 0},
     };
     for (const Case& c : cases) {
         const int one = playerOneChoice;

@@ -29,9 +29,13 @@ TEST(NetProtocol, EveryMessageReadsBackAsWritten)
 {
     PacketReader reader;
     const std::vector<Message> messages = {
-        Hello{PROTOCOL_VERSION, "1.2.3"},  Choice{1, true},       Start{7, 0, 1},
-        inputs(1),                         Hash{7, 30, 0x0123456789abcdefull},
-        BoutOver{7, 3100, ~0ull},          Leave{Leave::DESYNC, 90},
+        Hello{PROTOCOL_VERSION, "1.2.3"},
+        Choice{1, true},
+        Start{7, 0, 1},
+        inputs(1),
+        Hash{7, 30, 0x0123456789abcdefull},
+        BoutOver{7, 3100, ~0ull},
+        Leave{Leave::DESYNC, 90},
     };
     for (const Message& m : messages) {
         const auto back = roundTrip(reader, m);

@@ -56,8 +56,8 @@ void send(Side& from, Side& to, int frame, const Link& link, std::mt19937& rng)
 void deliver(Side& side, int frame)
 {
     // Jitter reorders; a packet older than one taken is stale, as on the wire.
-    std::stable_sort(side.inbox.begin(), side.inbox.end(),
-                     [](const Packet& a, const Packet& b) { return a.arrival < b.arrival; });
+    std::stable_sort(
+        side.inbox.begin(), side.inbox.end(), [](const Packet& a, const Packet& b) { return a.arrival < b.arrival; });
     while (!side.inbox.empty() && side.inbox.front().arrival <= frame) {
         const Packet& p = side.inbox.front();
         side.rollback.receive(p.first, p.inputs);
@@ -183,13 +183,14 @@ TEST(Rollback, ASoundPlaysOnceStopsWhenWrongAndPlaysWhenNew)
     correctSounds({hit, swing}, {swing, hit}, out);
     EXPECT_TRUE(out.empty());
     correctSounds({hit, music}, {swing}, out);
-    EXPECT_EQ(out, (std::vector<SoundEvent>{{A::STOP, SoundId::JACK_HIT}, {A::PLAY_LOOPING, SoundId::BACKGROUND}, swing}));
+    EXPECT_EQ(
+        out, (std::vector<SoundEvent>{{A::STOP, SoundId::JACK_HIT}, {A::PLAY_LOOPING, SoundId::BACKGROUND}, swing}));
 }
 
 TEST(Rollback, BothKeySetsPlayTheMachinesFighter)
 {
     int keys[KEY_STATE_SIZE] = {};
-    keys[0] = 1;  // player 1's left
+    keys[0] = 1;                // player 1's left
     keys[PLAYER_KEYS + 6] = 1;  // player 2's block
     EXPECT_EQ(playerInput(keys, 1), 0x01);
     EXPECT_EQ(playerInput(keys, 2), 0x40);

@@ -80,8 +80,7 @@ Playback play(const Replay& replay)
     TraceCapture capture;
     ReplayPlayer player(replay);
     TickEvents events;
-    while (player.step(events)) {
-    }
+    while (player.step(events)) {}
     return {capture.lines(), player};
 }
 

@@ -89,8 +89,8 @@ TEST(Simulation, SoundsAreEventsInTheOrderTheyHappen)
     input.calendarSecond = 50;
     input.releases = {{375, 290}, {400, 450}};  // player 1's row, then START
     step(match, input, events);
-    const std::vector<SoundEvent> expected = {{SoundAction::PLAY_ONCE, SoundId::CLICK},
-                                              {SoundAction::PLAY_LOOPING, SoundId::BACKGROUND}};
+    const std::vector<SoundEvent> expected = {
+        {SoundAction::PLAY_ONCE, SoundId::CLICK}, {SoundAction::PLAY_LOOPING, SoundId::BACKGROUND}};
     EXPECT_EQ(events.sounds, expected);
     EXPECT_EQ(match.gameState, FIGHTING);
     EXPECT_EQ(match.playerOne->kind(), DARTH);

@@ -54,7 +54,7 @@ Biquad bilinear(double hz, double rate, double bs2, double bs1, double bs0, doub
     double k = 1 / std::tan(PI * hz / rate);  // s = k (1 - z^-1) / (1 + z^-1)
     double a0 = as2 * k * k + as1 * k + as0;
     return {(bs2 * k * k + bs1 * k + bs0) / a0, 2 * (bs0 - bs2 * k * k) / a0, (bs2 * k * k - bs1 * k + bs0) / a0,
-            2 * (as0 - as2 * k * k) / a0, (as2 * k * k - as1 * k + as0) / a0};
+        2 * (as0 - as2 * k * k) / a0, (as2 * k * k - as1 * k + as0) / a0};
 }
 
 // Integrated loudness in LUFS. Shorter than one block, a sound counts as one
@@ -63,8 +63,8 @@ double loudness(const Sound& sound)
 {
     // The K curve: a +4 dB high shelf from about 1.7 kHz, then a high pass at 38 Hz.
     double gain = std::pow(10.0, 3.999843853973347 / 20), q = 0.7071752369554196;
-    Biquad shelf = bilinear(1681.974450955533, sound.rate, gain, std::sqrt(gain) / q * std::pow(gain, -0.0003332258454584),
-                            1, 1, 1 / q, 1);
+    Biquad shelf = bilinear(
+        1681.974450955533, sound.rate, gain, std::sqrt(gain) / q * std::pow(gain, -0.0003332258454584), 1, 1, 1 / q, 1);
     Biquad highPass = bilinear(38.13547087602444, sound.rate, 1, 0, 0, 1, 1 / 0.5003270373238773, 1);
     std::size_t block = std::size_t(std::lround(0.4 * sound.rate)), hop = std::size_t(std::lround(0.1 * sound.rate));
     std::vector<double> weighted;
@@ -143,9 +143,8 @@ TEST(SoundLevels, MetersReadTheReferenceTones)
     EXPECT_NEAR(truePeak(offCrest), 20 * std::log10(0.5), 0.2);
 }
 
-const char* const EFFECTS[] = {"darth-attack", "darth-block", "darth-win", "darth-hit", "darth-ringout",
-                               "jack-attack",  "jack-block",  "jack-win",  "jack-hit",  "jack-ringout",
-                               "click",        "close",       "startup",   "selectcharacter"};
+const char* const EFFECTS[] = {"darth-attack", "darth-block", "darth-win", "darth-hit", "darth-ringout", "jack-attack",
+    "jack-block", "jack-win", "jack-hit", "jack-ringout", "click", "close", "startup", "selectcharacter"};
 
 TEST(SoundLevels, MusicSitsEightLuUnderEffectsThatNeitherClipNorDrown)
 {

@@ -66,8 +66,14 @@ protected:
     int keys[36] = {};
 };
 
-const Frame& row(const AttackRow& r, int i) { return r.keyframes[i].target; }
-const AttackRow& attackRow(int i) { return darthMoves.attackRows[i]; }
+const Frame& row(const AttackRow& r, int i)
+{
+    return r.keyframes[i].target;
+}
+const AttackRow& attackRow(int i)
+{
+    return darthMoves.attackRows[i];
+}
 enum DarthRow { RIGHT_H, LEFT_H, PLAIN_H, DOWN_V, UP_V, PLAIN_V };
 
 TEST_F(StateMachine, LoneFighterCyclesRestingAndBreathingWithoutMoving)
@@ -205,8 +211,7 @@ TEST_F(StateMachine, BlockingWhileWalkingStopsTheFighter)
     hold({RIGHT});
     testing::internal::CaptureStdout();
     darth->update(keys);
-    EXPECT_EQ(stateLines(testing::internal::GetCapturedStdout()),
-              (std::vector<std::string>{"RESTING", "MOVE_RIGHT"}));
+    EXPECT_EQ(stateLines(testing::internal::GetCapturedStdout()), (std::vector<std::string>{"RESTING", "MOVE_RIGHT"}));
     EXPECT_NEAR(darth->z, z + 0.2f, 1e-4);
 }
 

@@ -18,17 +18,20 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-void put16(Bytes& b, unsigned v) {
+void put16(Bytes& b, unsigned v)
+{
     b.push_back(v & 0xFF);
     b.push_back((v >> 8) & 0xFF);
 }
 
-void put32(Bytes& b, std::uint32_t v) {
+void put32(Bytes& b, std::uint32_t v)
+{
     put16(b, v & 0xFFFF);
     put16(b, v >> 16);
 }
 
-void chunk(Bytes& b, const char* id, const Bytes& body, bool pad = true) {
+void chunk(Bytes& b, const char* id, const Bytes& body, bool pad = true)
+{
     b.insert(b.end(), id, id + 4);
     put32(b, static_cast<std::uint32_t>(body.size()));
     b.insert(b.end(), body.begin(), body.end());
@@ -36,7 +39,8 @@ void chunk(Bytes& b, const char* id, const Bytes& body, bool pad = true) {
         b.push_back(0);
 }
 
-Bytes formatBody(unsigned tag, unsigned channels, std::uint32_t rate, unsigned bits, int extra = -1) {
+Bytes formatBody(unsigned tag, unsigned channels, std::uint32_t rate, unsigned bits, int extra = -1)
+{
     Bytes f;
     unsigned align = channels * bits / 8;
     put16(f, tag);
@@ -50,7 +54,8 @@ Bytes formatBody(unsigned tag, unsigned channels, std::uint32_t rate, unsigned b
     return f;
 }
 
-Bytes samplesOf(size_t n) {
+Bytes samplesOf(size_t n)
+{
     Bytes s;
     for (size_t i = 0; i < n; i++)
         s.push_back(static_cast<unsigned char>(i * 7 + 1));
@@ -58,7 +63,8 @@ Bytes samplesOf(size_t n) {
 }
 
 // A RIFF WAVE image of the given chunks, the form's size set to fit.
-Bytes riff(const Bytes& chunks) {
+Bytes riff(const Bytes& chunks)
+{
     Bytes b = {'R', 'I', 'F', 'F'};
     put32(b, static_cast<std::uint32_t>(4 + chunks.size()));
     b.insert(b.end(), {'W', 'A', 'V', 'E'});
@@ -66,7 +72,8 @@ Bytes riff(const Bytes& chunks) {
     return b;
 }
 
-Bytes plainWav(const Bytes& samples) {
+Bytes plainWav(const Bytes& samples)
+{
     Bytes chunks;
     chunk(chunks, "fmt ", formatBody(1, 1, 22050, 16));
     chunk(chunks, "data", samples);
@@ -75,7 +82,8 @@ Bytes plainWav(const Bytes& samples) {
 
 // Walks a copy that ends exactly where the image ends, so the address
 // sanitizer catches any read past it.
-WavResult parseExact(const Bytes& image, WavData& wav) {
+WavResult parseExact(const Bytes& image, WavData& wav)
+{
     std::unique_ptr<unsigned char[]> copy(new unsigned char[image.size() + 1]);
     std::copy(image.begin(), image.end(), copy.get());
     WavResult result = parseWav(copy.get(), image.size(), wav);
@@ -91,7 +99,8 @@ WavResult parseExact(const Bytes& image, WavData& wav) {
     return result;
 }
 
-TEST(WavReader, ReadsPlainPcmFile) {
+TEST(WavReader, ReadsPlainPcmFile)
+{
     Bytes samples = samplesOf(10);
     Bytes image = plainWav(samples);
     WavData wav;
@@ -106,7 +115,8 @@ TEST(WavReader, ReadsPlainPcmFile) {
     EXPECT_EQ(Bytes(wav.samples, wav.samples + wav.sampleBytes), samples);
 }
 
-TEST(WavReader, OtherChunksAndOddSizesDoNotMatter) {
+TEST(WavReader, OtherChunksAndOddSizesDoNotMatter)
+{
     Bytes samples = samplesOf(8);
     Bytes chunks;
     chunk(chunks, "LIST", Bytes{'I', 'N', 'F', 'O', 'x'});  // odd: a pad byte follows
@@ -120,7 +130,8 @@ TEST(WavReader, OtherChunksAndOddSizesDoNotMatter) {
     EXPECT_EQ(Bytes(wav.samples, wav.samples + wav.sampleBytes), samples);
 }
 
-TEST(WavReader, ExtraSizeComesOnlyFromAnEighteenByteFormat) {
+TEST(WavReader, ExtraSizeComesOnlyFromAnEighteenByteFormat)
+{
     Bytes chunks;
     chunk(chunks, "fmt ", formatBody(1, 1, 8000, 8, 0x1234));
     chunk(chunks, "data", samplesOf(4));
@@ -134,7 +145,8 @@ TEST(WavReader, ExtraSizeComesOnlyFromAnEighteenByteFormat) {
     EXPECT_EQ(wav.format.extraSize, 0);
 }
 
-TEST(WavReader, OddDataIsCutToWholeFrames) {
+TEST(WavReader, OddDataIsCutToWholeFrames)
+{
     Bytes chunks;
     chunk(chunks, "fmt ", formatBody(1, 1, 22050, 16));
     chunk(chunks, "data", samplesOf(7));
@@ -143,7 +155,8 @@ TEST(WavReader, OddDataIsCutToWholeFrames) {
     EXPECT_EQ(wav.sampleBytes, 6u);
 }
 
-TEST(WavReader, RefusesWhatIsNotAWaveForm) {
+TEST(WavReader, RefusesWhatIsNotAWaveForm)
+{
     WavData wav;
     Bytes noData;
     chunk(noData, "fmt ", formatBody(1, 1, 22050, 16));
@@ -169,7 +182,8 @@ TEST(WavReader, RefusesWhatIsNotAWaveForm) {
     EXPECT_EQ(parseExact(Bytes{'R', 'I', 'F', 'F'}, wav), WavResult::NotWave);
 }
 
-TEST(WavReader, RefusesImpossibleFormatRecords) {
+TEST(WavReader, RefusesImpossibleFormatRecords)
+{
     struct Case {
         unsigned channels;
         std::uint32_t rate;
@@ -177,8 +191,8 @@ TEST(WavReader, RefusesImpossibleFormatRecords) {
         unsigned align;
     };
     // The last one overflows an int when channels and bits are multiplied.
-    const Case cases[] = {{0, 22050, 16, 0},  {1, 0, 16, 2},         {2, 22050, 16, 2},
-                          {1, 22050, 16, 3}, {0, 22050, 16, 2},      {65534, 22050, 65535, 0xFFFF}};
+    const Case cases[] = {{0, 22050, 16, 0}, {1, 0, 16, 2}, {2, 22050, 16, 2}, {1, 22050, 16, 3}, {0, 22050, 16, 2},
+        {65534, 22050, 65535, 0xFFFF}};
     for (const Case& c : cases) {
         Bytes f = formatBody(1, c.channels, c.rate, c.bits);
         f[12] = c.align & 0xFF;
@@ -192,7 +206,8 @@ TEST(WavReader, RefusesImpossibleFormatRecords) {
     }
 }
 
-TEST(WavReader, TruncatedDataLoadsWhatIsThere) {
+TEST(WavReader, TruncatedDataLoadsWhatIsThere)
+{
     Bytes image = plainWav(samplesOf(100));
     image.resize(44 + 31);  // the headers still claim 100 bytes
     WavData wav;
@@ -200,7 +215,8 @@ TEST(WavReader, TruncatedDataLoadsWhatIsThere) {
     EXPECT_EQ(wav.sampleBytes, 30u);
 }
 
-TEST(WavReader, EveryPrefixOfAFileIsSafe) {
+TEST(WavReader, EveryPrefixOfAFileIsSafe)
+{
     Bytes chunks;
     chunk(chunks, "LIST", Bytes{'I', 'N', 'F', 'O', 'a'});
     chunk(chunks, "fmt ", formatBody(1, 2, 22050, 16, 0));
@@ -219,7 +235,8 @@ TEST(WavReader, EveryPrefixOfAFileIsSafe) {
     }
 }
 
-TEST(WavReader, SizesNearFourGigabytesDoNotWrap) {
+TEST(WavReader, SizesNearFourGigabytesDoNotWrap)
+{
     WavData wav;
     // A chunk claiming nearly 4 GiB ahead of "fmt ": the walk must stop, not
     // wrap round onto the bytes after it.
@@ -240,7 +257,8 @@ TEST(WavReader, SizesNearFourGigabytesDoNotWrap) {
     EXPECT_EQ(wav.sampleBytes, 6u);
 }
 
-TEST(WavReader, NonPcmFormatIsReadAsItIs) {
+TEST(WavReader, NonPcmFormatIsReadAsItIs)
+{
     Bytes chunks;
     chunk(chunks, "fmt ", formatBody(3, 1, 22050, 32, 0));
     chunk(chunks, "data", samplesOf(16));
@@ -252,7 +270,8 @@ TEST(WavReader, NonPcmFormatIsReadAsItIs) {
 
 // An extensible record: the plain 18 bytes, valid bits, channel mask and the
 // sub-format GUID (tag plus the fixed suffix).
-Bytes extensibleBody(unsigned coding, unsigned channels, unsigned bits, std::uint32_t mask) {
+Bytes extensibleBody(unsigned coding, unsigned channels, unsigned bits, std::uint32_t mask)
+{
     Bytes f = formatBody(0xFFFE, channels, 44100, bits, 22);
     put16(f, bits);
     put32(f, mask);
@@ -263,8 +282,9 @@ Bytes extensibleBody(unsigned coding, unsigned channels, unsigned bits, std::uin
 
 // Frames of `values` (channel by channel) coded as `coding` at `bits`, run
 // through the converter; the result's samples as floats.
-std::vector<float> convert(const Bytes& format, const std::vector<double>& values, bool floatTaken,
-                           unsigned expectedChannels) {
+std::vector<float> convert(
+    const Bytes& format, const std::vector<double>& values, bool floatTaken, unsigned expectedChannels)
+{
     unsigned tag = format[0] | format[1] << 8;
     unsigned bits = format[14] | format[15] << 8;
     unsigned coding = tag == 0xFFFE ? format[24] : tag;
@@ -309,7 +329,8 @@ std::vector<float> convert(const Bytes& format, const std::vector<double>& value
     return result;
 }
 
-TEST(SampleConversion, EightAndSixteenBitMonoAndStereoPassThrough) {
+TEST(SampleConversion, EightAndSixteenBitMonoAndStereoPassThrough)
+{
     for (unsigned bits : {8u, 16u}) {
         for (unsigned channels : {1u, 2u}) {
             Bytes chunks;
@@ -328,7 +349,8 @@ TEST(SampleConversion, EightAndSixteenBitMonoAndStereoPassThrough) {
     }
 }
 
-TEST(SampleConversion, DeepIntegersAndFloatsKeepSignAndLevel) {
+TEST(SampleConversion, DeepIntegersAndFloatsKeepSignAndLevel)
+{
     const std::vector<double> in = {0.5, -0.5, -1.0, 0.25, 0.0, -0.125};
     const std::vector<float> out(in.begin(), in.end());
     for (bool floatTaken : {true, false}) {
@@ -341,11 +363,12 @@ TEST(SampleConversion, DeepIntegersAndFloatsKeepSignAndLevel) {
     }
     // Floats past full scale are scaled down as a whole; non-numbers are silence.
     EXPECT_EQ(convert(formatBody(3, 1, 8000, 32), {2.0, -1.0, NAN, INFINITY}, true, 1),
-              (std::vector<float>{1.0f, -0.5f, 0.0f, 0.0f}));
+        (std::vector<float>{1.0f, -0.5f, 0.0f, 0.0f}));
     EXPECT_EQ(convert(formatBody(3, 1, 8000, 64), {1e300, -1e300}, true, 1), (std::vector<float>{1.0f, -1.0f}));
 }
 
-TEST(SampleConversion, SurroundMixesDownToStereoWithoutClipping) {
+TEST(SampleConversion, SurroundMixesDownToStereoWithoutClipping)
+{
     // One 5.1 frame per speaker at half level, in file order: front left and
     // right, centre, low frequency, back left and right.
     std::vector<double> frames(36, 0.0);
@@ -375,7 +398,8 @@ TEST(SampleConversion, SurroundMixesDownToStereoWithoutClipping) {
     near(convert(formatBody(1, 6, 48000, 32), frames, true, 2), loud, 1 / loud.back());
 }
 
-TEST(SampleConversion, RefusesWhatItCannotPlace) {
+TEST(SampleConversion, RefusesWhatItCannotPlace)
+{
     auto result = [](const Bytes& format) {
         Bytes chunks;
         chunk(chunks, "fmt ", format);
@@ -400,7 +424,8 @@ protected:
 
     void TearDown() override { std::remove(path.c_str()); }
 
-    void write(const Bytes& image) {
+    void write(const Bytes& image)
+    {
         std::FILE* out = std::fopen(path.c_str(), "wb");
         ASSERT_NE(out, nullptr);
         std::fwrite(image.data(), 1, image.size(), out);
@@ -408,7 +433,8 @@ protected:
     }
 
     // What the loader prints for the file, and whether it has samples to play.
-    std::string load(bool& playable) {
+    std::string load(bool& playable)
+    {
         std::vector<unsigned char> file;
         WavData wav;
         testing::internal::CaptureStdout();
@@ -417,7 +443,8 @@ protected:
     }
 };
 
-TEST_F(WavFile, PrintsTheLoaderDiagnostics) {
+TEST_F(WavFile, PrintsTheLoaderDiagnostics)
+{
     bool playable = true;
     EXPECT_EQ(load(playable), "LoadDirectSound mmioOpen");  // no file yet
     EXPECT_FALSE(playable);
@@ -467,14 +494,25 @@ struct Expected {
 };
 
 const Expected gameSounds[] = {
-    {"selectcharacter", 0.2, 1.0}, {"startup", 1.5, 2.5},      {"close", 0.2, 1.0},
-    {"click", 0.02, 0.3},          {"background", 20, 40},     {"jack-attack", 0.1, 1.0},
-    {"jack-block", 0.1, 1.0},      {"jack-win", 2, 4},         {"jack-hit", 0.1, 1.0},
-    {"jack-ringout", 2, 3},        {"darth-attack", 0.1, 1.0}, {"darth-block", 0.1, 1.0},
-    {"darth-win", 2, 4},           {"darth-hit", 0.1, 1.0},    {"darth-ringout", 2, 3},
+    {"selectcharacter", 0.2, 1.0},
+    {"startup", 1.5, 2.5},
+    {"close", 0.2, 1.0},
+    {"click", 0.02, 0.3},
+    {"background", 20, 40},
+    {"jack-attack", 0.1, 1.0},
+    {"jack-block", 0.1, 1.0},
+    {"jack-win", 2, 4},
+    {"jack-hit", 0.1, 1.0},
+    {"jack-ringout", 2, 3},
+    {"darth-attack", 0.1, 1.0},
+    {"darth-block", 0.1, 1.0},
+    {"darth-win", 2, 4},
+    {"darth-hit", 0.1, 1.0},
+    {"darth-ringout", 2, 3},
 };
 
-std::vector<short> readSamples(const std::string& name, WavData& wav, std::vector<unsigned char>& file) {
+std::vector<short> readSamples(const std::string& name, WavData& wav, std::vector<unsigned char>& file)
+{
     std::string path = "sounds/" + name + ".wav";
     EXPECT_TRUE(readWavFile(path.c_str(), file, wav)) << path;
     std::vector<short> samples(wav.sampleBytes / 2);
@@ -483,14 +521,16 @@ std::vector<short> readSamples(const std::string& name, WavData& wav, std::vecto
     return samples;
 }
 
-double peakDb(const std::vector<short>& samples) {
+double peakDb(const std::vector<short>& samples)
+{
     int peak = 1;
     for (short s : samples)
         peak = std::max(peak, std::abs(static_cast<int>(s)));
     return 20 * std::log10(peak / 32768.0);
 }
 
-TEST(GameSounds, AreShortMonoPcmOfTheirIntendedLength) {
+TEST(GameSounds, AreShortMonoPcmOfTheirIntendedLength)
+{
     for (const Expected& e : gameSounds) {
         WavData wav;
         std::vector<unsigned char> file;
@@ -509,7 +549,8 @@ TEST(GameSounds, AreShortMonoPcmOfTheirIntendedLength) {
     }
 }
 
-TEST(GameSounds, MusicLoopsWithoutASeam) {
+TEST(GameSounds, MusicLoopsWithoutASeam)
+{
     WavData wav;
     std::vector<unsigned char> file;
     std::vector<short> music = readSamples("background", wav, file);
