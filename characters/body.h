@@ -50,6 +50,27 @@ void turnTorso(Rig& r, const Frame& pose)
     r.bodyPoint();
 }
 
+// The torso and its lid, both arms (the right fist holding the weapon), then the head.
+template <class Rig, class Part, class Weapon, class Head>
+void walkUpperBody(Rig& r, const Frame& pose, Part torso, Part lid, Weapon weapon, Head head)
+{
+    r.push();
+    turnTorso(r, pose);
+    r.push();
+    r.rotate(-90.0f, 1.0f, 0.0f, 0.0f);
+    r.part(torso);
+    r.pop();
+    r.push();
+    r.translate(0.0f, 3.5f, 0.0f);
+    r.rotate(-90.0f, 1.0f, 0.0f, 0.0f);
+    r.part(lid);
+    r.pop();
+    walkArm(r, pose, LEFT, [] {});
+    walkArm(r, pose, RIGHT, weapon);
+    head();
+    r.pop();
+}
+
 // An arm from the shoulder to the fist; `hand` runs in the fist's frame.
 template <class Rig, class Hand>
 void walkArm(Rig& r, const Frame& pose, Side side, Hand hand)

@@ -100,20 +100,8 @@ void walkDarth(Rig& r, const Character& c)
 {
     const Frame& pose = c.pose;
     walkFighter(r, c, [&] {
-        r.push();
-        turnTorso(r, pose);
-        r.push();
-        r.rotate(-90.0f, 1.0f, 0.0f, 0.0f);
-        r.part(DarthPart::TORSO);
-        r.pop();
-        r.push();
-        r.translate(0.0f, 3.5f, 0.0f);
-        r.rotate(-90.0f, 1.0f, 0.0f, 0.0f);
-        r.part(DarthPart::TORSO_LID);
-        r.pop();
-        walkArm(r, pose, LEFT, [] {});
-        walkArm(r, pose, RIGHT, [&] { walkDarthSaber(r, pose); });
-        walkDarthHead(r, pose);
-        r.pop();
+        walkUpperBody(
+            r, pose, DarthPart::TORSO, DarthPart::TORSO_LID, [&] { walkDarthSaber(r, pose); },
+            [&] { walkDarthHead(r, pose); });
     });
 }

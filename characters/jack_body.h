@@ -70,20 +70,8 @@ void walkJack(Rig& r, const Character& c)
 {
     const Frame& pose = c.pose;
     walkFighter(r, c, [&] {
-        r.push();
-        turnTorso(r, pose);
-        r.push();
-        r.rotate(-90.0f, 1.0f, 0.0f, 0.0f);
-        r.part(JackPart::TORSO);
-        r.pop();
-        r.push();
-        r.translate(0.0f, 3.5f, 0.0f);
-        r.rotate(-90.0f, 1.0f, 0.0f, 0.0f);
-        r.part(JackPart::TORSO_LID);
-        r.pop();
-        walkArm(r, pose, LEFT, [] {});
-        walkArm(r, pose, RIGHT, [&] { walkJackKnife(r, pose); });
-        walkJackHead(r, pose);
-        r.pop();
+        walkUpperBody(
+            r, pose, JackPart::TORSO, JackPart::TORSO_LID, [&] { walkJackKnife(r, pose); },
+            [&] { walkJackHead(r, pose); });
     });
 }
