@@ -186,14 +186,17 @@ mirrored_halves() {
     awk -v e="$error" 'BEGIN { exit !(e < 0.08) }'
 }
 
-# start_capture PREFIX: grabs frames into PREFIX-NNN.xwd as fast as the X
-# server gives them, until stop_capture.
+# start_capture PREFIX: grabs frames into PREFIX-NNNNNN.xwd as fast as the X
+# server gives them, until stop_capture, keeping the last 400. (A fast machine
+# grabs more frames than a slow one in the same seconds: a fixed count of
+# frames from the start could run out before what is awaited shows.)
 start_capture() {
     touch capturing
     (
         frame=0
-        while [ -e capturing ] && [ "$frame" -lt 400 ]; do
-            xwd -silent -id "$window" >"$1-$(printf %03d $frame).xwd" 2>/dev/null
+        while [ -e capturing ] && [ "$frame" -lt 100000 ]; do
+            xwd -silent -id "$window" >"$1-$(printf %06d $frame).xwd" 2>/dev/null
+            rm -f "$1-$(printf %06d $((frame - 400))).xwd"
             frame=$((frame + 1))
         done
     ) &
