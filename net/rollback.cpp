@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "characters/core/trace.h"
+#include "replay/recorder.h"
 
 PlayerInput playerInput(const int* keys, int player)
 {
@@ -57,13 +58,18 @@ void correctSounds(const std::vector<SoundEvent>& was, const std::vector<SoundEv
     out.insert(out.end(), fresh.begin(), fresh.end());
 }
 
-Rollback::Rollback(int localPlayer, int delay, int choiceOne, int choiceTwo)
+Rollback::Rollback(int localPlayer, int delay, int choiceOne, int choiceTwo, Tamper tamper)
     : localPlayer(localPlayer),
       choiceOne(choiceOne),
       choiceTwo(choiceTwo),
-      now(networkBoutStart(choiceOne, choiceTwo)),
+      tamper(std::move(tamper)),
       localInputs(std::size_t(std::clamp(delay, 0, MAX_AHEAD)), PlayerInput(0))
-{}
+{
+    // The bout's first lines are confirmed: both sides start alike.
+    TraceCapture capture;
+    now = networkBoutStart(choiceOne, choiceTwo);
+    confirmedTrace = capture.lines();
+}
 
 bool Rollback::canAdvance() const
 {
@@ -85,6 +91,8 @@ void Rollback::simulate(std::uint32_t tick, Played& p)
     TickEvents events;
     TraceCapture capture;
     step(now, in, events);
+    if (tamper)
+        tamper(now);
     p.trace = capture.lines();
     p.sounds = std::move(events.sounds);
 }
@@ -164,6 +172,8 @@ void Rollback::confirm()
                 if (tick == confirmedTicks && theirs != hash && !desync)
                     desync = tick;
         }
+        if (!ending)
+            ending = boutEnding(state);
         if (state.gameState == MENU) {
             over = confirmedTicks;
             finalHash = stateHash(state);
@@ -190,5 +200,20 @@ BoutRecord Rollback::record() const
                                        : keyStateOf(remoteInputs[tick], localInputs[tick]);
         r.ticks.push_back(in);
     }
+    return r;
+}
+
+Replay Rollback::replay() const
+{
+    Match start;
+    start.countTicks = true;
+    start.playerOneChoice = choiceOne;
+    start.playerTwoChoice = choiceTwo;
+    Replay r;
+    r.gameVersion = gameVersion();
+    r.start = boutStartOf(start);
+    for (const TickInput& in : record().ticks)
+        r.append(recordOf(in));
+    r.finalHash = over ? finalHash : confirmedHash();
     return r;
 }

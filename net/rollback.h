@@ -5,6 +5,7 @@
 // No sockets here: the session feeds it inputs and sends what it asks.
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -12,6 +13,8 @@
 
 #include "characters/core/events.h"
 #include "match/match.h"
+#include "replay/player.h"
+#include "replay/replay_file.h"
 
 // One player's seven keys of a tick: bit i is the i-th of left, up, right,
 // down, horizontal attack, vertical attack, block.
@@ -50,7 +53,11 @@ public:
     static constexpr int SAVED = MAX_AHEAD + 2;
     static constexpr int HASH_INTERVAL = 30;
 
-    Rollback(int localPlayer, int delay, int choiceOne, int choiceTwo);
+    // Tests only: changes the match after every tick this side plays, so
+    // that the sides disagree.
+    using Tamper = std::function<void(Match&)>;
+
+    Rollback(int localPlayer, int delay, int choiceOne, int choiceTwo, Tamper tamper = {});
 
     // Whether another tick may be played without running too far ahead.
     bool canAdvance() const;
@@ -86,6 +93,12 @@ public:
     std::optional<std::uint32_t> overTick() const { return over; }
     std::uint64_t overHash() const { return finalHash; }
     BoutRecord record() const;
+    // The state hash after the last confirmed tick.
+    std::uint64_t confirmedHash() const { return stateHash(stateAt(confirmedTicks)); }
+    // The confirmed ticks as a replay, ending on the confirmed state.
+    Replay replay() const;
+    // How the bout ended, once a confirmed tick shows it.
+    const std::optional<BoutOutcome>& outcome() const { return ending; }
 
     struct Stats {
         long rollbacks = 0;
@@ -109,6 +122,7 @@ private:
 
     int localPlayer;
     int choiceOne, choiceTwo;
+    Tamper tamper;
     Match now;
     std::array<Played, SAVED> played;
     std::vector<PlayerInput> localInputs;
@@ -122,5 +136,6 @@ private:
     std::optional<std::uint32_t> desync;
     std::optional<std::uint32_t> over;
     std::uint64_t finalHash = 0;
+    std::optional<BoutOutcome> ending;
     Stats counts;
 };

@@ -7,9 +7,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 
 #include "characters/core/trace.h"
+#include "replay/replay_store.h"
 
 namespace {
 
@@ -34,15 +34,6 @@ bool enetReady()
 std::string versionText(const std::string& version, int protocol)
 {
     return "version " + version + " (protocol " + std::to_string(protocol) + ")";
-}
-
-std::filesystem::path stateFolder()
-{
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state)
-        return std::filesystem::path(state) / "zandrel";
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::filesystem::path(home) / ".local/state/zandrel";
-    return ".";
 }
 
 // The select screen with no doors, as both sides find it after a bout.
@@ -135,9 +126,12 @@ void NetSession::end(const std::string& why)
 {
     if (currentPhase == Phase::ENDED)
         return;
+    const bool midBout = currentPhase == Phase::BOUT;
     currentPhase = Phase::ENDED;
     note = why;
     std::fprintf(stderr, "zandrel: %s\n", why.c_str());
+    if (midBout)
+        keepReplay("network-unfinished");
     if (enet->peer && enet->host) {
         enet_peer_disconnect_later(enet->peer, 0);
         enet_host_flush(enet->host);
@@ -236,12 +230,8 @@ void NetSession::handle(const Message& m)
     if (const Leave* leave = std::get_if<Leave>(&m)) {
         if (leave->reason == Leave::DESYNC && rollback) {
             remoteReady = false;
-            if (currentPhase != Phase::BOUT)
-                return;
-            saveRecord(leave->tick);
-            note = "desync at tick " + std::to_string(leave->tick);
-            std::fprintf(stderr, "zandrel: %s\n", note.c_str());
-            backToSelect();
+            if (currentPhase == Phase::BOUT)
+                desynchronised(leave->tick);
         } else if (leave->reason == Leave::VERSION) {
             end("The other player has another version of the game: both need the same.");
         } else {
@@ -278,17 +268,19 @@ void NetSession::handle(const Message& m)
     }
 }
 
-void NetSession::frame(PlayerInput keys, const std::vector<MenuPoint>& releases, std::vector<SoundEvent>& sounds)
+void NetSession::frame(
+    PlayerInput keys, const std::vector<MenuPoint>& releases, const MenuPresses& pads, std::vector<SoundEvent>& sounds)
 {
     ++frames;
     if (currentPhase == Phase::SELECT)
-        selectFrame(releases, sounds);
+        selectFrame(releases, pads, sounds);
     else if (currentPhase == Phase::BOUT)
         boutFrame(keys, sounds);
     service();
 }
 
-void NetSession::selectFrame(const std::vector<MenuPoint>& releases, std::vector<SoundEvent>& sounds)
+void NetSession::selectFrame(
+    const std::vector<MenuPoint>& releases, const MenuPresses& pads, std::vector<SoundEvent>& sounds)
 {
     const Region& own = config.host ? PLAYER_ONE_ROW : PLAYER_TWO_ROW;
     int& ownChoice = config.host ? lobby.playerOneChoice : lobby.playerTwoChoice;
@@ -302,6 +294,10 @@ void NetSession::selectFrame(const std::vector<MenuPoint>& releases, std::vector
             localReady = true;
     }
     TickEvents events;
+    // A pad switches this side's fighter whichever row it points at.
+    for (int i = 0; !localReady && i < pads.switches + (pads.confirm ? 1 : 0); ++i)
+        menuSwitchFighter(lobby, config.host ? 0 : 1, events);
+    localReady = localReady || pads.start;
     step(lobby, input, events);
     sounds.insert(sounds.end(), events.sounds.begin(), events.sounds.end());
     if (ownChoice != before || localReady != wasReady)
@@ -322,12 +318,17 @@ void NetSession::beginBout(const Start& s, std::vector<SoundEvent>* sounds)
     boutId = s.bout;
     ++bouts;
     TickEvents opening;
-    networkBoutStart(s.choiceOne, s.choiceTwo, &opening);
+    {
+        // Only for its sounds: the bout's own start below prints its lines.
+        TraceSilence quiet;
+        networkBoutStart(s.choiceOne, s.choiceTwo, &opening);
+    }
     if (sounds)
         sounds->insert(sounds->end(), opening.sounds.begin(), opening.sounds.end());
     lobby.playerOneChoice = s.choiceOne;
     lobby.playerTwoChoice = s.choiceTwo;
-    rollback = std::make_unique<Rollback>(player(), config.delay, s.choiceOne, s.choiceTwo);
+    rollback = std::make_unique<Rollback>(player(), config.delay, s.choiceOne, s.choiceTwo, config.tamper);
+    boutStarted = std::time(nullptr);
     localReady = remoteReady = false;
     acked = 0;
     remotePresent = 0;
@@ -391,10 +392,7 @@ void NetSession::boutFrame(PlayerInput keys, std::vector<SoundEvent>& sounds)
 
     if (std::optional<std::uint32_t> tick = r.desyncTick()) {
         send(Leave{Leave::DESYNC, *tick}, true);
-        saveRecord(*tick);
-        note = "desync at tick " + std::to_string(*tick);
-        std::fprintf(stderr, "zandrel: %s\n", note.c_str());
-        backToSelect();
+        desynchronised(*tick);
         return;
     }
     if (r.overTick() && !overSent) {
@@ -405,12 +403,11 @@ void NetSession::boutFrame(PlayerInput keys, std::vector<SoundEvent>& sounds)
         if (remoteOverTick != *r.overTick() || remoteOverHash != r.overHash()) {
             const std::uint32_t tick = std::min(remoteOverTick, *r.overTick());
             send(Leave{Leave::DESYNC, tick}, true);
-            saveRecord(tick);
-            note = "desync at tick " + std::to_string(tick);
-            std::fprintf(stderr, "zandrel: %s\n", note.c_str());
-        } else {
-            note.clear();
+            desynchronised(tick);
+            return;
         }
+        note.clear();
+        keepReplay("network");
         backToSelect();
         return;
     }
@@ -418,28 +415,27 @@ void NetSession::boutFrame(PlayerInput keys, std::vector<SoundEvent>& sounds)
     sendInputs();
 }
 
-void NetSession::saveRecord(std::uint32_t tick)
+void NetSession::desynchronised(std::uint32_t tick)
 {
-    if (!rollback)
+    note = "desync at tick " + std::to_string(tick);
+    std::fprintf(stderr, "zandrel: %s\n", note.c_str());
+    keepReplay("desync-at-" + std::to_string(tick));
+    backToSelect();
+}
+
+void NetSession::keepReplay(const std::string& tag)
+{
+    replaySaved.clear();
+    if (!rollback || rollback->confirmed() == 0)
         return;
-    const BoutRecord record = rollback->record();
-    std::error_code error;
+    const Replay replay = rollback->replay();
     const std::filesystem::path folder =
-        config.recordFolder.empty() ? stateFolder() : std::filesystem::path(config.recordFolder);
-    std::filesystem::create_directories(folder, error);
-    const std::filesystem::path file =
-        folder / ("desync-" + std::to_string(tick) + "-player" + std::to_string(player()) + ".txt");
-    std::ofstream out(file);
-    // One line a tick: player 1's and player 2's seven keys, in hex.
-    out << "zandrel network bout\nfighters " << record.choiceOne << ' ' << record.choiceTwo << '\n';
-    for (const TickInput& in : record.ticks) {
-        char line[8];
-        std::snprintf(
-            line, sizeof line, "%02x %02x\n", playerInput(in.keyState.data(), 1), playerInput(in.keyState.data(), 2));
-        out << line;
-    }
-    if (!out)
-        std::fprintf(stderr, "zandrel: could not save the bout's inputs to %s\n", file.string().c_str());
-    else
-        std::fprintf(stderr, "zandrel: the bout's inputs are in %s\n", file.string().c_str());
+        config.replayFolder.empty() ? replayFolder() : std::filesystem::path(config.replayFolder);
+    const std::string name = replayFileName(replay, boutStarted, tag + "-player" + std::to_string(player()));
+    std::string error;
+    replaySaved = saveReplay(replay, folder, name, error).string();
+    if (replaySaved.empty())
+        std::fprintf(stderr, "zandrel: replay not saved: %s\n", error.c_str());
+    else if (tag != "network")
+        std::fprintf(stderr, "zandrel: the bout's replay is in %s\n", replaySaved.c_str());
 }

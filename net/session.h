@@ -4,6 +4,7 @@
 // (each side chooses its own fighter), then rollback bouts, over ENet.
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,10 +21,12 @@ struct NetConfig {
     std::uint16_t port = DEFAULT_PORT;
     int delay = 2;
     std::string gameVersion = ZANDREL_GAME_VERSION;
-    // Where a desynchronised bout's inputs are saved; empty: the user's state folder.
-    std::string recordFolder;
+    // Where the bouts' replays are saved; empty: the game's replay folder.
+    std::string replayFolder;
     // Keeps the confirmed trace lines (as well as printing them).
     bool keepTrace = false;
+    // Tests only: see Rollback::Tamper.
+    Rollback::Tamper tamper;
 };
 
 class NetSession {
@@ -39,7 +42,8 @@ public:
     void service();
     // One frame: the machine's keys (either set), its menu clicks, and the
     // sounds to play or stop.
-    void frame(PlayerInput keys, const std::vector<MenuPoint>& releases, std::vector<SoundEvent>& sounds);
+    void frame(PlayerInput keys, const std::vector<MenuPoint>& releases, const MenuPresses& pads,
+        std::vector<SoundEvent>& sounds);
 
     Phase phase() const { return currentPhase; }
     // Why the session ended, or why the last bout was cut short.
@@ -58,6 +62,8 @@ public:
     const Rollback* bout() const { return rollback.get(); }
     int boutsPlayed() const { return bouts; }
     const std::vector<std::string>& confirmedTrace() const { return traceKept; }
+    // The file the last bout's replay was saved to, if it was.
+    const std::string& savedReplay() const { return replaySaved; }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -65,12 +71,13 @@ private:
     void send(const Message& m, bool reliable);
     void handle(const Message& m);
     void heard(const Hello& m);
-    void selectFrame(const std::vector<MenuPoint>& releases, std::vector<SoundEvent>& sounds);
+    void selectFrame(const std::vector<MenuPoint>& releases, const MenuPresses& pads, std::vector<SoundEvent>& sounds);
     void boutFrame(PlayerInput keys, std::vector<SoundEvent>& sounds);
     void beginBout(const Start& s, std::vector<SoundEvent>* sounds);
     void backToSelect();
     void sendInputs();
-    void saveRecord(std::uint32_t tick);
+    void desynchronised(std::uint32_t tick);
+    void keepReplay(const std::string& tag);
 
     NetConfig config;
     struct EnetState;
@@ -104,4 +111,6 @@ private:
     Clock::time_point rateSince;
     double rollbackRate = 0;
     std::vector<std::string> traceKept;
+    std::time_t boutStarted = 0;
+    std::string replaySaved;
 };

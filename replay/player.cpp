@@ -21,6 +21,7 @@ void beginRecordedBout(Match& m, const BoutStart& s, TickEvents& events)
     m.doorClosing = s.doorClosing;
     m.selectBrightening = s.selectBrightening;
     m.clockBrightening = s.clockBrightening;
+    m.countTicks = s.countTicks;
     startBout(m, long(s.startSecond), events);
 }
 
@@ -64,10 +65,18 @@ bool ReplayPlayer::step(TickEvents& events)
 
 void ReplayPlayer::noteEnding()
 {
-    if (result.ending != FIGHTING || game.gameState == FIGHTING || game.gameState == MENU)
-        return;
+    if (result.ending == FIGHTING)
+        if (std::optional<BoutOutcome> ending = boutEnding(game))
+            result = *ending;
+}
+
+std::optional<BoutOutcome> boutEnding(const Match& game)
+{
+    if (game.gameState == FIGHTING || game.gameState == MENU)
+        return std::nullopt;
     const Character& one = *game.playerOne;
     const Character& two = *game.playerTwo;
+    BoutOutcome result;
     result.ending = game.gameState;
     bool oneWins = false;
     bool twoWins = false;
@@ -85,4 +94,5 @@ void ReplayPlayer::noteEnding()
         result.winner = oneWins ? 1 : 2;
         result.winnerChoice = oneWins ? game.playerOneChoice : game.playerTwoChoice;
     }
+    return result;
 }

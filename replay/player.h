@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "match/match.h"
@@ -15,6 +16,8 @@ struct BoutOutcome {
     int winner = 0;         // 1 or 2; 0 for none
     int winnerChoice = JACK;
 };
+// The bout's ending, once the match shows one (not yet back at the title).
+std::optional<BoutOutcome> boutEnding(const Match& match);
 // "knock-out, player 1 (Darth) wins", "time, a draw", ...
 std::string describeOutcome(const BoutOutcome& outcome);
 

@@ -4,10 +4,7 @@
 #define ZANDREL_VERSION "unknown"
 #endif
 
-namespace {
-
-// What the match keeps that the bout's start leaves as it is.
-BoutStart startOf(const Match& m)
+BoutStart boutStartOf(const Match& m)
 {
     BoutStart s;
     s.playerOneChoice = m.playerOneChoice == JACK ? JACK : DARTH;
@@ -27,10 +24,9 @@ BoutStart startOf(const Match& m)
     s.doorClosing = m.doorClosing;
     s.selectBrightening = m.selectBrightening;
     s.clockBrightening = m.clockBrightening;
+    s.countTicks = m.countTicks;
     return s;
 }
-
-}  // namespace
 
 const char* gameVersion()
 {
@@ -67,7 +63,7 @@ bool ReplayRecorder::beforeTick(const Match& match)
         finish();
     stateBefore = match.gameState;
     if (!active && match.gameState == MENU)
-        before = startOf(match);
+        before = boutStartOf(match);
     return endedBetweenTicks;
 }
 
@@ -75,7 +71,7 @@ bool ReplayRecorder::afterTick(const Match& match, const TickInput& input)
 {
     if (!active && stateBefore == MENU && match.gameState != MENU) {
         // Clicks before START in the same tick may have changed the rows.
-        const BoutStart after = startOf(match);
+        const BoutStart after = boutStartOf(match);
         current = Replay{};
         current.gameVersion = gameVersion();
         current.start = before;

@@ -8,6 +8,9 @@
 // The version of the game that records, as the build names it.
 const char* gameVersion();
 
+// What the match keeps that the bout's start leaves as it is.
+BoutStart boutStartOf(const Match& match);
+
 TickRecord recordOf(const TickInput& input);
 // The tick's input without releases: a replayed bout never clicks.
 TickInput inputOf(const TickRecord& record);

@@ -30,8 +30,9 @@ enum MenuFlag : std::uint8_t {
     DOOR_CLOSING = 0x08,
     SELECT_BRIGHTENING = 0x10,
     CLOCK_BRIGHTENING = 0x20,
+    COUNTS_TICKS = 0x40,
 };
-constexpr std::uint8_t MENU_FLAGS_USED = 0x3f;
+constexpr std::uint8_t MENU_FLAGS_USED = 0x7f;
 
 class Writer {
 public:
@@ -143,7 +144,8 @@ std::uint8_t menuFlags(const BoutStart& s)
 {
     return std::uint8_t((s.selectedPlayer ? SECOND_PLAYER_SELECTED : 0) | (s.titleShown ? TITLE_SHOWN : 0) |
         (s.doorPhaseFlag ? DOOR_PHASE : 0) | (s.doorClosing ? DOOR_CLOSING : 0) |
-        (s.selectBrightening ? SELECT_BRIGHTENING : 0) | (s.clockBrightening ? CLOCK_BRIGHTENING : 0));
+        (s.selectBrightening ? SELECT_BRIGHTENING : 0) | (s.clockBrightening ? CLOCK_BRIGHTENING : 0) |
+        (s.countTicks ? COUNTS_TICKS : 0));
 }
 
 void encodeRun(Writer& w, const TickRecord& before, const InputRun& run)
@@ -202,6 +204,7 @@ void decodeStart(Reader& r, BoutStart& s)
     s.doorClosing = flags & DOOR_CLOSING;
     s.selectBrightening = flags & SELECT_BRIGHTENING;
     s.clockBrightening = flags & CLOCK_BRIGHTENING;
+    s.countTicks = flags & COUNTS_TICKS;
 
     if (s.playerOneChoice > 1 || s.playerTwoChoice > 1)
         r.fail("a fighter that is neither Jack nor Darth");

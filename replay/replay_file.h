@@ -56,6 +56,8 @@ struct BoutStart {
     bool doorClosing = false;
     bool selectBrightening = false;
     bool clockBrightening = false;
+    // The clock and the end-of-bout pause count ticks (a network bout).
+    bool countTicks = false;
     bool operator==(const BoutStart&) const = default;
 };
 

@@ -162,9 +162,9 @@ int runGame(int argc, char** argv, const Options& options, const std::string& da
 void advanceFrame()
 {
     if (netPlayActive()) {
-        // Pads hold keys in the table too; their menu presses stay local.
-        pollInput();
-        netPlayFrame(std::exchange(pendingReleases, {}));
+        // Pads hold keys in the table too; their menu presses choose this side's fighter.
+        const MenuPresses pads = pollInput();
+        netPlayFrame(std::exchange(pendingReleases, {}), pads);
         drawFrame();
         return;
     }

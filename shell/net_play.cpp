@@ -75,10 +75,10 @@ bool netPlayActive()
     return session != nullptr;
 }
 
-void netPlayFrame(std::vector<MenuPoint> releases)
+void netPlayFrame(std::vector<MenuPoint> releases, const MenuPresses& pads)
 {
     std::vector<SoundEvent> sounds;
-    session->frame(eitherKeySet(keyState), releases, sounds);
+    session->frame(eitherKeySet(keyState), releases, pads, sounds);
     playSoundEvents(sounds);
     if (!session->message().empty() && session->message() != lastMessage) {
         lastMessage = session->message();

@@ -15,7 +15,7 @@ void startNetPlay(const NetConfig& config);
 // its own title with the reason shown for a while.
 bool netPlayActive();
 // One frame of the network game: the keys of both sets play this machine's
-// fighter; sounds are played and the picture drawn with its labels.
-void netPlayFrame(std::vector<MenuPoint> releases);
+// fighter, clicks and pads choose it; sounds are played.
+void netPlayFrame(std::vector<MenuPoint> releases, const MenuPresses& pads);
 // The network labels over the picture (waiting, round trip, why it ended).
 void drawNetLabels();

@@ -35,8 +35,8 @@ struct LocalReplay {
 inline LocalReplay replayLocally(const BoutRecord& record)
 {
     LocalReplay out;
-    Match m = networkBoutStart(record.choiceOne, record.choiceTwo);
     TraceCapture capture;
+    Match m = networkBoutStart(record.choiceOne, record.choiceTwo);
     for (const TickInput& in : record.ticks) {
         out.lastState = m.gameState;
         TickEvents events;

@@ -1,0 +1,95 @@
+#include "replay/replay_store.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* fighterName(int choice)
+{
+    return choice == JACK ? "jack" : "darth";
+}
+
+bool writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes, std::string& error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wbx");
+    if (!file) {
+        error = path.string() + ": " + std::strerror(errno);
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
+    const int writeErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        error = path.string() + ": " + std::strerror(written ? errno : writeErrno);
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+fs::path replayFolder()
+{
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/')
+        return fs::path(data) / "zandrel" / "replays";
+    const char* home = std::getenv("HOME");
+    return fs::path(home && home[0] ? home : ".") / ".local" / "share" / "zandrel" / "replays";
+}
+
+std::string replayFileName(const Replay& replay, std::time_t start, const std::string& tag)
+{
+    std::tm local{};
+    localtime_r(&start, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+    return std::string(stamp) + "_" + fighterName(replay.start.playerOneChoice) + "-vs-" +
+        fighterName(replay.start.playerTwoChoice) + (tag.empty() ? "" : "_" + tag) + ".zrp";
+}
+
+fs::path saveReplay(const Replay& replay, const fs::path& folder, std::string& error)
+{
+    return saveReplay(replay, folder, replayFileName(replay, std::time_t(replay.start.startSecond)), error);
+}
+
+fs::path saveReplay(const Replay& replay, const fs::path& folder, const std::string& name, std::string& error)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (ec) {
+        error = folder.string() + ": " + ec.message();
+        return {};
+    }
+    const std::string stem = name.substr(0, name.size() - 4);
+    fs::path path = folder / name;
+    // Two bouts started in one second keep both.
+    for (int n = 2; fs::exists(path, ec) && n < 100; ++n)
+        path = folder / (stem + "-" + std::to_string(n) + ".zrp");
+    if (!writeFile(path, encodeReplay(replay), error))
+        return {};
+    pruneReplays(folder, KEPT_REPLAYS);
+    return path;
+}
+
+void pruneReplays(const fs::path& folder, int keep)
+{
+    std::error_code ec;
+    std::vector<fs::path> replays;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().extension() == ".zrp" && it->is_regular_file(ec))
+            replays.push_back(it->path());
+    if (int(replays.size()) <= keep)
+        return;
+    // Names start with the date and time, so they sort oldest first.
+    std::sort(replays.begin(), replays.end());
+    for (std::size_t i = 0; i + keep < replays.size(); ++i)
+        fs::remove(replays[i], ec);
+}

@@ -1,0 +1,120 @@
+// One side of a network game in a process of its own, headless, with a
+// scripted pair of hands: it clicks START whenever the select screen shows and
+// plays the given number of bouts, printing what the window's game would
+// (the confirmed trace lines) and, after each bout, its outcome and final hash.
+//
+//   net_peer (--host PORT | --join PORT) --replays FOLDER [--seed N] [--delay N]
+//            [--bouts N] [--tamper-at TICK] [--version TEXT]
+//
+// Prints "port N" first when hosting. Exits 0 when the bouts were played, 1
+// when the session ended first (its message on stderr), 2 on bad arguments.
+#include <chrono>
+#include <cinttypes>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "net/session.h"
+#include "tests/support/key_script.h"
+
+namespace {
+
+const MenuPoint START_CLICK{(START_LABEL.left + START_LABEL.right) / 2.0, (START_LABEL.top + START_LABEL.bottom) / 2.0};
+
+void printBout(const NetSession& session)
+{
+    const Rollback& bout = *session.bout();
+    if (session.message().empty()) {
+        std::printf("outcome: %s\n", bout.outcome() ? describeOutcome(*bout.outcome()).c_str() : "none");
+        std::printf("final state: hash %016" PRIx64 "\n", bout.overHash());
+    } else {
+        std::printf("ended: %s\n", session.message().c_str());
+    }
+    std::printf("replay: %s\n", session.savedReplay().c_str());
+    std::fprintf(stderr, "rollbacks %ld, deepest %d, ticks %u, round trip %d ms\n", bout.stats().rollbacks,
+        bout.stats().deepest, unsigned(bout.confirmed()), session.roundTripMs());
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    NetConfig config;
+    std::uint32_t seed = 1;
+    int bouts = 1;
+    long tamperAt = -1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (!value) {
+            std::fprintf(stderr, "net_peer: %s wants a value\n", arg.c_str());
+            return 2;
+        }
+        ++i;
+        if (arg == "--host" || arg == "--join") {
+            config.host = arg == "--host";
+            config.port = std::uint16_t(std::atoi(value));
+        } else if (arg == "--replays") {
+            config.replayFolder = value;
+        } else if (arg == "--seed") {
+            seed = std::uint32_t(std::strtoul(value, nullptr, 10));
+        } else if (arg == "--delay") {
+            config.delay = std::atoi(value);
+        } else if (arg == "--bouts") {
+            bouts = std::atoi(value);
+        } else if (arg == "--tamper-at") {
+            tamperAt = std::atol(value);
+        } else if (arg == "--version") {
+            config.gameVersion = value;
+        } else {
+            std::fprintf(stderr, "net_peer: unknown argument %s\n", arg.c_str());
+            return 2;
+        }
+    }
+    if (config.replayFolder.empty()) {
+        std::fprintf(stderr, "net_peer: --replays is needed, so that tests never write into the home folder\n");
+        return 2;
+    }
+    // A different health on one side from the given tick on: a desync.
+    if (tamperAt >= 0)
+        config.tamper = [tamperAt](Match& m) {
+            if (m.tick == std::uint64_t(tamperAt) && m.playerOne)
+                m.playerOne->health -= 1.0f;
+        };
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+
+    NetSession session(config);
+    if (config.host)
+        std::printf("port %u\n", unsigned(session.localPort()));
+    KeyScript keys(seed);
+    int played = 0;
+    while (session.phase() != NetSession::Phase::ENDED && played < bouts) {
+        const bool inBout = session.phase() == NetSession::Phase::BOUT;
+        std::vector<MenuPoint> clicks;
+        if (session.phase() == NetSession::Phase::SELECT)
+            clicks.push_back(START_CLICK);
+        std::vector<SoundEvent> sounds;
+        session.frame(keys.next(), clicks, {}, sounds);
+        if (inBout && session.phase() != NetSession::Phase::BOUT) {
+            printBout(session);
+            if (session.phase() == NetSession::Phase::SELECT)
+                ++played;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+    }
+    if (played < bouts) {
+        std::printf("session ended: %s\n", session.message().c_str());
+        return 1;
+    }
+    // The other side may still wait for this one's last word on the bout:
+    // stay until it leaves, or a few seconds.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (session.phase() != NetSession::Phase::ENDED && std::chrono::steady_clock::now() < until) {
+        std::vector<SoundEvent> sounds;
+        session.frame(0, {}, {}, sounds);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return 0;
+}
