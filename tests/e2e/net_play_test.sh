@@ -98,8 +98,18 @@ pass "host window $host_window and guest window $guest_window are up"
 sleep 2
 
 # START, at its place on the 800 by 600 layout scaled to the 640 by 480 windows.
+# yellow_pixels FILE: the "waiting" label's yellow in the band under START.
+yellow_pixels() {
+    convert "$1" -crop 640x24+0+386 +repage -depth 8 txt:- |
+        awk -F'[:(),]+' 'NR > 1 && $4 > 200 && $5 > 200 && $6 < 140 { n++ } END { print n + 0 }'
+}
+import -window "$host_window" before-start.png
 xdotool mousemove --window "$host_window" 318 360 click 1
 sleep 0.5
+import -window "$host_window" waiting.png
+[ "$(yellow_pixels before-start.png)" -eq 0 ] || fail "yellow under START before anyone clicked it"
+[ "$(yellow_pixels waiting.png)" -gt 20 ] || fail "no \"waiting\" label at the host after its START"
+pass "the host shows \"waiting\" until the guest clicks START"
 xdotool mousemove --window "$guest_window" 318 360 click 1
 wait_for host.out "initializing" || fail "the bout does not begin at the host"
 wait_for guest.out "initializing" || fail "the bout does not begin at the guest"
