@@ -182,7 +182,7 @@ void onDisplay()
     drawFrame();
 }
 
-void onIdle()
+void waitForNextFrame()
 {
     using Clock = std::chrono::steady_clock;
     static Clock::time_point nextFrame = Clock::now();
@@ -193,6 +193,11 @@ void onIdle()
     Clock::time_point now = Clock::now();
     if (now > nextFrame)
         nextFrame = now;
+}
+
+void onIdle()
+{
+    waitForNextFrame();
     advanceFrame();
 }
 

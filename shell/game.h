@@ -21,6 +21,8 @@ Match& liveMatch();
 // One paced frame: a tick of the rules from the inputs gathered since the
 // last one, its sounds, then the picture.
 void advanceFrame();
+// Waits out the rest of the 1/60 s frame.
+void waitForNextFrame();
 // Idle callback: waits out the rest of the 1/60 s frame, then advanceFrame().
 void onIdle();
 // Display callback (expose, resize): draws the match again; no tick.

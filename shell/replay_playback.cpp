@@ -3,14 +3,12 @@
 #include <GL/freeglut.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include "audio/sound_ids.h"
@@ -21,7 +19,6 @@
 
 namespace {
 
-constexpr auto FRAME_PERIOD = std::chrono::nanoseconds(1'000'000'000 / 60);
 constexpr double SPEEDS[] = {0.25, 0.5, 1.0, 2.0, 4.0, 8.0};
 constexpr int NORMAL_SPEED = 2;
 constexpr int SPEED_COUNT = int(sizeof SPEEDS / sizeof SPEEDS[0]);
@@ -87,13 +84,7 @@ void playTick()
 
 void onPlaybackIdle()
 {
-    using Clock = std::chrono::steady_clock;
-    static Clock::time_point nextFrame = Clock::now();
-    std::this_thread::sleep_until(nextFrame);
-    nextFrame += FRAME_PERIOD;
-    const Clock::time_point now = Clock::now();
-    if (now > nextFrame)
-        nextFrame = now;
+    waitForNextFrame();
     if (!playback.paused) {
         playback.owed += SPEEDS[playback.speed];
         while (playback.owed >= 1.0 && !playback.player->finished()) {

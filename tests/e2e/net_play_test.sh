@@ -7,18 +7,7 @@
 #
 # net_play_test.sh GAME REPO_ROOT WORK_DIR
 set -u
-
-game=$1
-root=$2
-work=$3
-step_timeout=${ZANDREL_E2E_STEP_TIMEOUT:-60}
-
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-ln -s "$root/graphics" graphics
-ln -s "$root/sounds" sounds
-export ALSOFT_DRIVERS=null
+. "$(dirname "$0")/lib.sh"
 # A port of its own, so that a game left over elsewhere cannot answer.
 port=$((20000 + RANDOM % 20000))
 
@@ -52,14 +41,7 @@ start() {
     local side=$1
     shift
     mkdir -p "$side-data"
-    for attempt in 1 2 3 4 5; do
-        XDG_DATA_HOME="$work/$side-data" "$game" "$@" >"$side.out" 2>"$side.err" &
-        pid=$!
-        sleep 0.5
-        kill -0 "$pid" 2>/dev/null && return
-        grep -q "failed to open display" "$side.err" || return
-        sleep 1
-    done
+    start_game "$side.out" "$side.err" env XDG_DATA_HOME="$work/$side-data" "$game" "$@"
 }
 
 window_of() {
@@ -88,10 +70,10 @@ trace_of() {
 }
 
 start host --host "$port" -geometry 640x480+0+0
-host_pid=$pid
+host_pid=$game_pid
 wait_for host.out "Waiting for a player on port $port" || fail "the host does not say it waits"
 start guest --join "127.0.0.1:$port" -geometry 640x480+0+520
-guest_pid=$pid
+guest_pid=$game_pid
 host_window=$(window_of "$host_pid")
 guest_window=$(window_of "$guest_pid")
 pass "host window $host_window and guest window $guest_window are up"

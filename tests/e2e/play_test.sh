@@ -9,33 +9,11 @@
 # The bout leaves a replay under WORK_DIR/data; checked headless with --verify,
 # it must give the live bout's trace lines and outcome again.
 set -u
-
-game=$1
-root=$2
-work=$3
-# Generous: a sanitizer build under a loaded Xvfb draws a frame in well under this.
-step_timeout=${ZANDREL_E2E_STEP_TIMEOUT:-60}
-
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-ln -s "$root/graphics" graphics
-ln -s "$root/sounds" sounds
-export ALSOFT_DRIVERS=null
+. "$(dirname "$0")/lib.sh"
 export XDG_DATA_HOME="$work/data"
 
 held_keys=""
-game_pid=""
-# An X server that has just lost its last client resets and turns the next
-# connection away for a moment: try again then.
-for attempt in 1 2 3 4 5; do
-    "$game" >out.txt 2>err.txt &
-    game_pid=$!
-    sleep 0.5
-    kill -0 "$game_pid" 2>/dev/null && break
-    grep -q "failed to open display" err.txt || break
-    sleep 1
-done
+start_game out.txt err.txt "$game"
 
 cleanup() {
     [ -n "$held_keys" ] && xdotool keyup $held_keys 2>/dev/null

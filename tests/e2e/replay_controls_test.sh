@@ -7,32 +7,14 @@
 # replay_controls_test.sh GAME REPO_ROOT WORK_DIR
 set -u
 
-game=$1
-root=$2
-work=$3
+. "$(dirname "$0")/lib.sh"
 replay=$root/tests/data/replay/darth_vs_jack_ringout.zrp
-step_timeout=${ZANDREL_E2E_STEP_TIMEOUT:-60}
-
-rm -rf "$work"
-mkdir -p "$work"
-cd "$work" || exit 1
-ln -s "$root/graphics" graphics
-ln -s "$root/sounds" sounds
-export ALSOFT_DRIVERS=null
 export XDG_DATA_HOME="$work/data"
 
-game_pid=""
-for attempt in 1 2 3 4 5; do
-    # The window's playback exits by itself, after the GL driver is unloaded,
-    # so LeakSanitizer could no longer tell the driver's allocations from ours
-    # (the headless --verify below keeps the leak check).
-    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "$game" --replay "$replay" >out.txt 2>err.txt &
-    game_pid=$!
-    sleep 0.5
-    kill -0 "$game_pid" 2>/dev/null && break
-    grep -q "failed to open display" err.txt || break
-    sleep 1
-done
+# The window's playback exits by itself, after the GL driver is unloaded,
+# so LeakSanitizer could no longer tell the driver's allocations from ours
+# (the headless --verify below keeps the leak check).
+start_game out.txt err.txt env ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0" "$game" --replay "$replay"
 
 cleanup() {
     kill "$game_pid" 2>/dev/null

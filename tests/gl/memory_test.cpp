@@ -2,7 +2,6 @@
 // grow the heap: each new bout releases the fighters and models of the last one.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -22,10 +21,7 @@
 #include "shell/game.h"
 #include "shell/input.h"
 #include "tests/gl/scene_test_helpers.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
+#include "tests/support/heap.h"
 
 namespace {
 
@@ -35,15 +31,6 @@ long fakeCalendarSeconds()
     return fakeNow;
 }
 
-// Bytes the program holds from malloc and new; AddressSanitizer keeps its own count.
-std::size_t heapInUse()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    return mallinfo2().uordblks;
-#endif
-}
 
 // One bout from the start label to the title: some swings, then a knock-out,
 // then the pause the calendar runs out.

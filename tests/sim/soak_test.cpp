@@ -13,10 +13,7 @@
 
 #include "characters/core/trace.h"
 #include "match/match.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
-#endif
+#include "tests/support/heap.h"
 
 #if !defined(__SANITIZE_ADDRESS__)
 // Bytes held through operator new: the game's own objects (fighters, keyframe
@@ -74,16 +71,6 @@ constexpr int BOUTS = 200;
 constexpr int TICKS_PER_FAKE_SECOND = 3;  // a 60-second bout lasts 180 ticks
 constexpr int TICK_LIMIT = 2000;
 constexpr MenuPoint START = {400, 450};
-
-// Everything malloc holds.
-std::size_t heapInUse()
-{
-#if defined(__SANITIZE_ADDRESS__)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    return mallinfo2().uordblks;
-#endif
-}
 
 long gameObjectBytes()
 {
