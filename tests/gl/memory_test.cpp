@@ -31,7 +31,6 @@ long fakeCalendarSeconds()
     return fakeNow;
 }
 
-
 // One bout from the start label to the title: some swings, then a knock-out,
 // then the pause the calendar runs out.
 void playBout(int number)
