@@ -9,10 +9,6 @@
 #include <variant>
 #include <vector>
 
-#ifndef ZANDREL_GAME_VERSION
-#define ZANDREL_GAME_VERSION "0.1"
-#endif
-
 constexpr std::uint16_t PROTOCOL_VERSION = 1;
 constexpr std::size_t MAX_PACKET_SIZE = 256;
 constexpr std::size_t MAX_VERSION_LENGTH = 32;

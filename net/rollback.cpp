@@ -30,12 +30,23 @@ KeyState keyStateOf(PlayerInput one, PlayerInput two)
     return keys;
 }
 
-Match networkBoutStart(int choiceOne, int choiceTwo, TickEvents* events)
+namespace {
+
+// The match a network bout starts from: a fresh match, counting ticks.
+Match networkMatch(int choiceOne, int choiceTwo)
 {
     Match m;
     m.countTicks = true;
     m.playerOneChoice = choiceOne;
     m.playerTwoChoice = choiceTwo;
+    return m;
+}
+
+}  // namespace
+
+Match networkBoutStart(int choiceOne, int choiceTwo, TickEvents* events)
+{
+    Match m = networkMatch(choiceOne, choiceTwo);
     TickEvents ignored;
     startBout(m, 0, events ? *events : ignored);
     return m;
@@ -205,13 +216,9 @@ BoutRecord Rollback::record() const
 
 Replay Rollback::replay() const
 {
-    Match start;
-    start.countTicks = true;
-    start.playerOneChoice = choiceOne;
-    start.playerTwoChoice = choiceTwo;
     Replay r;
     r.gameVersion = gameVersion();
-    r.start = boutStartOf(start);
+    r.start = boutStartOf(networkMatch(choiceOne, choiceTwo));
     for (const TickInput& in : record().ticks)
         r.append(recordOf(in));
     r.finalHash = over ? finalHash : confirmedHash();

@@ -20,6 +20,8 @@
 // down, horizontal attack, vertical attack, block.
 using PlayerInput = std::uint8_t;
 constexpr int PLAYER_KEYS = 7;
+// The most ticks local input may wait before it acts.
+constexpr int MAX_INPUT_DELAY = 6;
 
 // Player 1's or player 2's seven entries of a key table.
 PlayerInput playerInput(const int* keys, int player);

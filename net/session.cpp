@@ -61,7 +61,7 @@ struct NetSession::EnetState {
 
 NetSession::NetSession(const NetConfig& cfg) : config(cfg), enet(std::make_unique<EnetState>())
 {
-    config.delay = std::clamp(config.delay, 0, 6);
+    config.delay = std::clamp(config.delay, 0, MAX_INPUT_DELAY);
     started = lastHeard = rateSince = Clock::now();
     if (!enetReady()) {
         end("The network could not be started.");

@@ -13,6 +13,7 @@
 #include "match/match.h"
 #include "net/protocol.h"
 #include "net/rollback.h"
+#include "replay/recorder.h"
 
 struct NetConfig {
     bool host = true;
@@ -20,7 +21,7 @@ struct NetConfig {
     std::string address = "127.0.0.1";
     std::uint16_t port = DEFAULT_PORT;
     int delay = 2;
-    std::string gameVersion = ZANDREL_GAME_VERSION;
+    std::string gameVersion = ::gameVersion();
     // Where the bouts' replays are saved; empty: the game's replay folder.
     std::string replayFolder;
     // Keeps the confirmed trace lines (as well as printing them).

@@ -28,7 +28,7 @@ constexpr int WINDOW_WIDTH = 800;
 constexpr int WINDOW_HEIGHT = 600;
 // One simulation tick per displayed frame, so frames are paced to keep the
 // game at the same speed on every machine.
-constexpr auto FRAME_PERIOD = std::chrono::nanoseconds(1'000'000'000 / 60);
+constexpr auto FRAME_PERIOD = std::chrono::nanoseconds(1'000'000'000 / TICK_RATE);
 
 Match match;
 std::vector<MenuPoint> pendingReleases;
@@ -91,7 +91,8 @@ void specialPressed(int key, int x, int y)
 void drawFrame()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawMatch(match);
+    const Match* network = netPlayMatch();
+    drawMatch(network ? *network : match);
     drawNetLabels();
     glutSwapBuffers();
 }

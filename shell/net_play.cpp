@@ -12,7 +12,6 @@
 #include "audio/sound_ids.h"
 #include "shell/game.h"
 #include "shell/input.h"
-#include "zandrel_build.h"
 
 namespace {
 
@@ -23,11 +22,9 @@ std::unique_ptr<NetSession> session;
 std::string lastMessage;
 Clock::time_point messageUntil;
 
-// Text in window pixels, x centred, y from the top.
-void drawText(const std::string& text, int centreX, int y, float r, float g, float b)
+// Text in a window of width by height pixels, x centred, y from the top.
+void drawText(const std::string& text, int width, int height, int centreX, int y, float r, float g, float b)
 {
-    const int width = glutGet(GLUT_WINDOW_WIDTH);
-    const int height = glutGet(GLUT_WINDOW_HEIGHT);
     void* font = GLUT_BITMAP_HELVETICA_18;
     const auto* chars = reinterpret_cast<const unsigned char*>(text.c_str());
     const int textWidth = glutBitmapLength(font, chars);
@@ -59,7 +56,6 @@ std::optional<NetConfig> netConfigOf(const Options& options)
     if (options.port != 0)
         config.port = std::uint16_t(options.port);
     config.delay = options.delay;
-    config.gameVersion = ZANDREL_VERSION;
     return config;
 }
 
@@ -89,13 +85,19 @@ void netPlayFrame(std::vector<MenuPoint> releases, const MenuPresses& pads)
         session.reset();
         liveMatch() = Match{};
         playSoundEvents({{SoundAction::STOP, SoundId::BACKGROUND}});
-        return;
     }
-    liveMatch() = session->match();
+}
+
+const Match* netPlayMatch()
+{
+    return session ? &session->match() : nullptr;
 }
 
 void drawNetLabels()
 {
+    const bool messageShown = !lastMessage.empty() && Clock::now() < messageUntil;
+    if (!session && !messageShown)
+        return;
     const int width = glutGet(GLUT_WINDOW_WIDTH);
     const int height = glutGet(GLUT_WINDOW_HEIGHT);
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
@@ -105,23 +107,24 @@ void drawNetLabels()
     if (session) {
         switch (session->phase()) {
         case NetSession::Phase::CONNECTING:
-            drawText(session->player() == 1 ? "waiting for a player" : "connecting", width / 2, height - 40, 1, 1, 1);
+            drawText(session->player() == 1 ? "waiting for a player" : "connecting", width, height, width / 2,
+                height - 40, 1, 1, 1);
             break;
         case NetSession::Phase::SELECT:
             if (session->waiting())
-                drawText("waiting", width / 2, height * 5 / 6, 1, 1, 0.3f);
+                drawText("waiting", width, height, width / 2, height * 5 / 6, 1, 1, 0.3f);
             break;
         case NetSession::Phase::BOUT: {
             char line[64];
             std::snprintf(
                 line, sizeof line, "%d ms  %.1f rollbacks/s", session->roundTripMs(), session->rollbacksPerSecond());
-            drawText(line, width / 2, height / 5, 0.8f, 0.8f, 0.8f);
+            drawText(line, width, height, width / 2, height / 5, 0.8f, 0.8f, 0.8f);
             break;
         }
         default: break;
         }
     }
-    if (!lastMessage.empty() && Clock::now() < messageUntil)
-        drawText(lastMessage, width / 2, height - 70, 1, 0.4f, 0.4f);
+    if (messageShown)
+        drawText(lastMessage, width, height, width / 2, height - 70, 1, 0.4f, 0.4f);
     glPopAttrib();
 }

@@ -17,5 +17,8 @@ bool netPlayActive();
 // One frame of the network game: the keys of both sets play this machine's
 // fighter, clicks and pads choose it; sounds are played.
 void netPlayFrame(std::vector<MenuPoint> releases, const MenuPresses& pads);
+// The match a network game shows (the select screen or the bout), if one is
+// under way: drawn as it is, never copied.
+const Match* netPlayMatch();
 // The network labels over the picture (waiting, round trip, why it ended).
 void drawNetLabels();

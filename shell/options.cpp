@@ -4,33 +4,34 @@
 #include <cstring>
 #include <string_view>
 
+#include "net/rollback.h"
+
 namespace {
 
 // A window larger than this is a typo, not a screen.
 constexpr int MAX_WINDOW_SIDE = 16384;
 
+// Digits only, making a whole number from `low` to `high`.
+bool parseWhole(std::string_view digits, int low, int high, int& out)
+{
+    if (digits.empty() || digits.front() < '0' || digits.front() > '9')
+        return false;
+    auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), out);
+    return fault == std::errc() && end == digits.data() + digits.size() && out >= low && out <= high;
+}
+
 // Reads "WIDTHxHEIGHT": two whole numbers from 1 to MAX_WINDOW_SIDE.
 bool parseWindowSize(std::string_view text, int& width, int& height)
 {
     std::size_t cross = text.find('x');
-    if (cross == std::string_view::npos)
-        return false;
-    auto number = [](std::string_view digits, int& out) {
-        if (digits.empty() || digits.front() < '0' || digits.front() > '9')
-            return false;
-        auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), out);
-        return fault == std::errc() && end == digits.data() + digits.size() && out >= 1 && out <= MAX_WINDOW_SIDE;
-    };
-    return number(text.substr(0, cross), width) && number(text.substr(cross + 1), height);
+    return cross != std::string_view::npos && parseWhole(text.substr(0, cross), 1, MAX_WINDOW_SIDE, width) &&
+        parseWhole(text.substr(cross + 1), 1, MAX_WINDOW_SIDE, height);
 }
 
 // A port from 1 to 65535.
 bool parsePort(std::string_view digits, int& port)
 {
-    if (digits.empty() || digits.front() < '0' || digits.front() > '9')
-        return false;
-    auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), port);
-    return fault == std::errc() && end == digits.data() + digits.size() && port >= 1 && port <= 65535;
+    return parseWhole(digits, 1, 65535, port);
 }
 
 // "HOST" or "HOST:PORT".
@@ -45,8 +46,7 @@ bool parseJoin(std::string_view text, Options& o)
 
 bool parseDelay(std::string_view text, int& delay)
 {
-    auto [end, fault] = std::from_chars(text.data(), text.data() + text.size(), delay);
-    return !text.empty() && fault == std::errc() && end == text.data() + text.size() && delay >= 0 && delay <= 6;
+    return parseWhole(text, 0, MAX_INPUT_DELAY, delay);
 }
 
 struct OptionRule {

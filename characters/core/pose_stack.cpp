@@ -27,13 +27,13 @@ void cross(const float a[3], const float b[3], float out[3])
 
 void PoseStack::translate(float x, float y, float z)
 {
-    glm::mat4& m = stack.back();
+    glm::mat4& m = current();
     m[3] = m[0] * x + m[1] * y + m[2] * z + m[3];
 }
 
 void PoseStack::scale(float x, float y, float z)
 {
-    glm::mat4& m = stack.back();
+    glm::mat4& m = current();
     m[0] *= x;
     m[1] *= y;
     m[2] *= z;
@@ -81,7 +81,7 @@ void PoseStack::rotate(float degrees, float x, float y, float z)
         r[1][2] = oneC * yz + xs;
         r[2][2] = oneC * zz + c;
     }
-    stack.back() = stack.back() * r;
+    current() = current() * r;
 }
 
 glm::mat4 lookAt(double eyeX, double eyeY, double eyeZ, double centreX, double centreY, double centreZ, double upX,
