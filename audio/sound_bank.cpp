@@ -43,7 +43,8 @@ ALenum companderFormat(const WaveFormat& format)
     bool mono = format.channels == 1;
     if ((format.channels != 1 && format.channels != 2) || format.bitsPerSample != 8)
         return 0;
-    switch (format.formatTag) {
+    // The sub-format of an extensible file names the coding too.
+    switch (sampleCoding(format)) {
     case waveFormatALaw:
         if (alIsExtensionPresent("AL_EXT_ALAW"))
             return mono ? AL_FORMAT_MONO_ALAW_EXT : AL_FORMAT_STEREO_ALAW_EXT;

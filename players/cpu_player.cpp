@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr unsigned CONTROL_BLOCK = 1u << 6;
 // Marks the ticks of its own log when its swing was under way.
 constexpr unsigned OWN_SWING = 1u << 7;
 constexpr unsigned UP_V = CONTROL_UP | CONTROL_V;
@@ -94,12 +93,7 @@ float farthestReach(int kind)
 
 float threatReach(int kind)
 {
-    float reach = 0.0f;
-    for (const CpuMove& m : cpuMoves(kind))
-        for (int i = 0; i < REACH_STEPS; ++i)
-            if (m.hits[i] >= 2)
-                reach = std::fmax(reach, REACH_NEAREST + i * REACH_STEP);
-    return reach;
+    return strikeRange(kind, 2);
 }
 
 // Slower eyes and more mistakes down the levels; the weaker a level, the
@@ -129,14 +123,14 @@ float roomBehind(float x, float z, float ux, float uz)
         float ax, az, c;
     };
     constexpr Side sides[] = {
-        {1, 0, 40},
-        {-1, 0, 40},
-        {0, 1, 40},
-        {0, -1, 40},
-        {1, 1, 55.3f},
-        {-1, -1, 55.3f},
-        {1, -1, 55.3f},
-        {-1, 1, 55.3f},
+        {1, 0, ARENA_HALF_WIDTH},
+        {-1, 0, ARENA_HALF_WIDTH},
+        {0, 1, ARENA_HALF_WIDTH},
+        {0, -1, ARENA_HALF_WIDTH},
+        {1, 1, ARENA_CORNER_CUT},
+        {-1, -1, ARENA_CORNER_CUT},
+        {1, -1, ARENA_CORNER_CUT},
+        {-1, 1, ARENA_CORNER_CUT},
     };
     float room = 1e9f;
     for (const Side& s : sides) {
@@ -349,24 +343,12 @@ unsigned CpuPlayer::decide(const MatchView& seen)
     return moveControls(me, op, d);
 }
 
-void CpuPlayer::write(unsigned controls, KeyState& keys) const
-{
-    const PlayerKeys k = playerKeys(player);
-    keys[k.up] = (controls & CONTROL_UP) ? 1 : 0;
-    keys[k.down] = (controls & CONTROL_DOWN) ? 1 : 0;
-    keys[k.right] = (controls & CONTROL_RIGHT) ? 1 : 0;
-    keys[k.left] = (controls & CONTROL_LEFT) ? 1 : 0;
-    keys[k.attackH] = (controls & CONTROL_H) ? 1 : 0;
-    keys[k.attackV] = (controls & CONTROL_V) ? 1 : 0;
-    keys[k.block] = (controls & CONTROL_BLOCK) ? 1 : 0;
-}
-
 void CpuPlayer::play(const MatchView& view, KeyState& keys)
 {
     history[seenCount % HISTORY] = view;
     ++seenCount;
     if (seenCount <= level.reaction) {
-        write(0, keys);
+        writeControls(player, 0, keys);
         return;
     }
     const MatchView& seen = history[(seenCount - 1 - level.reaction) % HISTORY];
@@ -383,7 +365,7 @@ void CpuPlayer::play(const MatchView& view, KeyState& keys)
             ++queuedAt;
     }
     pressed[(seenCount - 1) % HISTORY] = controls | (seenCount <= swingUntil ? OWN_SWING : 0u);
-    write(controls, keys);
+    writeControls(player, controls, keys);
 }
 
 void ButtonMasher::play(const MatchView&, KeyState& keys)

@@ -82,7 +82,6 @@ private:
     unsigned circleAway(const FighterView& me, const FighterView& op, float d) const;
     unsigned keepAway(const FighterView& me, const FighterView& op, float d);
     unsigned moveControls(const FighterView& me, const FighterView& op, float d);
-    void write(unsigned controls, KeyState& keys) const;
 
     int player;
     CpuLevel level;

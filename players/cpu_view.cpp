@@ -28,3 +28,15 @@ PlayerKeys playerKeys(int player)
         return {1, 3, 2, 0, 4, 5, 6};
     return {8, 10, 9, 7, 11, 12, 13};
 }
+
+void writeControls(int player, unsigned controls, KeyState& keys)
+{
+    const PlayerKeys k = playerKeys(player);
+    keys[k.up] = (controls & CONTROL_UP) ? 1 : 0;
+    keys[k.down] = (controls & CONTROL_DOWN) ? 1 : 0;
+    keys[k.right] = (controls & CONTROL_RIGHT) ? 1 : 0;
+    keys[k.left] = (controls & CONTROL_LEFT) ? 1 : 0;
+    keys[k.attackH] = (controls & CONTROL_H) ? 1 : 0;
+    keys[k.attackV] = (controls & CONTROL_V) ? 1 : 0;
+    keys[k.block] = (controls & CONTROL_BLOCK) ? 1 : 0;
+}

@@ -27,6 +27,10 @@ struct PlayerKeys {
     int up, down, right, left, attackH, attackV, block;
 };
 PlayerKeys playerKeys(int player);
+// The block, beside the move table's control bits.
+constexpr unsigned CONTROL_BLOCK = 1u << 6;
+// Sets the player's seven entries of the key table to the controls' bits.
+void writeControls(int player, unsigned controls, KeyState& keys);
 
 // Anything that plays a side: each tick it sees the view and writes its own
 // seven entries of the key table, and nothing else.

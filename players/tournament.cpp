@@ -11,9 +11,8 @@
 namespace {
 
 constexpr long START_SECOND = 1'000'000;
-constexpr int TICKS_PER_SECOND = 60;
 // A bout lasts 60 seconds and its end a few more.
-constexpr int MAX_TICKS = 80 * TICKS_PER_SECOND;
+constexpr int MAX_TICKS = 80 * TICK_RATE;
 // Nearer the edge than this, one tick of a fighter's own walking can take it out.
 constexpr float EDGE_WATCH = 3.0f;
 
@@ -26,8 +25,8 @@ unsigned heldControls(const KeyState& keys, int player)
 
 float edgeRoom(const Character& c)
 {
-    float room = std::fmin(40.0f - std::fabs(c.x), 40.0f - std::fabs(c.z));
-    return std::fmin(room, (55.3f - std::fabs(c.x) - std::fabs(c.z)) / std::sqrt(2.0f));
+    float room = std::fmin(ARENA_HALF_WIDTH - std::fabs(c.x), ARENA_HALF_WIDTH - std::fabs(c.z));
+    return std::fmin(room, (ARENA_CORNER_CUT - std::fabs(c.x) - std::fabs(c.z)) / std::sqrt(2.0f));
 }
 
 const Character& fighterOf(const Match& m, int player)
@@ -121,7 +120,7 @@ BoutResult playBout(const BoutSetup& setup)
     bool ended = false;
     for (int tick = 0; tick < MAX_TICKS && m.gameState != MENU; ++tick) {
         TickInput input;
-        input.calendarSecond = START_SECOND + tick / TICKS_PER_SECOND;
+        input.calendarSecond = START_SECOND + tick / TICK_RATE;
         const MatchView view = viewOf(m);
         players[0]->play(view, input.keyState);
         players[1]->play(view, input.keyState);

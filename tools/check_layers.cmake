@@ -8,7 +8,7 @@ set(allowed_match "characters/core;characters;match")
 set(allowed_scene "characters/core;characters;match;scene")
 set(allowed_players "characters/core;characters;match;players")
 set(allowed_replay "characters/core;characters;match;replay")
-set(allowed_net "characters/core;characters;match;replay;players;net")
+set(allowed_net "characters/core;characters;match;replay;net")
 
 set(failures "")
 foreach(floor characters_core characters audio match scene players replay net)

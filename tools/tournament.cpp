@@ -18,8 +18,6 @@
 
 namespace {
 
-const char* const END_NAMES[] = {"KO", "time", "ring-out"};
-
 std::string rowName(unsigned keys)
 {
     std::string name;
@@ -54,21 +52,15 @@ void printReach()
                 for (int t = 0; t < 150 && m.gameState == FIGHTING; ++t) {
                     TickInput in;
                     in.calendarSecond = 1000;
-                    const int pressAt = duringSwing ? 3 : 0;
+                    // Jack's spin takes effect during a vertical swing.
                     if (duringSwing && t == 0)
-                        in.keyState[5] = 1;
-                    if (t == pressAt) {
-                        const int entries[] = {1, 3, 2, 0, 4, 5};  // up down right left H V
-                        const unsigned bits[] = {
-                            CONTROL_UP, CONTROL_DOWN, CONTROL_RIGHT, CONTROL_LEFT, CONTROL_H, CONTROL_V};
-                        for (int i = 0; i < 6; ++i)
-                            if (row.keys & bits[i])
-                                in.keyState[entries[i]] = 1;
-                    }
+                        writeControls(1, CONTROL_V, in.keyState);
+                    if (t == (duringSwing ? 3 : 0))
+                        writeControls(1, row.keys, in.keyState);
                     TickEvents e;
                     step(m, in, e);
                 }
-                const int hits = int((100.0f - m.playerTwo->health) / 1.7f + 0.5f);
+                const int hits = int((100.0f - m.playerTwo->health) / HIT_DAMAGE + 0.5f);
                 if (hits > 0)
                     std::printf(" %.1f:%d", d, hits);
             }

@@ -11,10 +11,6 @@ constexpr double PI = 3.14159265;
 constexpr float NEAR_DISTANCE = 8.0f;
 constexpr float SHOVE_DISTANCE = 0.207f;
 constexpr float HIT_REACH = 2.0f;
-constexpr float HIT_DAMAGE = 1.7f;
-// The arena: a square of half-width 40 with its corners cut at |x| + |z| = 55.3.
-constexpr float ARENA_HALF_WIDTH = 40.0f;
-constexpr float ARENA_CORNER_CUT = 55.3f;
 constexpr int REST_STEPS_AT_ONCE = 25;
 constexpr int BACK_TO_REST_STEPS = 5;
 

@@ -23,6 +23,12 @@ enum CharacterState {
     ATTACK_V = 10,
 };
 
+// The health a landed hit takes.
+constexpr float HIT_DAMAGE = 1.7f;
+// The arena: a square of half-width 40 with its corners cut at |x| + |z| = 55.3.
+constexpr float ARENA_HALF_WIDTH = 40.0f;
+constexpr float ARENA_CORNER_CUT = 55.3f;
+
 // Which fighter a player chose.
 enum FighterKind { JACK = 0, DARTH = 1 };
 

@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr unsigned BLOCK_BIT = 1u << 6;
-
 // Player 1 as `kind` at (x1, z1), player 2 at (x2, z2) in `state`.
 MatchView situation(int kind, float x1, float z1, float x2, float z2, int opponentState, int opponentKind = JACK)
 {
@@ -49,7 +47,7 @@ TEST(CpuPlayer, ASwingInReachIsBlockedAndABlockIsNotStruckInto)
     int strikesIntoBlock = 0;
     for (std::uint32_t seed = 1; seed <= 50; ++seed) {
         CpuPlayer swinging(1, CPU_HARD, seed);
-        if (swinging.decide(situation(DARTH, 0, -7, 0, 7, ATTACK_H)) == BLOCK_BIT)
+        if (swinging.decide(situation(DARTH, 0, -7, 0, 7, ATTACK_H)) == CONTROL_BLOCK)
             ++blocks;
         CpuPlayer guarded(1, CPU_HARD, seed);
         if (guarded.decide(situation(DARTH, 0, -3, 0, 3, BLOCK)) & (CONTROL_H | CONTROL_V))
@@ -207,21 +205,14 @@ TEST(CpuPlayer, ItsReachTableMatchesTheRules)
             startBout(m, 1000, events);
             m.playerOne->z = -d / 2;
             m.playerTwo->z = d / 2;
-            const PlayerKeys k = playerKeys(1);
             for (int t = 0; t < 150 && m.gameState == FIGHTING; ++t) {
                 TickInput in;
                 in.calendarSecond = 1000;
-                if (t == 0) {
-                    in.keyState[k.up] = (move.controls & CONTROL_UP) != 0;
-                    in.keyState[k.down] = (move.controls & CONTROL_DOWN) != 0;
-                    in.keyState[k.right] = (move.controls & CONTROL_RIGHT) != 0;
-                    in.keyState[k.left] = (move.controls & CONTROL_LEFT) != 0;
-                    in.keyState[k.attackH] = (move.controls & CONTROL_H) != 0;
-                    in.keyState[k.attackV] = (move.controls & CONTROL_V) != 0;
-                }
+                if (t == 0)
+                    writeControls(1, move.controls, in.keyState);
                 step(m, in, events);
             }
-            EXPECT_EQ(int((100.0f - m.playerTwo->health) / 1.7f + 0.5f), move.hits[best])
+            EXPECT_EQ(int((100.0f - m.playerTwo->health) / HIT_DAMAGE + 0.5f), move.hits[best])
                 << "kind " << kind << " controls " << move.controls << " at " << d;
         }
     }

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr float HIT_REACH = 2.0f;
-constexpr float HIT_DAMAGE = 1.7f;
 
 int countOf(const std::string& text, const std::string& line)
 {
