@@ -7,22 +7,17 @@ namespace {
 class Writer {
 public:
     void u8(std::uint8_t v) { bytes.push_back(v); }
-    void u16(std::uint16_t v)
-    {
-        for (int i = 0; i < 2; ++i)
-            u8(std::uint8_t(v >> (8 * i)));
-    }
-    void u32(std::uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            u8(std::uint8_t(v >> (8 * i)));
-    }
-    void u64(std::uint64_t v)
-    {
-        for (int i = 0; i < 8; ++i)
-            u8(std::uint8_t(v >> (8 * i)));
-    }
+    void u16(std::uint16_t v) { little(v, 2); }
+    void u32(std::uint32_t v) { little(v, 4); }
+    void u64(std::uint64_t v) { little(v, 8); }
     std::vector<std::uint8_t> bytes;
+
+private:
+    void little(std::uint64_t v, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            u8(std::uint8_t(v >> (8 * i)));
+    }
 };
 
 // Reads little-endian values; any read past the end marks the packet bad.
@@ -37,21 +32,9 @@ public:
         }
         return data[at++];
     }
-    std::uint16_t u16() { return std::uint16_t(u8() | (u8() << 8)); }
-    std::uint32_t u32()
-    {
-        std::uint32_t v = 0;
-        for (int i = 0; i < 4; ++i)
-            v |= std::uint32_t(u8()) << (8 * i);
-        return v;
-    }
-    std::uint64_t u64()
-    {
-        std::uint64_t v = 0;
-        for (int i = 0; i < 8; ++i)
-            v |= std::uint64_t(u8()) << (8 * i);
-        return v;
-    }
+    std::uint16_t u16() { return std::uint16_t(little(2)); }
+    std::uint32_t u32() { return std::uint32_t(little(4)); }
+    std::uint64_t u64() { return little(8); }
     bool flag()
     {
         std::uint8_t v = u8();
@@ -63,6 +46,15 @@ public:
     bool bad = false;
 
 private:
+    // Byte by byte in order: the bytes' reads must not be reordered.
+    std::uint64_t little(int count)
+    {
+        std::uint64_t v = 0;
+        for (int i = 0; i < count; ++i)
+            v |= std::uint64_t(u8()) << (8 * i);
+        return v;
+    }
+
     const std::uint8_t* data;
     std::size_t size;
     std::size_t at = 0;
