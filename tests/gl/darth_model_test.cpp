@@ -7,11 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include <glm/gtc/type_ptr.hpp>
@@ -20,6 +16,7 @@
 #include "characters/darth.h"
 #include "characters/darth_model.h"
 #include "scene/textures.h"
+#include "tests/gl/scene_test_helpers.h"
 
 namespace {
 
@@ -263,26 +260,6 @@ std::array<int, 2> project(double x, double y, double z)
     return {static_cast<int>(std::lround(wx)), static_cast<int>(std::lround(wy))};
 }
 
-// Saves the back buffer as a PNG beside the test binary, by way of a PPM.
-bool savePicture(const std::string& stem, int width, int height)
-{
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::filesystem::path dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-    std::string ppm = (dir / (stem + ".ppm")).string();
-    std::string png = (dir / (stem + ".png")).string();
-    FILE* file = std::fopen(ppm.c_str(), "wb");
-    if (!file)
-        return false;
-    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
-    for (int row = height - 1; row >= 0; --row)
-        std::fwrite(&pixels[static_cast<std::size_t>(row) * width * 3], 1, static_cast<std::size_t>(width) * 3, file);
-    std::fclose(file);
-    std::string command = "convert '" + ppm + "' '" + png + "'";
-    return std::system(command.c_str()) == 0 && std::filesystem::exists(png);
-}
-
 // Pixels of full red: only the blades glow; the lit dark red head and limbs stay below it.
 struct RedArea {
     int count = 0;
@@ -347,7 +324,7 @@ TEST_F(DarthPicture, GameCameraShowsABladeAndTheDarkTorso)
     sideCamera(-14.0, 6.0, 0.0, 4.0);
     draw();
     glFinish();
-    EXPECT_TRUE(savePicture("darth", 800, 600));
+    EXPECT_TRUE(saveSnapshot("darth"));
 
     // In his rest pose one blade rises from the fist towards the opponent, between hip and crown.
     RedArea red = findRed();
@@ -372,7 +349,7 @@ TEST_F(DarthPicture, FromTheFrontBothBladesShow)
     sideCamera(-6.0, 9.0, 14.0, 4.0);
     draw();
     glFinish();
-    EXPECT_TRUE(savePicture("darth_front", 800, 600));
+    EXPECT_TRUE(saveSnapshot("darth_front"));
 
     RedArea red = findRed();
     std::array<int, 2> chest = project(0.0, 4.5, 0.0);

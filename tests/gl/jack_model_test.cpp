@@ -5,11 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 #include <glm/gtc/type_ptr.hpp>
 
@@ -17,6 +12,7 @@
 #include "characters/jack.h"
 #include "characters/jack_model.h"
 #include "scene/textures.h"
+#include "tests/gl/scene_test_helpers.h"
 
 namespace {
 
@@ -129,79 +125,6 @@ void sideCamera()
     glEnable(GL_LIGHTING);
     glEnable(GL_LIGHT0);
     gluLookAt(-16.0, 7.0, 0.0, 0.0, 5.0, 0.0, 0.0, 1.0, 0.0);
-}
-
-std::uint32_t crc32(const unsigned char* data, std::size_t size, std::uint32_t crc = 0)
-{
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void putBigEndian(std::vector<unsigned char>& out, std::uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<unsigned char>(value >> shift));
-}
-
-void putChunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data)
-{
-    putBigEndian(out, static_cast<std::uint32_t>(data.size()));
-    std::vector<unsigned char> body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    out.insert(out.end(), body.begin(), body.end());
-    putBigEndian(out, crc32(body.data(), body.size()));
-}
-
-// The back buffer as an RGB PNG, with uncompressed deflate blocks.
-bool savePng(const std::string& path, int width, int height)
-{
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-
-    std::vector<unsigned char> raw;
-    for (int row = height - 1; row >= 0; --row) {
-        raw.push_back(0);
-        auto begin = pixels.begin() + static_cast<std::ptrdiff_t>(row) * width * 3;
-        raw.insert(raw.end(), begin, begin + width * 3);
-    }
-    std::vector<unsigned char> zlib = {0x78, 0x01};
-    std::uint32_t a = 1;
-    std::uint32_t b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (std::size_t at = 0; at < raw.size(); at += 65535) {
-        std::size_t size = std::min<std::size_t>(65535, raw.size() - at);
-        zlib.push_back(at + size == raw.size() ? 1 : 0);
-        zlib.push_back(static_cast<unsigned char>(size & 0xff));
-        zlib.push_back(static_cast<unsigned char>(size >> 8));
-        zlib.push_back(static_cast<unsigned char>(~size & 0xff));
-        zlib.push_back(static_cast<unsigned char>((~size >> 8) & 0xff));
-        zlib.insert(zlib.end(), raw.begin() + at, raw.begin() + at + size);
-    }
-    putBigEndian(zlib, (b << 16) | a);
-
-    std::vector<unsigned char> header;
-    putBigEndian(header, width);
-    putBigEndian(header, height);
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    putChunk(png, "IHDR", header);
-    putChunk(png, "IDAT", zlib);
-    putChunk(png, "IEND", {});
-
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
 }
 
 struct Pixel {
@@ -323,9 +246,7 @@ TEST_F(JackModelTest, RestPosePictureShowsHisPaleHeadAndGreySuit)
     model.draw(jack);
     glFinish();
 
-    const char* dir = std::getenv("ZANDREL_SNAPSHOT_DIR");
-    std::string path = std::string(dir ? dir : "/tmp") + "/jack.png";
-    EXPECT_TRUE(savePng(path, 800, 600)) << path;
+    EXPECT_TRUE(saveSnapshot("jack"));
 
     Pixel head = pixelAt(jack.bodyMatrix, 0.0, 5.5, 0.0);
     EXPECT_GT(head.r, 190);

@@ -10,22 +10,22 @@
 #include <string>
 #include <vector>
 
-void saveSnapshot(const char* name)
+bool saveSnapshot(const char* name)
 {
     const char* dir = std::getenv("ZANDREL_SNAPSHOT_DIR");
     if (dir == nullptr)
-        return;
+        return true;
     std::vector<unsigned char> pixels(800 * 600 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     std::string path = std::string(dir) + "/" + name + ".ppm";
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
-        return;
-    std::fprintf(file, "P6\n800 600\n255\n");
+        return false;
+    bool written = std::fprintf(file, "P6\n800 600\n255\n") > 0;
     for (int row = 599; row >= 0; row--)
-        std::fwrite(&pixels[row * 800 * 3], 1, 800 * 3, file);
-    std::fclose(file);
+        written = std::fwrite(&pixels[row * 800 * 3], 1, 800 * 3, file) == 800 * 3 && written;
+    return std::fclose(file) == 0 && written;
 }
 
 unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b)

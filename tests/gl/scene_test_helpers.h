@@ -9,7 +9,8 @@ struct Rgb {
 // The pixel at x, counted from the left, and y, counted from the top.
 Rgb pixelAt(int x, int yFromTop);
 // Writes the back buffer to $ZANDREL_SNAPSHOT_DIR/<name>.ppm, to look at by eye.
-void saveSnapshot(const char* name);
+// False only when the picture was asked for and could not be written.
+bool saveSnapshot(const char* name);
 // A one-colour 2 by 2 texture with the nearest-texel filtering the table gives.
 unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b);
 // The game's projection at 800 by 600, with an identity modelview.
