@@ -5,6 +5,9 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -86,4 +89,23 @@ bool resizeWindow(int width, int height)
     for (int i = 0; i < 20 && (glutGet(GLUT_WINDOW_WIDTH) != width || glutGet(GLUT_WINDOW_HEIGHT) != height); ++i)
         glutMainLoopEvent();
     return glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height;
+}
+
+glm::dmat4 currentModelview()
+{
+    glm::dmat4 m;
+    glGetDoublev(GL_MODELVIEW_MATRIX, glm::value_ptr(m));
+    return m;
+}
+
+glm::mat4 glCamera()
+{
+    glm::mat4 m;
+    glGetFloatv(GL_MODELVIEW_MATRIX, glm::value_ptr(m));
+    return m;
+}
+
+glm::dmat4 rotated(const glm::dmat4& m, double degrees, const glm::dvec3& axis)
+{
+    return glm::rotate(m, glm::radians(degrees), axis);
 }

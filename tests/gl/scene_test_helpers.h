@@ -2,6 +2,9 @@
 
 // Drawing helpers shared by the scene tests, on the 800 by 600 test window.
 
+#include <glm/mat4x4.hpp>
+#include <glm/vec3.hpp>
+
 struct Rgb {
     int r, g, b;
 };
@@ -19,3 +22,9 @@ void boutProjection();
 void litScene();
 // Resizes the test window and waits until the X server has done it.
 bool resizeWindow(int width, int height);
+// GL's modelview matrix in doubles, to compose expected transforms on.
+glm::dmat4 currentModelview();
+// The camera GL's modelview matrix holds, for the pose pass on the CPU.
+glm::mat4 glCamera();
+// m turned about an axis by degrees, multiplied on the right as glRotated does.
+glm::dmat4 rotated(const glm::dmat4& m, double degrees, const glm::dvec3& axis);
