@@ -4,6 +4,7 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <gtest/gtest.h>
 
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
@@ -108,4 +109,44 @@ glm::mat4 glCamera()
 glm::dmat4 rotated(const glm::dmat4& m, double degrees, const glm::dvec3& axis)
 {
     return glm::rotate(m, glm::radians(degrees), axis);
+}
+
+std::vector<FeedbackVertex> feedbackVertices(void (*draw)(), int* otherTokens)
+{
+    std::vector<GLfloat> buffer(20000);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    int count = glRenderMode(GL_RENDER);
+    if (count < 0)
+        ADD_FAILURE() << "the feedback buffer overflowed";
+
+    // x, y, z, four colour components, four texture components.
+    constexpr int VERTEX_SIZE = 11;
+    std::vector<FeedbackVertex> vertices;
+    int others = 0;
+    for (int i = 0; i < count;) {
+        int token = int(buffer[i++]);
+        if (token == GL_POLYGON_TOKEN) {
+            int n = int(buffer[i++]);
+            for (int v = 0; v < n; v++, i += VERTEX_SIZE)
+                vertices.push_back({buffer[i], buffer[i + 1], buffer[i + 7], buffer[i + 8]});
+            continue;
+        }
+        ++others;
+        if (token == GL_PASS_THROUGH_TOKEN) {
+            i++;
+        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN ||
+            token == GL_COPY_PIXEL_TOKEN) {
+            i += VERTEX_SIZE;
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            i += 2 * VERTEX_SIZE;
+        } else {
+            ADD_FAILURE() << "unexpected feedback token " << token;
+            break;
+        }
+    }
+    if (otherTokens != nullptr)
+        *otherTokens = others;
+    return vertices;
 }

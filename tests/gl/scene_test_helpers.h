@@ -5,8 +5,15 @@
 #include <glm/mat4x4.hpp>
 #include <glm/vec3.hpp>
 
+#include <vector>
+
 struct Rgb {
     int r, g, b;
+};
+
+// A vertex as GL's feedback mode reports it: window x and y, texture s and t.
+struct FeedbackVertex {
+    float x, y, s, t;
 };
 
 // The pixel at x, counted from the left, and y, counted from the top.
@@ -28,3 +35,7 @@ glm::dmat4 currentModelview();
 glm::mat4 glCamera();
 // m turned about an axis by degrees, multiplied on the right as glRotated does.
 glm::dmat4 rotated(const glm::dmat4& m, double degrees, const glm::dvec3& axis);
+// Every polygon vertex draw() sends to the rasteriser under the current
+// matrices. Points, lines, pixels and pass-throughs are skipped, and counted
+// in *otherTokens when given.
+std::vector<FeedbackVertex> feedbackVertices(void (*draw)(), int* otherTokens = nullptr);

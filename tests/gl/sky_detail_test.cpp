@@ -175,12 +175,10 @@ TEST(SkyDetail, ModelOfTheSkyIsWhatDrawSkySends)
     glm::dmat4 m = boutViewProjection(0.0f, -8.0f, 0.0f, 8.0f);
     // drawSky under the same camera, caught in feedback mode.
     placeBoutCamera(0.0f, -8.0f, 0.0f, 8.0f);
-    std::vector<GLfloat> buffer(20000);
-    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    drawSky();
-    int count = glRenderMode(GL_RENDER);
-    ASSERT_GT(count, 0);
+    int others = 0;
+    const std::vector<FeedbackVertex> sent = feedbackVertices(drawSky, &others);
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(others, 0) << "drawSky sends only polygons";
 
     // Sphere corners in front of the camera and well inside the window, as this test models them.
     std::vector<std::array<double, 4>> modelled;
@@ -198,22 +196,10 @@ TEST(SkyDetail, ModelOfTheSkyIsWhatDrawSkySends)
 
     // Every modelled corner is a vertex that drawSky sent, at the same place
     // on the screen and with the same texture coordinates.
-    constexpr int VERTEX_FLOATS = 3 + 4 + 4;  // window x y z, colour, texture s t r q
-    std::vector<std::array<double, 4>> sent;
-    for (int k = 0; k < count;) {
-        int token = int(buffer[k++]);
-        int vertices = token == GL_POLYGON_TOKEN ? int(buffer[k++]) : 0;
-        if (token != GL_POLYGON_TOKEN) {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-        for (int n = 0; n < vertices; ++n, k += VERTEX_FLOATS)
-            sent.push_back({buffer[k], buffer[k + 1], buffer[k + 7], buffer[k + 8]});
-    }
     for (const auto& corner : modelled) {
-        bool found = std::any_of(sent.begin(), sent.end(), [&](const std::array<double, 4>& v) {
-            return std::fabs(v[0] - corner[0]) < 0.05 && std::fabs(v[1] - corner[1]) < 0.05 &&
-                std::fabs(v[2] - corner[2]) < 1e-4 && std::fabs(v[3] - corner[3]) < 1e-4;
+        bool found = std::any_of(sent.begin(), sent.end(), [&](const FeedbackVertex& v) {
+            return std::fabs(v.x - corner[0]) < 0.05 && std::fabs(v.y - corner[1]) < 0.05 &&
+                std::fabs(v.s - corner[2]) < 1e-4 && std::fabs(v.t - corner[3]) < 1e-4;
         });
         EXPECT_TRUE(found) << "no vertex sent at " << corner[0] << ", " << corner[1] << " with texture " << corner[2]
                            << ", " << corner[3];
