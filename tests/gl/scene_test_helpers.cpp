@@ -9,10 +9,17 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "shell/clock.h"
+#include "shell/game.h"
+#include "shell/input.h"
 
 bool saveSnapshot(const char* name)
 {
@@ -149,4 +156,24 @@ std::vector<FeedbackVertex> feedbackVertices(void (*draw)(), int* otherTokens)
     if (otherTokens != nullptr)
         *otherTokens = others;
     return vertices;
+}
+
+long LiveMatchScope::calendar = 0;
+
+LiveMatchScope::LiveMatchScope(long startSecond)
+{
+    calendar = startSecond;
+    calendarSeconds = [] { return calendar; };
+    std::fill(std::begin(keyState), std::end(keyState), 0);
+    // A machine with sounds would hold the end of a bout for as long as they play.
+    savedSounds = std::exchange(soundTable, SoundTable{});
+    liveMatch() = Match{};
+}
+
+LiveMatchScope::~LiveMatchScope()
+{
+    std::fill(std::begin(keyState), std::end(keyState), 0);
+    soundTable = savedSounds;
+    calendarSeconds = systemCalendarSeconds;
+    liveMatch() = Match{};
 }

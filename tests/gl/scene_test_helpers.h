@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "audio/sound_bank.h"
+
 struct Rgb {
     int r, g, b;
 };
@@ -39,3 +41,19 @@ glm::dmat4 rotated(const glm::dmat4& m, double degrees, const glm::dvec3& axis);
 // matrices. Points, lines, pixels and pass-throughs are skipped, and counted
 // in *otherTokens when given.
 std::vector<FeedbackVertex> feedbackVertices(void (*draw)(), int* otherTokens = nullptr);
+
+// The window's match from a fresh start, on a calendar the test moves by hand,
+// with no sounds to wait out and no keys held; all put back when it ends.
+class LiveMatchScope {
+public:
+    explicit LiveMatchScope(long startSecond);
+    ~LiveMatchScope();
+    LiveMatchScope(const LiveMatchScope&) = delete;
+    LiveMatchScope& operator=(const LiveMatchScope&) = delete;
+
+    // The second the calendar shows.
+    static long calendar;
+
+private:
+    SoundTable savedSounds;
+};
