@@ -14,10 +14,6 @@
 
 namespace {
 
-struct FeedbackVertex {
-    float x, y, s, t;
-};
-
 // Every vertex the arena sends to the rasteriser, in window coordinates, with
 // its texture coordinates, under an orthographic view from straight above.
 std::vector<FeedbackVertex> arenaFeedback(double modelview[16], double projection[16], int viewport[4])
@@ -33,34 +29,7 @@ std::vector<FeedbackVertex> arenaFeedback(double modelview[16], double projectio
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
 
-    std::vector<GLfloat> buffer(20000);
-    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    drawArena();
-    int count = glRenderMode(GL_RENDER);
-
-    // x, y, z, four colour components, four texture components.
-    constexpr int VERTEX_SIZE = 11;
-    std::vector<FeedbackVertex> vertices;
-    for (int i = 0; i < count;) {
-        int token = int(buffer[i++]);
-        if (token == GL_POLYGON_TOKEN) {
-            int n = int(buffer[i++]);
-            for (int v = 0; v < n; v++, i += VERTEX_SIZE)
-                vertices.push_back({buffer[i], buffer[i + 1], buffer[i + 7], buffer[i + 8]});
-        } else if (token == GL_PASS_THROUGH_TOKEN) {
-            i++;
-        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN ||
-            token == GL_COPY_PIXEL_TOKEN) {
-            i += VERTEX_SIZE;
-        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
-            i += 2 * VERTEX_SIZE;
-        } else {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-    }
-    return vertices;
+    return feedbackVertices(drawArena);
 }
 
 // Whether a vertex at the top face's corner k carries texture coordinates (s, t).

@@ -5,30 +5,21 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <functional>
-#include <iterator>
+#include <optional>
 #include <string>
-#include <utility>
 
 #include "audio/sound_bank.h"
 #include "characters/core/trace.h"
 #include "scene/camera.h"
 #include "scene/match_drawing.h"
-#include "shell/clock.h"
 #include "shell/game.h"
 #include "shell/input.h"
 #include "tests/gl/scene_test_helpers.h"
 
 namespace {
-
-long fakeNow = 5000;
-long fakeCalendarSeconds()
-{
-    return fakeNow;
-}
 
 class MatchWindow : public testing::Test {
 protected:
@@ -36,22 +27,15 @@ protected:
     {
         ASSERT_TRUE(resizeWindow(800, 600));
         boutProjection();
-        calendarSeconds = fakeCalendarSeconds;
-        std::fill(std::begin(keyState), std::end(keyState), 0);
-        // A machine with sounds would hold the end of a bout for as long as they play.
-        saved = std::exchange(soundTable, SoundTable{});
+        live.emplace(5000);
         // The select screen, Jack against Darth.
-        liveMatch() = Match{};
         liveMatch().titleShown = false;
         liveMatch().doorPhaseFlag = false;
     }
 
     void TearDown() override
     {
-        std::fill(std::begin(keyState), std::end(keyState), 0);
-        soundTable = saved;
-        calendarSeconds = systemCalendarSeconds;
-        liveMatch() = Match{};
+        live.reset();
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
     }
@@ -81,7 +65,7 @@ protected:
         return -1;
     }
 
-    SoundTable saved;
+    std::optional<LiveMatchScope> live;
 };
 
 TEST_F(MatchWindow, AResizedWindowKeepsItsRows)
@@ -122,16 +106,16 @@ TEST_F(MatchWindow, KnockOutPlayedWithTheKeyTableThenTheTitle)
 
     // The keys no longer act; the last picture stays two seconds of the calendar.
     const float x = m.playerOne->getX(), z = m.playerOne->getZ();
-    const long before = fakeNow;
+    const long before = LiveMatchScope::calendar;
     const auto atMenu = [&m] { return m.gameState == MENU; };
     const auto backOff = [](int) { keyState[0] = 1; };
     EXPECT_EQ(runUntil(atMenu, backOff, 20), -1);
     EXPECT_FLOAT_EQ(m.playerOne->getX(), x);
     EXPECT_FLOAT_EQ(m.playerOne->getZ(), z);
     EXPECT_GT(runUntil(
-                  atMenu, [](int f) { fakeNow += f % 2; }, 20),
+                  atMenu, [](int f) { LiveMatchScope::calendar += f % 2; }, 20),
         0);
-    EXPECT_GE(fakeNow, before + 2) << "the end-of-bout pause";
+    EXPECT_GE(LiveMatchScope::calendar, before + 2) << "the end-of-bout pause";
     EXPECT_TRUE(m.titleShown);
     EXPECT_FALSE(m.doorPhaseFlag);
 }

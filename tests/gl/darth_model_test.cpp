@@ -7,96 +7,18 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <memory>
-#include <string>
 #include <vector>
 
-#include <glm/gtc/type_ptr.hpp>
+#include <glm/gtc/matrix_transform.hpp>
 
 #include "characters/core/trace.h"
 #include "characters/darth.h"
 #include "characters/darth_model.h"
 #include "scene/textures.h"
+#include "tests/gl/scene_test_helpers.h"
 
 namespace {
-
-// Column-major 4x4, multiplied on the right as glTranslatef and friends do.
-struct Mat {
-    std::array<double, 16> m{};
-
-    static Mat identity()
-    {
-        Mat r;
-        r.m[0] = r.m[5] = r.m[10] = r.m[15] = 1.0;
-        return r;
-    }
-    static Mat from(const float* gl)
-    {
-        Mat r;
-        for (int i = 0; i < 16; ++i)
-            r.m[i] = gl[i];
-        return r;
-    }
-    Mat operator*(const Mat& b) const
-    {
-        Mat r;
-        for (int col = 0; col < 4; ++col)
-            for (int row = 0; row < 4; ++row) {
-                double sum = 0.0;
-                for (int k = 0; k < 4; ++k)
-                    sum += m[k * 4 + row] * b.m[col * 4 + k];
-                r.m[col * 4 + row] = sum;
-            }
-        return r;
-    }
-    Mat translate(double x, double y, double z) const
-    {
-        Mat t = identity();
-        t.m[12] = x;
-        t.m[13] = y;
-        t.m[14] = z;
-        return *this * t;
-    }
-    Mat scale(double x, double y, double z) const
-    {
-        Mat s = identity();
-        s.m[0] = x;
-        s.m[5] = y;
-        s.m[10] = z;
-        return *this * s;
-    }
-    // Rodrigues' rotation about a unit axis, angle in degrees.
-    Mat rotate(double degrees, double x, double y, double z) const
-    {
-        double len = std::sqrt(x * x + y * y + z * z);
-        x /= len;
-        y /= len;
-        z /= len;
-        double a = degrees * M_PI / 180.0;
-        double c = std::cos(a);
-        double s = std::sin(a);
-        double t = 1.0 - c;
-        Mat r = identity();
-        r.m[0] = t * x * x + c;
-        r.m[1] = t * x * y + s * z;
-        r.m[2] = t * x * z - s * y;
-        r.m[4] = t * x * y - s * z;
-        r.m[5] = t * y * y + c;
-        r.m[6] = t * y * z + s * x;
-        r.m[8] = t * x * z + s * y;
-        r.m[9] = t * y * z - s * x;
-        r.m[10] = t * z * z + c;
-        return *this * r;
-    }
-    std::array<double, 3> apply(double x, double y, double z) const
-    {
-        return {m[0] * x + m[4] * y + m[8] * z + m[12], m[1] * x + m[5] * y + m[9] * z + m[13],
-            m[2] * x + m[6] * y + m[10] * z + m[14]};
-    }
-};
 
 // An opponent that only stands where it is put.
 class Target : public Character {
@@ -105,14 +27,6 @@ public:
     void posePass(const glm::mat4&) override {}
     FighterKind kind() const override { return DARTH; }
 };
-
-// The camera GL's modelview matrix holds, for the pose pass on the CPU.
-glm::mat4 glCamera()
-{
-    float m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    return glm::make_mat4(m);
-}
 
 // The pose pass under GL's camera, then the model drawn there: the body and
 // weapon points as the rules found them and as GL held them.
@@ -124,7 +38,7 @@ DrawnPoints poseAndDraw(Darth& darth, const DarthModel& model)
     return drawn;
 }
 
-Mat sideCamera(double eyeX, double eyeY, double eyeZ, double atY)
+glm::dmat4 sideCamera(double eyeX, double eyeY, double eyeZ, double atY)
 {
     glViewport(0, 0, 800, 600);
     glMatrixMode(GL_PROJECTION);
@@ -140,39 +54,38 @@ Mat sideCamera(double eyeX, double eyeY, double eyeZ, double atY)
     glEnable(GL_LIGHT0);
     glEnable(GL_DEPTH_TEST);
     gluLookAt(eyeX, eyeY, eyeZ, 0.0, atY, 0.0, 0.0, 1.0, 0.0);
-    float camera[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, camera);
-    return Mat::from(camera);
+    return currentModelview();
 }
 
 // The right fist's weapon frame, composed from the model's transforms.
-Mat weaponFrame(const Mat& camera, const Darth& d)
+glm::dmat4 weaponFrame(const glm::dmat4& camera, const Darth& d)
 {
     const Frame& p = d.pose;
-    Mat m = camera.translate(d.x, 0, d.z).rotate(d.facing, 0, 1, 0);
+    const glm::dvec3 X(1, 0, 0), Y(0, 1, 0), Z(0, 0, 1), MIRROR(-1, 1, 1);
+    glm::dmat4 m = rotated(glm::translate(camera, {d.x, 0, d.z}), d.facing, Y);
     if (d.player == 2)
-        m = m.scale(-1, 1, 1);
-    m = m.rotate(60, 0, 1, 0).translate(0, p.bodyHeight, 0).scale(-1, 1, 1);
-    m = m.translate(0, 2.5, 0)
-            .rotate(p.bodyAngleTurn, 0, 1, 0)
-            .rotate(p.bodyAngleTiltForward, 1, 0, 0)
-            .rotate(p.bodyAngleTiltSide, 0, 0, 1);
-    m = m.translate(-2, 2.5, -0.5)
-            .rotate(90, 1, 0, 0)
-            .rotate(p.armRUpperAngleForward, -1, 0, 0)
-            .rotate(p.armRUpperAngleOut, 0, -1, 0)
-            .rotate(p.armRUpperAngleRotate, 0, 0, 1);
-    m = m.translate(0, 0, 2).rotate(p.armRForeAngle, 0, 1, 0).translate(0, 0, 1.8);
-    return m.rotate(p.lightsaberAngleForward, 1, 0, 0)
-        .rotate(p.lightsaberAngleRotate, 0, 0, 1)
-        .rotate(p.lightsaberAngleTurn, 0, 1, 0);
+        m = glm::scale(m, MIRROR);
+    m = glm::scale(glm::translate(rotated(m, 60, Y), {0, p.bodyHeight, 0}), MIRROR);
+    m = glm::translate(m, {0, 2.5, 0});
+    m = rotated(rotated(rotated(m, p.bodyAngleTurn, Y), p.bodyAngleTiltForward, X), p.bodyAngleTiltSide, Z);
+    m = rotated(glm::translate(m, {-2, 2.5, -0.5}), 90, X);
+    m = rotated(rotated(rotated(m, p.armRUpperAngleForward, -X), p.armRUpperAngleOut, -Y), p.armRUpperAngleRotate, Z);
+    m = glm::translate(rotated(glm::translate(m, {0, 0, 2}), p.armRForeAngle, Y), {0, 0, 1.8});
+    return rotated(
+        rotated(rotated(m, p.lightsaberAngleForward, X), p.lightsaberAngleRotate, Z), p.lightsaberAngleTurn, Y);
 }
 
-void expectTranslation(const float* captured, const std::array<double, 3>& expected, const char* what)
+// Where a matrix takes a point.
+glm::dvec3 apply(const glm::dmat4& m, double x, double y, double z)
 {
-    EXPECT_NEAR(captured[12], expected[0], 1e-3) << what;
-    EXPECT_NEAR(captured[13], expected[1], 1e-3) << what;
-    EXPECT_NEAR(captured[14], expected[2], 1e-3) << what;
+    return glm::dvec3(m * glm::dvec4(x, y, z, 1.0));
+}
+
+void expectTranslation(const float* captured, const glm::dvec3& expected, const char* what)
+{
+    EXPECT_NEAR(captured[12], expected.x, 1e-3) << what;
+    EXPECT_NEAR(captured[13], expected.y, 1e-3) << what;
+    EXPECT_NEAR(captured[14], expected.z, 1e-3) << what;
 }
 
 // The weapon points, with their slots.
@@ -194,10 +107,10 @@ TEST(DarthModel, BodyPointIsTheCameraImageOfTheTorsoBase)
         darth.pose.bodyHeight = 1.3f;
         darth.pose.bodyAngleTurn = 40.0f;
         darth.pose.bodyAngleTiltForward = 25.0f;
-        Mat camera = sideCamera(-19.2, 7.0, 0.0, 5.0);
+        glm::dmat4 camera = sideCamera(-19.2, 7.0, 0.0, 5.0);
         DrawnPoints drawn = poseAndDraw(darth, model);
-        expectTranslation(darth.bodyMatrix, camera.apply(1.5, 1.3 + 2.5, darth.z), "body");
-        expectTranslation(drawn.body, camera.apply(1.5, 1.3 + 2.5, darth.z), "drawn body");
+        expectTranslation(darth.bodyMatrix, apply(camera, 1.5, 1.3 + 2.5, darth.z), "body");
+        expectTranslation(drawn.body, apply(camera, 1.5, 1.3 + 2.5, darth.z), "drawn body");
     }
 }
 
@@ -213,13 +126,13 @@ TEST(DarthModel, WeaponPointsSitWhereTheTransformsPutThem)
         for (int i = 0; i < Frame::FIELDS; ++i)
             darth.pose[i] = static_cast<float>(11 + 23 * i);
         darth.pose.bodyHeight = 0.7f;
-        Mat camera = sideCamera(-16.0, 8.0, 3.0, 4.0);
+        glm::dmat4 camera = sideCamera(-16.0, 8.0, 3.0, 4.0);
         DrawnPoints drawn = poseAndDraw(darth, model);
         ASSERT_NE(darth.facing, 0.0f);
-        Mat weapon = weaponFrame(camera, darth);
+        glm::dmat4 weapon = weaponFrame(camera, darth);
         for (const WeaponPoint& p : WEAPON_POINTS) {
-            expectTranslation(darth.weaponPointMatrix[p.slot], weapon.apply(p.x, 0, 0), "weapon point");
-            expectTranslation(drawn.weapon[p.slot], weapon.apply(p.x, 0, 0), "drawn weapon point");
+            expectTranslation(darth.weaponPointMatrix[p.slot], apply(weapon, p.x, 0, 0), "weapon point");
+            expectTranslation(drawn.weapon[p.slot], apply(weapon, p.x, 0, 0), "drawn weapon point");
         }
     }
 }
@@ -261,26 +174,6 @@ std::array<int, 2> project(double x, double y, double z)
     double wx, wy, wz;
     gluProject(x, y, z, model, proj, view, &wx, &wy, &wz);
     return {static_cast<int>(std::lround(wx)), static_cast<int>(std::lround(wy))};
-}
-
-// Saves the back buffer as a PNG beside the test binary, by way of a PPM.
-bool savePicture(const std::string& stem, int width, int height)
-{
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    std::filesystem::path dir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-    std::string ppm = (dir / (stem + ".ppm")).string();
-    std::string png = (dir / (stem + ".png")).string();
-    FILE* file = std::fopen(ppm.c_str(), "wb");
-    if (!file)
-        return false;
-    std::fprintf(file, "P6\n%d %d\n255\n", width, height);
-    for (int row = height - 1; row >= 0; --row)
-        std::fwrite(&pixels[static_cast<std::size_t>(row) * width * 3], 1, static_cast<std::size_t>(width) * 3, file);
-    std::fclose(file);
-    std::string command = "convert '" + ppm + "' '" + png + "'";
-    return std::system(command.c_str()) == 0 && std::filesystem::exists(png);
 }
 
 // Pixels of full red: only the blades glow; the lit dark red head and limbs stay below it.
@@ -347,7 +240,7 @@ TEST_F(DarthPicture, GameCameraShowsABladeAndTheDarkTorso)
     sideCamera(-14.0, 6.0, 0.0, 4.0);
     draw();
     glFinish();
-    EXPECT_TRUE(savePicture("darth", 800, 600));
+    EXPECT_TRUE(saveSnapshot("darth"));
 
     // In his rest pose one blade rises from the fist towards the opponent, between hip and crown.
     RedArea red = findRed();
@@ -372,7 +265,7 @@ TEST_F(DarthPicture, FromTheFrontBothBladesShow)
     sideCamera(-6.0, 9.0, 14.0, 4.0);
     draw();
     glFinish();
-    EXPECT_TRUE(savePicture("darth_front", 800, 600));
+    EXPECT_TRUE(saveSnapshot("darth_front"));
 
     RedArea red = findRed();
     std::array<int, 2> chest = project(0.0, 4.5, 0.0);

@@ -5,97 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
+#include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
 #include "characters/core/trace.h"
 #include "characters/jack.h"
 #include "characters/jack_model.h"
 #include "scene/textures.h"
+#include "tests/gl/scene_test_helpers.h"
 
 namespace {
 
-// Column-major 4x4, composed the way glTranslatef, glRotatef and glScalef do.
-struct Mat {
-    double m[16];
-};
-
-Mat identity()
-{
-    Mat r{};
-    r.m[0] = r.m[5] = r.m[10] = r.m[15] = 1.0;
-    return r;
-}
-
-Mat operator*(const Mat& a, const Mat& b)
-{
-    Mat r{};
-    for (int col = 0; col < 4; ++col)
-        for (int row = 0; row < 4; ++row)
-            for (int k = 0; k < 4; ++k)
-                r.m[col * 4 + row] += a.m[k * 4 + row] * b.m[col * 4 + k];
-    return r;
-}
-
-Mat translation(double x, double y, double z)
-{
-    Mat r = identity();
-    r.m[12] = x;
-    r.m[13] = y;
-    r.m[14] = z;
-    return r;
-}
-
-Mat scaling(double x, double y, double z)
-{
-    Mat r = identity();
-    r.m[0] = x;
-    r.m[5] = y;
-    r.m[10] = z;
-    return r;
-}
-
-Mat rotation(double degrees, double x, double y, double z)
-{
-    double length = std::sqrt(x * x + y * y + z * z);
-    x /= length;
-    y /= length;
-    z /= length;
-    double a = degrees * M_PI / 180.0;
-    double c = std::cos(a);
-    double s = std::sin(a);
-    Mat r = identity();
-    r.m[0] = x * x * (1 - c) + c;
-    r.m[1] = y * x * (1 - c) + z * s;
-    r.m[2] = x * z * (1 - c) - y * s;
-    r.m[4] = x * y * (1 - c) - z * s;
-    r.m[5] = y * y * (1 - c) + c;
-    r.m[6] = y * z * (1 - c) + x * s;
-    r.m[8] = x * z * (1 - c) + y * s;
-    r.m[9] = y * z * (1 - c) - x * s;
-    r.m[10] = z * z * (1 - c) + c;
-    return r;
-}
-
-Mat currentModelview()
-{
-    float m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    Mat r;
-    for (int i = 0; i < 16; ++i)
-        r.m[i] = m[i];
-    return r;
-}
-
-void expectMatrix(const float* actual, const Mat& expected, const char* what)
+void expectMatrix(const float* actual, const glm::dmat4& expected, const char* what)
 {
     for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(actual[i], expected.m[i], 2e-3) << what << " element " << i;
+        EXPECT_NEAR(actual[i], glm::value_ptr(expected)[i], 2e-3) << what << " element " << i;
 }
 
 // The other fighter: only stands where it is put.
@@ -105,14 +30,6 @@ public:
     void posePass(const glm::mat4&) override {}
     FighterKind kind() const override { return JACK; }
 };
-
-// The camera GL's modelview matrix holds, for the pose pass on the CPU.
-glm::mat4 glCamera()
-{
-    float m[16];
-    glGetFloatv(GL_MODELVIEW_MATRIX, m);
-    return glm::make_mat4(m);
-}
 
 void sideCamera()
 {
@@ -131,79 +48,6 @@ void sideCamera()
     gluLookAt(-16.0, 7.0, 0.0, 0.0, 5.0, 0.0, 0.0, 1.0, 0.0);
 }
 
-std::uint32_t crc32(const unsigned char* data, std::size_t size, std::uint32_t crc = 0)
-{
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-void putBigEndian(std::vector<unsigned char>& out, std::uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out.push_back(static_cast<unsigned char>(value >> shift));
-}
-
-void putChunk(std::vector<unsigned char>& out, const char* type, const std::vector<unsigned char>& data)
-{
-    putBigEndian(out, static_cast<std::uint32_t>(data.size()));
-    std::vector<unsigned char> body(type, type + 4);
-    body.insert(body.end(), data.begin(), data.end());
-    out.insert(out.end(), body.begin(), body.end());
-    putBigEndian(out, crc32(body.data(), body.size()));
-}
-
-// The back buffer as an RGB PNG, with uncompressed deflate blocks.
-bool savePng(const std::string& path, int width, int height)
-{
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(width) * height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-
-    std::vector<unsigned char> raw;
-    for (int row = height - 1; row >= 0; --row) {
-        raw.push_back(0);
-        auto begin = pixels.begin() + static_cast<std::ptrdiff_t>(row) * width * 3;
-        raw.insert(raw.end(), begin, begin + width * 3);
-    }
-    std::vector<unsigned char> zlib = {0x78, 0x01};
-    std::uint32_t a = 1;
-    std::uint32_t b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (std::size_t at = 0; at < raw.size(); at += 65535) {
-        std::size_t size = std::min<std::size_t>(65535, raw.size() - at);
-        zlib.push_back(at + size == raw.size() ? 1 : 0);
-        zlib.push_back(static_cast<unsigned char>(size & 0xff));
-        zlib.push_back(static_cast<unsigned char>(size >> 8));
-        zlib.push_back(static_cast<unsigned char>(~size & 0xff));
-        zlib.push_back(static_cast<unsigned char>((~size >> 8) & 0xff));
-        zlib.insert(zlib.end(), raw.begin() + at, raw.begin() + at + size);
-    }
-    putBigEndian(zlib, (b << 16) | a);
-
-    std::vector<unsigned char> header;
-    putBigEndian(header, width);
-    putBigEndian(header, height);
-    header.insert(header.end(), {8, 2, 0, 0, 0});
-    std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    putChunk(png, "IHDR", header);
-    putChunk(png, "IDAT", zlib);
-    putChunk(png, "IEND", {});
-
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
-        return false;
-    bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
-}
-
 struct Pixel {
     int r, g, b;
 };
@@ -211,10 +55,7 @@ struct Pixel {
 // The average colour of the 5 by 5 pixels around an eye-space point.
 Pixel pixelAt(const float* eyeMatrix, double x, double y, double z)
 {
-    Mat point;
-    for (int i = 0; i < 16; ++i)
-        point.m[i] = eyeMatrix[i];
-    point = point * translation(x, y, z);
+    const glm::dvec4 point = glm::dmat4(glm::make_mat4(eyeMatrix)) * glm::dvec4(x, y, z, 1.0);
     double projection[16];
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     const double unit[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -223,7 +64,7 @@ Pixel pixelAt(const float* eyeMatrix, double x, double y, double z)
     double wx = 0;
     double wy = 0;
     double wz = 0;
-    gluProject(point.m[12], point.m[13], point.m[14], unit, projection, viewport, &wx, &wy, &wz);
+    gluProject(point.x, point.y, point.z, unit, projection, viewport, &wx, &wy, &wz);
     unsigned char block[5 * 5 * 3];
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(static_cast<int>(wx) - 2, static_cast<int>(wy) - 2, 5, 5, GL_RGB, GL_UNSIGNED_BYTE, block);
@@ -265,7 +106,7 @@ TEST_F(JackModelTest, BodyAndKnifePointsSitWhereTheTransformsPutThem)
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         gluLookAt(-14.0, 8.0, 3.0, 1.0, 4.0, 1.0, 0.0, 1.0, 0.0);
-        const Mat camera = currentModelview();
+        const glm::dmat4 camera = currentModelview();
         jack.posePass(glCamera());
         DrawnPoints drawn;
         model.draw(jack, &drawn);
@@ -277,32 +118,34 @@ TEST_F(JackModelTest, BodyAndKnifePointsSitWhereTheTransformsPutThem)
 
         double heading = std::atan2(5.0 - -3.0, 4.0 - 1.0) * -180.0 / M_PI + (player == 2 ? 180.0 : 0.0);
         EXPECT_NEAR(std::remainder(jack.facing - heading, 360.0), 0.0, 1e-3);
-        Mat root = camera * translation(1, 0, -3) * rotation(jack.facing, 0, 1, 0);
+        const glm::dvec3 X(1, 0, 0), Y(0, 1, 0), Z(0, 0, 1), MIRROR(-1, 1, 1);
+        glm::dmat4 torso = rotated(glm::translate(camera, {1, 0, -3}), jack.facing, Y);
         if (player == 2)
-            root = root * scaling(-1, 1, 1);
-        Mat torso = root * rotation(60, 0, 1, 0) * translation(0, p.bodyHeight, 0) * scaling(-1, 1, 1) *
-            translation(0, 2.5, 0) * rotation(p.bodyAngleTurn, 0, 1, 0) * rotation(p.bodyAngleTiltForward, 1, 0, 0) *
-            rotation(p.bodyAngleTiltSide, 0, 0, 1);
+            torso = glm::scale(torso, MIRROR);
+        torso = glm::scale(glm::translate(rotated(torso, 60, Y), {0, p.bodyHeight, 0}), MIRROR);
+        torso =
+            rotated(rotated(rotated(glm::translate(torso, {0, 2.5, 0}), p.bodyAngleTurn, Y), p.bodyAngleTiltForward, X),
+                p.bodyAngleTiltSide, Z);
         expectMatrix(jack.bodyMatrix, torso, "body");
         expectMatrix(drawn.body, torso, "drawn body");
 
-        Mat fist = torso * translation(-2, 2.5, -0.5) * rotation(90, 1, 0, 0) *
-            rotation(p.armRUpperAngleForward, -1, 0, 0) * rotation(p.armRUpperAngleOut, 0, -1, 0) *
-            rotation(p.armRUpperAngleRotate, 0, 0, 1) * translation(0, 0, 2) * rotation(p.armRForeAngle, 0, 1, 0) *
-            translation(0, 0, 1.8);
-        Mat blade = fist * rotation(p.knifeAngleForward, 1, 0, 0) * rotation(p.knifeAngleRotate, 0, 0, 1) *
-            translation(0, 1.2, 0.2) * rotation(p.knifeAngleTurn, 0, 1, 0);
-        const Mat tips[4] = {blade * translation(-2.6, 7, 0), blade * translation(0.4, 7, 0),
-            blade * translation(-2.6, 3.5, 0), blade * translation(-2.6, 0, 0)};
+        glm::dmat4 fist = rotated(glm::translate(torso, {-2, 2.5, -0.5}), 90, X);
+        fist = rotated(
+            rotated(rotated(fist, p.armRUpperAngleForward, -X), p.armRUpperAngleOut, -Y), p.armRUpperAngleRotate, Z);
+        fist = glm::translate(rotated(glm::translate(fist, {0, 0, 2}), p.armRForeAngle, Y), {0, 0, 1.8});
+        glm::dmat4 blade = rotated(rotated(fist, p.knifeAngleForward, X), p.knifeAngleRotate, Z);
+        blade = rotated(glm::translate(blade, {0, 1.2, 0.2}), p.knifeAngleTurn, Y);
+        const glm::dmat4 tips[4] = {glm::translate(blade, {-2.6, 7, 0}), glm::translate(blade, {0.4, 7, 0}),
+            glm::translate(blade, {-2.6, 3.5, 0}), glm::translate(blade, {-2.6, 0, 0})};
         for (int i = 0; i < 4; ++i) {
             expectMatrix(jack.weaponPointMatrix[i], tips[i], "weapon point");
             expectMatrix(drawn.weapon[i], tips[i], "drawn weapon point");
         }
 
         // The draw leaves the matrix stack as it found it.
-        Mat after = currentModelview();
+        const glm::dmat4 after = currentModelview();
         for (int i = 0; i < 16; ++i)
-            EXPECT_NEAR(after.m[i], camera.m[i], 1e-6);
+            EXPECT_NEAR(glm::value_ptr(after)[i], glm::value_ptr(camera)[i], 1e-6);
     }
 }
 
@@ -323,9 +166,7 @@ TEST_F(JackModelTest, RestPosePictureShowsHisPaleHeadAndGreySuit)
     model.draw(jack);
     glFinish();
 
-    const char* dir = std::getenv("ZANDREL_SNAPSHOT_DIR");
-    std::string path = std::string(dir ? dir : "/tmp") + "/jack.png";
-    EXPECT_TRUE(savePng(path, 800, 600)) << path;
+    EXPECT_TRUE(saveSnapshot("jack"));
 
     Pixel head = pixelAt(jack.bodyMatrix, 0.0, 5.5, 0.0);
     EXPECT_GT(head.r, 190);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
-#include <utility>
 #include <vector>
 
 #include "audio/sound_bank.h"
@@ -17,19 +16,12 @@
 #include "characters/jack_model.h"
 #include "scene/match_drawing.h"
 #include "scene/textures.h"
-#include "shell/clock.h"
 #include "shell/game.h"
 #include "shell/input.h"
 #include "tests/gl/scene_test_helpers.h"
 #include "tests/support/heap.h"
 
 namespace {
-
-long fakeNow = 9000;
-long fakeCalendarSeconds()
-{
-    return fakeNow;
-}
 
 // One bout from the start label to the title: some swings, then a knock-out,
 // then the pause the calendar runs out.
@@ -52,7 +44,7 @@ void playBout(int number)
     m.playerTwo->health = 0.0f;
     for (int f = 0; f < 10 && m.gameState != MENU; ++f) {
         advanceFrame();
-        ++fakeNow;
+        ++LiveMatchScope::calendar;
     }
     ASSERT_EQ(m.gameState, MENU);
 }
@@ -96,10 +88,7 @@ protected:
 
 TEST_F(Memory, HundredBoutsLeaveTheHeapWhereTheFirstLeftIt)
 {
-    calendarSeconds = fakeCalendarSeconds;
-    const SoundTable saved = std::exchange(soundTable, SoundTable{});
-    liveMatch() = Match{};
-    std::fill(std::begin(keyState), std::end(keyState), 0);
+    LiveMatchScope live(9000);
 
     // A hundred bouts of trace lines go nowhere.
     TraceSilence quiet;
@@ -123,9 +112,6 @@ TEST_F(Memory, HundredBoutsLeaveTheHeapWhereTheFirstLeftIt)
     // Keeping every finished bout's fighters would add about 80 pairs.
     EXPECT_LT(late - early, 10 * pair);
 
-    soundTable = saved;
-    calendarSeconds = systemCalendarSeconds;
-    liveMatch() = Match{};
     releaseFighterModels();
 }
 

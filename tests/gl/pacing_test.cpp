@@ -12,12 +12,12 @@ namespace {
 TEST(Pacing, ExposesAndResizesRedrawWithoutATick)
 {
     TraceSilence quiet;
+    LiveMatchScope live(100);
     Match& match = liveMatch();
-    match = Match{};
     match.titleShown = false;
     match.doorPhaseFlag = false;
     TickEvents events;
-    startBout(match, 100, events);
+    startBout(match, LiveMatchScope::calendar, events);
     glutDisplayFunc(onDisplay);
     glutReshapeFunc(onReshape);
 
@@ -38,7 +38,6 @@ TEST(Pacing, ExposesAndResizesRedrawWithoutATick)
         onIdle();
     EXPECT_EQ(match.tick, before + 10);
 
-    match = Match{};
     glutDisplayFunc([] {});
 }
 

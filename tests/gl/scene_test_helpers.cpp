@@ -4,28 +4,39 @@
 #include <GL/freeglut.h>
 #include <GL/gl.h>
 #include <GL/glu.h>
+#include <gtest/gtest.h>
 
+#include <glm/gtc/matrix_transform.hpp>
+#include <glm/gtc/type_ptr.hpp>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
-void saveSnapshot(const char* name)
+#include "shell/clock.h"
+#include "shell/game.h"
+#include "shell/input.h"
+
+bool saveSnapshot(const char* name)
 {
     const char* dir = std::getenv("ZANDREL_SNAPSHOT_DIR");
     if (dir == nullptr)
-        return;
+        return true;
     std::vector<unsigned char> pixels(800 * 600 * 3);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
     std::string path = std::string(dir) + "/" + name + ".ppm";
     FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr)
-        return;
-    std::fprintf(file, "P6\n800 600\n255\n");
+        return false;
+    bool written = std::fprintf(file, "P6\n800 600\n255\n") > 0;
     for (int row = 599; row >= 0; row--)
-        std::fwrite(&pixels[row * 800 * 3], 1, 800 * 3, file);
-    std::fclose(file);
+        written = std::fwrite(&pixels[row * 800 * 3], 1, 800 * 3, file) == 800 * 3 && written;
+    return std::fclose(file) == 0 && written;
 }
 
 unsigned int solidTexture(unsigned char r, unsigned char g, unsigned char b)
@@ -86,4 +97,83 @@ bool resizeWindow(int width, int height)
     for (int i = 0; i < 20 && (glutGet(GLUT_WINDOW_WIDTH) != width || glutGet(GLUT_WINDOW_HEIGHT) != height); ++i)
         glutMainLoopEvent();
     return glutGet(GLUT_WINDOW_WIDTH) == width && glutGet(GLUT_WINDOW_HEIGHT) == height;
+}
+
+glm::dmat4 currentModelview()
+{
+    glm::dmat4 m;
+    glGetDoublev(GL_MODELVIEW_MATRIX, glm::value_ptr(m));
+    return m;
+}
+
+glm::mat4 glCamera()
+{
+    glm::mat4 m;
+    glGetFloatv(GL_MODELVIEW_MATRIX, glm::value_ptr(m));
+    return m;
+}
+
+glm::dmat4 rotated(const glm::dmat4& m, double degrees, const glm::dvec3& axis)
+{
+    return glm::rotate(m, glm::radians(degrees), axis);
+}
+
+std::vector<FeedbackVertex> feedbackVertices(void (*draw)(), int* otherTokens)
+{
+    std::vector<GLfloat> buffer(20000);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    int count = glRenderMode(GL_RENDER);
+    if (count < 0)
+        ADD_FAILURE() << "the feedback buffer overflowed";
+
+    // x, y, z, four colour components, four texture components.
+    constexpr int VERTEX_SIZE = 11;
+    std::vector<FeedbackVertex> vertices;
+    int others = 0;
+    for (int i = 0; i < count;) {
+        int token = int(buffer[i++]);
+        if (token == GL_POLYGON_TOKEN) {
+            int n = int(buffer[i++]);
+            for (int v = 0; v < n; v++, i += VERTEX_SIZE)
+                vertices.push_back({buffer[i], buffer[i + 1], buffer[i + 7], buffer[i + 8]});
+            continue;
+        }
+        ++others;
+        if (token == GL_PASS_THROUGH_TOKEN) {
+            i++;
+        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN || token == GL_DRAW_PIXEL_TOKEN ||
+            token == GL_COPY_PIXEL_TOKEN) {
+            i += VERTEX_SIZE;
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            i += 2 * VERTEX_SIZE;
+        } else {
+            ADD_FAILURE() << "unexpected feedback token " << token;
+            break;
+        }
+    }
+    if (otherTokens != nullptr)
+        *otherTokens = others;
+    return vertices;
+}
+
+long LiveMatchScope::calendar = 0;
+
+LiveMatchScope::LiveMatchScope(long startSecond)
+{
+    calendar = startSecond;
+    calendarSeconds = [] { return calendar; };
+    std::fill(std::begin(keyState), std::end(keyState), 0);
+    // A machine with sounds would hold the end of a bout for as long as they play.
+    savedSounds = std::exchange(soundTable, SoundTable{});
+    liveMatch() = Match{};
+}
+
+LiveMatchScope::~LiveMatchScope()
+{
+    std::fill(std::begin(keyState), std::end(keyState), 0);
+    soundTable = savedSounds;
+    calendarSeconds = systemCalendarSeconds;
+    liveMatch() = Match{};
 }

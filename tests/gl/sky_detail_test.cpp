@@ -12,12 +12,16 @@
 #include <string>
 #include <vector>
 
+#include <glm/gtc/type_ptr.hpp>
+#include <glm/mat4x4.hpp>
+
 #include "match/side_view.h"
 #include "scene/arena.h"
 #include "scene/bmp.h"
 #include "scene/camera.h"
 #include "scene/textures.h"
 #include "shell/game.h"
+#include "tests/gl/scene_test_helpers.h"
 
 namespace {
 
@@ -35,24 +39,8 @@ constexpr int SCREEN_WIDTH = 800;
 constexpr int SCREEN_HEIGHT = 600;
 constexpr double NEAR_PLANE = 1.5;
 
-struct Vec3 {
-    double x, y, z;
-};
-Vec3 operator-(Vec3 a, Vec3 b)
-{
-    return {a.x - b.x, a.y - b.y, a.z - b.z};
-}
-Vec3 operator+(Vec3 a, Vec3 b)
-{
-    return {a.x + b.x, a.y + b.y, a.z + b.z};
-}
-Vec3 operator*(Vec3 a, double k)
-{
-    return {a.x * k, a.y * k, a.z * k};
-}
-
 struct SkyVertex {
-    Vec3 p;
+    glm::dvec3 p;
     double s, t;
 };
 
@@ -62,11 +50,11 @@ struct SkyVertex {
 SkyVertex skyVertex(int i, int j)
 {
     double theta = 2 * PI * i / SKY_SLICES, phi = PI * j / SKY_STACKS;
-    Vec3 local{SKY_RADIUS * std::sin(phi) * std::sin(theta), SKY_RADIUS * std::sin(phi) * std::cos(theta),
+    glm::dvec3 local{SKY_RADIUS * std::sin(phi) * std::sin(theta), SKY_RADIUS * std::sin(phi) * std::cos(theta),
         SKY_RADIUS * std::cos(phi)};
-    Vec3 upright{local.x, local.z, -local.y};
+    glm::dvec3 upright{local.x, local.z, -local.y};
     double a = SKY_TURN_DEGREES * PI / 180;
-    Vec3 turned{upright.x * std::cos(a) + upright.z * std::sin(a), upright.y,
+    glm::dvec3 turned{upright.x * std::cos(a) + upright.z * std::sin(a), upright.y,
         -upright.x * std::sin(a) + upright.z * std::cos(a)};
     return {turned, 1.0 - double(i) / SKY_SLICES, 1.0 - double(j) / SKY_STACKS};
 }
@@ -80,31 +68,18 @@ void placeBoutCamera(float x1, float z1, float x2, float z2)
     setCamera(sideView(x1, z1, x2, z2, lastSideX, lastSideZ));
 }
 
-std::array<double, 16> boutViewProjection(float x1, float z1, float x2, float z2)
+glm::dmat4 boutViewProjection(float x1, float z1, float x2, float z2)
 {
     placeBoutCamera(x1, z1, x2, z2);
-    std::array<double, 16> projection{}, modelview{}, product{};
-    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
-    glGetDoublev(GL_MODELVIEW_MATRIX, modelview.data());
-    for (int column = 0; column < 4; ++column)
-        for (int row = 0; row < 4; ++row)
-            for (int k = 0; k < 4; ++k)
-                product[column * 4 + row] += projection[k * 4 + row] * modelview[column * 4 + k];
-    return product;
-}
-
-std::array<double, 4> clipOf(const std::array<double, 16>& m, Vec3 p)
-{
-    std::array<double, 4> c{};
-    for (int row = 0; row < 4; ++row)
-        c[row] = m[row] * p.x + m[4 + row] * p.y + m[8 + row] * p.z + m[12 + row];
-    return c;
+    glm::dmat4 projection;
+    glGetDoublev(GL_PROJECTION_MATRIX, glm::value_ptr(projection));
+    return projection * currentModelview();
 }
 
 // The longest screen span, in pixels, of one texel step along the picture's
 // rows or columns, over every visible point of the sky: sampled densely over
 // each of the sphere's triangles, both ways a quad may be split.
-double widestTexel(const std::array<double, 16>& m, int pictureWidth, int pictureHeight, double margin = 0)
+double widestTexel(const glm::dmat4& m, int pictureWidth, int pictureHeight, double margin = 0)
 {
     double widest = 0;
     constexpr int STEPS = 24;
@@ -120,27 +95,25 @@ double widestTexel(const std::array<double, 16>& m, int pictureWidth, int pictur
                 double det = s1 * t2 - s2 * t1;
                 if (std::fabs(det) < 1e-9)
                     continue;  // a triangle squeezed to a line at a pole
-                Vec3 e1 = b.p - a.p, e2 = c.p - a.p;
-                Vec3 perS = (e1 * t2 - e2 * t1) * (1 / det);
-                Vec3 perT = (e2 * s1 - e1 * s2) * (1 / det);
+                glm::dvec3 e1 = b.p - a.p, e2 = c.p - a.p;
+                glm::dvec3 perS = (e1 * t2 - e2 * t1) * (1 / det);
+                glm::dvec3 perT = (e2 * s1 - e1 * s2) * (1 / det);
                 for (int u = 0; u <= STEPS; ++u)
                     for (int v = 0; u + v <= STEPS; ++v) {
-                        Vec3 p = a.p + e1 * (double(u) / STEPS) + e2 * (double(v) / STEPS);
-                        std::array<double, 4> clip = clipOf(m, p);
-                        double w = clip[3];
+                        glm::dvec3 p = a.p + e1 * (double(u) / STEPS) + e2 * (double(v) / STEPS);
+                        glm::dvec4 clip = m * glm::dvec4(p, 1.0);
+                        double w = clip.w;
                         if (w < NEAR_PLANE)
                             continue;
-                        double x = (clip[0] / w + 1) * SCREEN_WIDTH / 2, y = (clip[1] / w + 1) * SCREEN_HEIGHT / 2;
+                        double x = (clip.x / w + 1) * SCREEN_WIDTH / 2, y = (clip.y / w + 1) * SCREEN_HEIGHT / 2;
                         if (x < margin * SCREEN_WIDTH || x > (1 - margin) * SCREEN_WIDTH ||
                             y < margin * SCREEN_HEIGHT || y > (1 - margin) * SCREEN_HEIGHT)
                             continue;
                         // Screen step of a world step d: the derivative of the projection.
-                        auto screenStep = [&](Vec3 d) {
-                            std::array<double, 4> dc = clipOf(m, d);
-                            for (int row = 0; row < 4; ++row)
-                                dc[row] -= m[12 + row];
-                            double dx = (dc[0] - clip[0] / w * dc[3]) / w * SCREEN_WIDTH / 2;
-                            double dy = (dc[1] - clip[1] / w * dc[3]) / w * SCREEN_HEIGHT / 2;
+                        auto screenStep = [&](glm::dvec3 d) {
+                            glm::dvec4 dc = m * glm::dvec4(d, 0.0);
+                            double dx = (dc.x - clip.x / w * dc.w) / w * SCREEN_WIDTH / 2;
+                            double dy = (dc.y - clip.y / w * dc.w) / w * SCREEN_HEIGHT / 2;
                             return std::hypot(dx, dy);
                         };
                         widest = std::max({widest, screenStep(perS), screenStep(perT)});
@@ -199,25 +172,23 @@ TEST(SkyDetail, AllPicturesTogetherStayUnderSixteenMegabytes)
 
 TEST(SkyDetail, ModelOfTheSkyIsWhatDrawSkySends)
 {
-    std::array<double, 16> m = boutViewProjection(0.0f, -8.0f, 0.0f, 8.0f);
+    glm::dmat4 m = boutViewProjection(0.0f, -8.0f, 0.0f, 8.0f);
     // drawSky under the same camera, caught in feedback mode.
     placeBoutCamera(0.0f, -8.0f, 0.0f, 8.0f);
-    std::vector<GLfloat> buffer(20000);
-    glFeedbackBuffer(GLsizei(buffer.size()), GL_3D_COLOR_TEXTURE, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    drawSky();
-    int count = glRenderMode(GL_RENDER);
-    ASSERT_GT(count, 0);
+    int others = 0;
+    const std::vector<FeedbackVertex> sent = feedbackVertices(drawSky, &others);
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(others, 0) << "drawSky sends only polygons";
 
     // Sphere corners in front of the camera and well inside the window, as this test models them.
     std::vector<std::array<double, 4>> modelled;
     for (int j = 0; j <= SKY_STACKS; ++j)
         for (int i = 0; i <= SKY_SLICES; ++i) {
             SkyVertex v = skyVertex(i, j);
-            std::array<double, 4> clip = clipOf(m, v.p);
-            if (clip[3] < NEAR_PLANE)
+            glm::dvec4 clip = m * glm::dvec4(v.p, 1.0);
+            if (clip.w < NEAR_PLANE)
                 continue;
-            double x = (clip[0] / clip[3] + 1) * SCREEN_WIDTH / 2, y = (clip[1] / clip[3] + 1) * SCREEN_HEIGHT / 2;
+            double x = (clip.x / clip.w + 1) * SCREEN_WIDTH / 2, y = (clip.y / clip.w + 1) * SCREEN_HEIGHT / 2;
             if (x > 1 && x < SCREEN_WIDTH - 1 && y > 1 && y < SCREEN_HEIGHT - 1)
                 modelled.push_back({x, y, v.s, v.t});
         }
@@ -225,22 +196,10 @@ TEST(SkyDetail, ModelOfTheSkyIsWhatDrawSkySends)
 
     // Every modelled corner is a vertex that drawSky sent, at the same place
     // on the screen and with the same texture coordinates.
-    constexpr int VERTEX_FLOATS = 3 + 4 + 4;  // window x y z, colour, texture s t r q
-    std::vector<std::array<double, 4>> sent;
-    for (int k = 0; k < count;) {
-        int token = int(buffer[k++]);
-        int vertices = token == GL_POLYGON_TOKEN ? int(buffer[k++]) : 0;
-        if (token != GL_POLYGON_TOKEN) {
-            ADD_FAILURE() << "unexpected feedback token " << token;
-            break;
-        }
-        for (int n = 0; n < vertices; ++n, k += VERTEX_FLOATS)
-            sent.push_back({buffer[k], buffer[k + 1], buffer[k + 7], buffer[k + 8]});
-    }
     for (const auto& corner : modelled) {
-        bool found = std::any_of(sent.begin(), sent.end(), [&](const std::array<double, 4>& v) {
-            return std::fabs(v[0] - corner[0]) < 0.05 && std::fabs(v[1] - corner[1]) < 0.05 &&
-                std::fabs(v[2] - corner[2]) < 1e-4 && std::fabs(v[3] - corner[3]) < 1e-4;
+        bool found = std::any_of(sent.begin(), sent.end(), [&](const FeedbackVertex& v) {
+            return std::fabs(v.x - corner[0]) < 0.05 && std::fabs(v.y - corner[1]) < 0.05 &&
+                std::fabs(v.s - corner[2]) < 1e-4 && std::fabs(v.t - corner[3]) < 1e-4;
         });
         EXPECT_TRUE(found) << "no vertex sent at " << corner[0] << ", " << corner[1] << " with texture " << corner[2]
                            << ", " << corner[3];
@@ -256,7 +215,7 @@ TEST(SkyDetail, TexelSpansAtMostTwoPixelsInTheOpeningView)
 {
     PictureSize size = decodedSize(SKY_PICTURE);
     ASSERT_GT(size.width, 0);
-    std::array<double, 16> view = boutViewProjection(0.0f, -8.0f, 0.0f, 8.0f);
+    glm::dmat4 view = boutViewProjection(0.0f, -8.0f, 0.0f, 8.0f);
     EXPECT_LE(widestTexel(view, size.width, size.height, 0.25), 2.0);
     EXPECT_LE(widestTexel(view, size.width, size.height), 3.0);
 }
@@ -267,8 +226,8 @@ TEST(SkyDetail, TexelMeasureAgreesWithTheSphereSeenFromItsCentre)
 {
     onReshape(SCREEN_WIDTH, SCREEN_HEIGHT);
     // Looking along -z from the centre: the projection alone.
-    std::array<double, 16> m{};
-    glGetDoublev(GL_PROJECTION_MATRIX, m.data());
+    glm::dmat4 m;
+    glGetDoublev(GL_PROJECTION_MATRIX, glm::value_ptr(m));
     const int width = 2048, height = 1024;
     double pixelsPerRadian = SCREEN_HEIGHT / 2 / std::tan(30.0 * PI / 180);
     double expected = 2 * PI / width * pixelsPerRadian;
