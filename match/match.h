@@ -50,19 +50,9 @@ struct MenuLayer {
     float selectBrightness;
 };
 
-// The whole game between two ticks: the menu, the choices, the bout and its
-// fighters. A fresh Match is the game as it starts.
-struct Match {
-    Match() = default;
-    Match(Match&&) = default;
-    Match& operator=(Match&&) = default;
-    // A copy is a whole game of its own: its fighters face each other.
-    Match(const Match& other);
-    Match& operator=(const Match& other);
-
+// All of a Match but its fighters: plain values, copied as they are.
+struct MatchValues {
     int gameState = MENU;
-    std::unique_ptr<Character> playerOne;
-    std::unique_ptr<Character> playerTwo;
     int playerOneChoice = JACK;  // 0 Jack, anything else Darth
     int playerTwoChoice = DARTH;
     int selectedPlayer = 0;  // row clicked last: 0 player 1, 1 player 2
@@ -103,6 +93,20 @@ struct Match {
     int menuLayerCount = 0;
 
     std::uint64_t tick = 0;
+};
+
+// The whole game between two ticks: the menu, the choices, the bout and its
+// fighters. A fresh Match is the game as it starts.
+struct Match : MatchValues {
+    Match() = default;
+    Match(Match&&) = default;
+    Match& operator=(Match&&) = default;
+    // A copy is a whole game of its own: its fighters face each other.
+    Match(const Match& other);
+    Match& operator=(const Match& other);
+
+    std::unique_ptr<Character> playerOne;
+    std::unique_ptr<Character> playerTwo;
 };
 
 // Ticks a second, as the game paces its frames.
