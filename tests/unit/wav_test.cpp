@@ -1,6 +1,7 @@
 #include "audio/sample_convert.h"
 #include "audio/wav.h"
 #include "tests/support/riff.h"
+#include "tests/support/shipped_sound.h"
 
 #include <gtest/gtest.h>
 
@@ -450,16 +451,6 @@ const Expected gameSounds[] = {
     {"darth-ringout", 2, 3},
 };
 
-std::vector<short> readSamples(const std::string& name, WavData& wav, std::vector<unsigned char>& file)
-{
-    std::string path = "sounds/" + name + ".wav";
-    EXPECT_TRUE(readWavFile(path.c_str(), file, wav)) << path;
-    std::vector<short> samples(wav.sampleBytes / 2);
-    for (size_t i = 0; i < samples.size(); i++)
-        samples[i] = static_cast<short>(wav.samples[2 * i] | wav.samples[2 * i + 1] << 8);
-    return samples;
-}
-
 double peakDb(const std::vector<short>& samples)
 {
     int peak = 1;
@@ -473,7 +464,7 @@ TEST(GameSounds, AreShortMonoPcmOfTheirIntendedLength)
     for (const Expected& e : gameSounds) {
         WavData wav;
         std::vector<unsigned char> file;
-        std::vector<short> samples = readSamples(e.name, wav, file);
+        std::vector<short> samples = readShippedSound(e.name, wav, file);
         EXPECT_EQ(wav.format.formatTag, 1) << e.name;
         EXPECT_EQ(wav.format.channels, 1) << e.name;
         EXPECT_EQ(wav.format.samplesPerSec, 22050u) << e.name;
@@ -492,7 +483,7 @@ TEST(GameSounds, MusicLoopsWithoutASeam)
 {
     WavData wav;
     std::vector<unsigned char> file;
-    std::vector<short> music = readSamples("background", wav, file);
+    std::vector<short> music = readShippedSound("background", wav, file);
     ASSERT_GT(music.size(), 22050u);
     int largestStep = 0;
     for (size_t i = 1; i < music.size(); i++)
