@@ -1,4 +1,5 @@
 #include "audio/sound_bank.h"
+#include "tests/support/riff.h"
 
 #include <AL/al.h>
 #include <gtest/gtest.h>
@@ -146,32 +147,28 @@ TEST_F(SoundBank, BadFilesLeaveTheirSlotEmpty)
     EXPECT_EQ(playPosition(missing), 0.0f);
 }
 
-// Writes a WAV of `frames` frames of the given format with a wave of
-// full-scale steps, returns its path.
-std::string writeWav(const char* name, unsigned tag, unsigned channels, unsigned bits, unsigned frames)
+// A quarter-second 441 Hz square wave, each channel at its own level, coded
+// as `tag` (0xFFFE: extensible PCM with `mask`) at `bits`; returns its path.
+std::string writeSquareWav(const char* name, unsigned tag, unsigned bits, unsigned rate,
+    const std::vector<double>& levels, std::uint32_t mask = 0)
 {
-    std::vector<unsigned char> b;
-    auto put = [&b](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; i++)
-            b.push_back((v >> (8 * i)) & 0xFF);
-    };
-    unsigned align = channels * bits / 8;
-    unsigned dataBytes = frames * align;
-    b.insert(b.end(), {'R', 'I', 'F', 'F'});
-    put(4 + 8 + 18 + 8 + dataBytes, 4);
-    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put(18, 4);
-    put(tag, 2);
-    put(channels, 2);
-    put(22050, 4);
-    put(22050 * align, 4);
-    put(align, 2);
-    put(bits, 2);
-    put(0, 2);
-    b.insert(b.end(), {'d', 'a', 't', 'a'});
-    put(dataBytes, 4);
-    for (unsigned i = 0; i < dataBytes; i++)
-        b.push_back(static_cast<unsigned char>(i % 4 < 2 ? 0x00 : 0x3E));
+    unsigned channels = static_cast<unsigned>(levels.size());
+    Bytes data;
+    for (unsigned frame = 0; frame < rate / 4; frame++) {
+        for (double level : levels) {
+            double v = frame * 441 % rate < rate / 2 ? level : -level;
+            float f = static_cast<float>(v);
+            std::uint32_t floatBits;
+            std::memcpy(&floatBits, &f, 4);
+            putLittle(data, tag == 3 ? floatBits : static_cast<std::uint64_t>(std::llround(std::ldexp(v, bits - 1))),
+                bits / 8);
+        }
+    }
+    Bytes chunks;
+    chunk(chunks, "fmt ",
+        tag == 0xFFFE ? extensibleBody(1, channels, bits, mask, rate) : formatBody(tag, channels, rate, bits));
+    chunk(chunks, "data", data);
+    Bytes b = riff(chunks);
     std::string path = testing::TempDir() + name;
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
     return path;
@@ -181,7 +178,7 @@ TEST_F(SoundBank, OtherFormatsLoadWhenTheDeviceTakesThem)
 {
     // 32-bit float is not PCM, but OpenAL Soft plays it.
     Sound floats;
-    std::string path = writeWav("zandrel_float.wav", 3, 1, 32, 2205);
+    std::string path = writeSquareWav("zandrel_float.wav", 3, 32, 22050, {0.5});
     testing::internal::CaptureStdout();
     LoadDirectSound(floats, path.c_str());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "LoadDirectSound mmioRead");
@@ -192,61 +189,13 @@ TEST_F(SoundBank, OtherFormatsLoadWhenTheDeviceTakesThem)
 
     // 24-bit PCM is converted for OpenAL.
     Sound deep;
-    path = writeWav("zandrel_pcm24.wav", 1, 2, 24, 100);
+    path = writeSquareWav("zandrel_pcm24.wav", 1, 24, 22050, {0.5, 0.5});
     testing::internal::CaptureStdout();
     LoadDirectSound(deep, path.c_str());
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_NE(deep.source, 0u);
     playOnce(deep);
     EXPECT_TRUE(isPlayingOnce(deep));
-}
-
-// A quarter-second 441 Hz square wave, each channel at its own level, coded
-// as `tag` (0xFFFE: extensible PCM with `mask`) at `bits`; returns its path.
-std::string writeSquareWav(const char* name, unsigned tag, unsigned bits, unsigned rate,
-    const std::vector<double>& levels, std::uint32_t mask = 0)
-{
-    std::vector<unsigned char> fmt, data;
-    auto put = [](std::vector<unsigned char>& b, std::uint64_t v, int bytes) {
-        for (int i = 0; i < bytes; i++)
-            b.push_back((v >> (8 * i)) & 0xFF);
-    };
-    unsigned channels = static_cast<unsigned>(levels.size());
-    unsigned align = channels * bits / 8;
-    for (std::uint64_t v : {std::uint64_t{tag}, std::uint64_t{channels}})
-        put(fmt, v, 2);
-    put(fmt, rate, 4);
-    put(fmt, rate * align, 4);
-    put(fmt, align, 2);
-    put(fmt, bits, 2);
-    if (tag == 0xFFFE) {
-        put(fmt, 22, 2);
-        put(fmt, bits, 2);
-        put(fmt, mask, 4);
-        put(fmt, 1, 2);  // PCM, then the GUID's fixed suffix
-        fmt.insert(fmt.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
-    }
-    for (unsigned frame = 0; frame < rate / 4; frame++) {
-        for (double level : levels) {
-            double v = frame * 441 % rate < rate / 2 ? level : -level;
-            float f = static_cast<float>(v);
-            std::uint32_t floatBits;
-            std::memcpy(&floatBits, &f, 4);
-            put(data, tag == 3 ? floatBits : static_cast<std::uint64_t>(std::llround(std::ldexp(v, bits - 1))),
-                bits / 8);
-        }
-    }
-    std::vector<unsigned char> b = {'R', 'I', 'F', 'F'};
-    put(b, 4 + 8 + fmt.size() + 8 + data.size(), 4);
-    b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-    put(b, fmt.size(), 4);
-    b.insert(b.end(), fmt.begin(), fmt.end());
-    b.insert(b.end(), {'d', 'a', 't', 'a'});
-    put(b, data.size(), 4);
-    b.insert(b.end(), data.begin(), data.end());
-    std::string path = testing::TempDir() + name;
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
-    return path;
 }
 
 // Deep, float and surround sounds, each with what the mix should hear: left

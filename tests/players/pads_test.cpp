@@ -15,6 +15,7 @@
 #include "players/pads.h"
 #include "shell/game.h"
 #include "shell/input.h"
+#include "tests/support/keyboard.h"
 #include "tests/unit/test_fighter.h"
 
 namespace {
@@ -67,19 +68,6 @@ public:
     SDL_Joystick* joystick = nullptr;
     SDL_JoystickID id = -1;
 };
-
-void releaseKeyboard()
-{
-    for (int code = 0; code < 256; ++code)
-        onKeyRelease(static_cast<unsigned char>(code), 0, 0);
-    for (int code = 0; code < 128; ++code)
-        onSpecialRelease(code, 0, 0);
-}
-
-int heldCount()
-{
-    return int(std::count(std::begin(keyState), std::end(keyState), 1));
-}
 
 class PadTest : public testing::Test {
 protected:

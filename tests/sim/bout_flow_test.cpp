@@ -2,7 +2,6 @@
 // fresh Match with scripted keys and a calendar the tests move by hand.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -10,21 +9,11 @@
 #include "characters/darth.h"
 #include "characters/jack.h"
 #include "match/match.h"
+#include "tests/support/frames.h"
 
 namespace {
 
 constexpr MenuPoint START = {400, 450};
-
-bool sameFrame(const Frame& a, const Frame& b)
-{
-    return std::equal(a.values(), a.values() + Frame::FIELDS, b.values());
-}
-
-// The pose a fighter will end on once its queue has played out.
-const Frame& lastTarget(const Character& fighter)
-{
-    return *fighter.framelist->back().target;
-}
 
 class BoutFlow : public testing::Test {
 protected:
@@ -206,8 +195,8 @@ TEST_F(BoutFlow, KnockOutByRepeatedHits)
     ASSERT_EQ(m.gameState, KNOCKOUT);
     EXPECT_LE(m.playerTwo->health, 0.0f);
     EXPECT_FLOAT_EQ(m.playerOne->health, 100.0f);
-    EXPECT_TRUE(sameFrame(lastTarget(*m.playerOne), jackMoves.win.back().target));
-    EXPECT_TRUE(sameFrame(lastTarget(*m.playerTwo), darthMoves.lose.back().target));
+    EXPECT_TRUE(samePose(lastTarget(*m.playerOne), jackMoves.win.back().target));
+    EXPECT_TRUE(samePose(lastTarget(*m.playerTwo), darthMoves.lose.back().target));
     expectPauseThenTitle();
 }
 
@@ -237,10 +226,10 @@ TEST_F(BoutFlow, TimeUpWithEqualHealthHasNoWinner)
     EXPECT_EQ(m.gameState, TIME_UP);
     EXPECT_EQ(m.secondsLeft, 1);
     EXPECT_FLOAT_EQ(m.playerOne->health, m.playerTwo->health);
-    EXPECT_FALSE(sameFrame(lastTarget(*m.playerOne), jackMoves.win.back().target));
-    EXPECT_FALSE(sameFrame(lastTarget(*m.playerOne), jackMoves.lose.back().target));
-    EXPECT_FALSE(sameFrame(lastTarget(*m.playerTwo), darthMoves.win.back().target));
-    EXPECT_FALSE(sameFrame(lastTarget(*m.playerTwo), darthMoves.lose.back().target));
+    EXPECT_FALSE(samePose(lastTarget(*m.playerOne), jackMoves.win.back().target));
+    EXPECT_FALSE(samePose(lastTarget(*m.playerOne), jackMoves.lose.back().target));
+    EXPECT_FALSE(samePose(lastTarget(*m.playerTwo), darthMoves.win.back().target));
+    EXPECT_FALSE(samePose(lastTarget(*m.playerTwo), darthMoves.lose.back().target));
     expectPauseThenTitle();
 }
 
@@ -252,8 +241,8 @@ TEST_F(BoutFlow, TimeUpGoesToTheHealthier)
     now = m.boutEndTime;
     ASSERT_EQ(runUntil([this] { return over(); }, noKeys), 1);
     EXPECT_EQ(m.gameState, TIME_UP);
-    EXPECT_TRUE(sameFrame(lastTarget(*m.playerOne), jackMoves.win.back().target));
-    EXPECT_TRUE(sameFrame(lastTarget(*m.playerTwo), darthMoves.lose.back().target));
+    EXPECT_TRUE(samePose(lastTarget(*m.playerOne), jackMoves.win.back().target));
+    EXPECT_TRUE(samePose(lastTarget(*m.playerTwo), darthMoves.lose.back().target));
     expectPauseThenTitle();
 }
 
@@ -268,7 +257,7 @@ TEST_F(BoutFlow, RingOutByWalkingOffTheEdge)
     ASSERT_EQ(m.gameState, RING_OUT);
     EXPECT_LT(m.playerOne->getZ(), -40.0f);
     EXPECT_FALSE(m.playerOne->inArena());
-    EXPECT_TRUE(sameFrame(lastTarget(*m.playerOne), darthMoves.ringOut.back().target));
+    EXPECT_TRUE(samePose(lastTarget(*m.playerOne), darthMoves.ringOut.back().target));
 
     // The ring-out sound is waited for; then the title, with no pause.
     in.ringoutSoundPlaying = true;

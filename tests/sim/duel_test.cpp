@@ -11,18 +11,11 @@
 #include "characters/darth.h"
 #include "characters/jack.h"
 #include "match/side_view.h"
+#include "tests/support/frames.h"
 
 namespace {
 
 constexpr float HIT_REACH = 2.0f;
-
-int countOf(const std::string& text, const std::string& line)
-{
-    int n = 0;
-    for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
-        ++n;
-    return n;
-}
 
 bool played(const TickEvents& events, SoundId id)
 {

@@ -10,6 +10,7 @@
 #include "characters/core/trace.h"
 #include "characters/darth.h"
 #include "characters/jack.h"
+#include "tests/support/frames.h"
 
 namespace {
 
@@ -29,14 +30,6 @@ public:
     std::vector<std::array<float, 3>> points;
     unsigned answers = 0;  // bit i: the answer to the i-th question
 };
-
-int countOf(const std::string& text, const std::string& line)
-{
-    int n = 0;
-    for (std::size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
-        ++n;
-    return n;
-}
 
 void expectAskedAt(const Target& other, std::size_t from, const float* matrix, int i)
 {

@@ -1,4 +1,5 @@
 #include "scene/bmp.h"
+#include "tests/support/riff.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +17,6 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
 struct ImageDeleter {
     void operator()(BitmapImage* image) const { freeBitmapImage(image); }
 };
@@ -29,18 +28,6 @@ Bytes readFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void put16(Bytes& b, unsigned v)
-{
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-
-void put32(Bytes& b, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b.push_back((v >> (8 * i)) & 0xFF);
 }
 
 // A file laid out by hand, for the layouts ImageMagick does not write.

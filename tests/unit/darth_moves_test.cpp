@@ -65,7 +65,7 @@ protected:
         return 0;
     }
     const Frame& front() const { return *darth->framelist->front().target; }
-    const Frame& back() const { return *darth->framelist->back().target; }
+    const Frame& back() const { return lastTarget(*darth); }
 
     TestFighter* darth = nullptr;
     TestFighter* opponent = nullptr;
@@ -144,7 +144,7 @@ TEST_F(DarthMoves, RestPoseAtOnceOrOverFiveSteps)
     // At once: the pose jumps to rest, and the queued rest pose takes 25 steps.
     other.restPose(0, false);
     EXPECT_TRUE(samePose(other.pose, darthMoves.rest));
-    EXPECT_TRUE(samePose(*other.framelist->back().target, darthMoves.rest));
+    EXPECT_TRUE(samePose(lastTarget(other), darthMoves.rest));
     EXPECT_FLOAT_EQ((*other.framelist->back().delta)[0], (8.0f - 14.0f) / 25);
     EXPECT_FLOAT_EQ((*other.framelist->back().delta)[18], (192.0f - 276.0f) / 25);
 }

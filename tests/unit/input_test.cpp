@@ -9,6 +9,7 @@
 #include "characters/jack.h"
 #include "players/controls.h"
 #include "shell/input.h"
+#include "tests/support/keyboard.h"
 
 namespace {
 
@@ -25,14 +26,10 @@ protected:
     void SetUp() override { releaseEverything(); }
     void TearDown() override { releaseEverything(); }
 
-    // Lets go of every key through the callbacks, so no hold an earlier test
-    // left behind comes back, then puts the default keys in place.
+    // Every key let go, then the default keys in place.
     static void releaseEverything()
     {
-        for (int code = 0; code < 256; ++code)
-            onKeyRelease(static_cast<unsigned char>(code), 0, 0);
-        for (int code = 0; code < 128; ++code)
-            onSpecialRelease(code, 0, 0);
+        releaseKeyboard();
         activeControls = defaultControls();
         std::fill(std::begin(keyState), std::end(keyState), 0);
     }
@@ -43,8 +40,6 @@ protected:
         std::copy(std::begin(keyState), std::end(keyState), copy.begin());
         return copy;
     }
-
-    static int heldCount() { return int(std::count(std::begin(keyState), std::end(keyState), 1)); }
 };
 
 struct Binding {

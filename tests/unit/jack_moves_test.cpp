@@ -26,11 +26,6 @@ struct Keys {
     }
 };
 
-const Frame& lastTarget(Keyframes keyframes)
-{
-    return keyframes.back().target;
-}
-
 const AttackRow& row(int i)
 {
     return jackMoves.attackRows[i];
@@ -138,7 +133,7 @@ TEST(JackMoves, LeftAndHFromRestingSpinsThenSwingsAndSpinsWhileHeld)
     EXPECT_EQ(jack.state, ATTACK_H);
     ASSERT_EQ(jack.framelist->size(), 3u);
     EXPECT_TRUE(samePose(*jack.framelist->front().target, row(3).keyframes[0].target));
-    EXPECT_TRUE(samePose(*jack.framelist->back().target, jackMoves.rest));
+    EXPECT_TRUE(samePose(lastTarget(jack), jackMoves.rest));
 
     // Held on: the spin is queued again every update, interrupting the swing.
     const float startX = jack.x;
@@ -153,7 +148,7 @@ TEST(JackMoves, LeftAndHFromRestingSpinsThenSwingsAndSpinsWhileHeld)
         EXPECT_EQ(out.find("state ="), std::string::npos) << out;
         EXPECT_EQ(jack.state, ATTACK_H);
         ASSERT_EQ(jack.framelist->size(), 4u);
-        EXPECT_TRUE(samePose(*jack.framelist->back().target, lastTarget(row(0).keyframes)));
+        EXPECT_TRUE(samePose(lastTarget(jack), lastTarget(row(0).keyframes)));
         jack.draw();
         if (frame > 0) {
             EXPECT_GT(jack.pose.bodyAngleTurn, previousTurn);
@@ -206,7 +201,7 @@ TEST(JackMoves, LeftAndHDuringTheVAttackSpinsInsteadOfResting)
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("state = ATTACK_V\n"), std::string::npos);
     ASSERT_EQ(jack.framelist->size(), 4u);
-    EXPECT_TRUE(samePose(*jack.framelist->back().target, jackMoves.rest));
+    EXPECT_TRUE(samePose(lastTarget(jack), jackMoves.rest));
 
     keys.releaseAll();
     testing::internal::CaptureStdout();
@@ -224,7 +219,7 @@ TEST(JackMoves, LeftAndHDuringTheVAttackSpinsInsteadOfResting)
     EXPECT_EQ(jack.state, ATTACK_V);
     ASSERT_EQ(jack.framelist->size(), 4u);
     EXPECT_TRUE(samePose(*jack.framelist->front().target, row(0).keyframes[0].target));
-    EXPECT_TRUE(samePose(*jack.framelist->back().target, lastTarget(row(0).keyframes)));
+    EXPECT_TRUE(samePose(lastTarget(jack), lastTarget(row(0).keyframes)));
 
     keys.releaseAll();
     testing::internal::CaptureStdout();
@@ -281,7 +276,7 @@ TEST(JackMoves, DownAndVEndsWithoutRestAndBreathingCarriesHimBack)
     EXPECT_EQ(jack.state, ATTACK_V);
     EXPECT_EQ(out.find("state = ATTACK_V"), std::string::npos) << "the down row says nothing";
     ASSERT_EQ(jack.framelist->size(), 2u);
-    EXPECT_TRUE(samePose(*jack.framelist->back().target, lastTarget(row(1).keyframes)));
+    EXPECT_TRUE(samePose(lastTarget(jack), lastTarget(row(1).keyframes)));
     // Down is a direction too, but the attack comes first and stops him circling.
     EXPECT_EQ(jack.x, startX);
 

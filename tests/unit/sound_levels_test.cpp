@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/wav.h"
+#include "tests/support/shipped_sound.h"
 
 namespace {
 
@@ -24,12 +25,12 @@ Sound readSound(const std::string& name)
     std::vector<unsigned char> file;
     WavData wav;
     Sound sound;
-    std::string path = "sounds/" + name + ".wav";
-    if (!readWavFile(path.c_str(), file, wav) || wav.format.bitsPerSample != 16 || wav.format.channels != 1)
+    std::vector<std::int16_t> samples = readShippedSound(name, wav, file);
+    if (wav.format.bitsPerSample != 16 || wav.format.channels != 1)
         return sound;
     sound.rate = wav.format.samplesPerSec;
-    for (std::size_t i = 0; i + 1 < wav.sampleBytes; i += 2)
-        sound.samples.push_back(static_cast<std::int16_t>(wav.samples[i] | wav.samples[i + 1] << 8) / 32768.0);
+    for (std::int16_t s : samples)
+        sound.samples.push_back(s / 32768.0);
     return sound;
 }
 

@@ -136,7 +136,7 @@ TEST_F(StateMachine, FirstAttackRowGatesTheLaterOnes)
     EXPECT_EQ(darth->state, ATTACK_H);
     EXPECT_EQ(darth->framelist->size(), 3u);
     EXPECT_TRUE(samePose(front(), row(attackRow(RIGHT_H), 0)));
-    EXPECT_TRUE(samePose(*darth->framelist->back().target, darthMoves.rest));
+    EXPECT_TRUE(samePose(lastTarget(*darth), darthMoves.rest));
     // An attack state skips movement.
     EXPECT_FLOAT_EQ(darth->z, -8.0f);
     EXPECT_FLOAT_EQ(darth->x, 0.0f);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "characters/core/character.h"
+#include "tests/support/frames.h"
 
 // A fighter without a body: its tick is only the animation, so the shared
 // rules and a fighter's table of moves run alone.
@@ -17,11 +18,3 @@ public:
     // One tick of the pose: the animation alone.
     void draw() { animate(); }
 };
-
-inline bool samePose(const Frame& a, const Frame& b)
-{
-    for (int i = 0; i < Frame::FIELDS; ++i)
-        if (a[i] != b[i])
-            return false;
-    return true;
-}

@@ -1,5 +1,7 @@
 #include "audio/sample_convert.h"
 #include "audio/wav.h"
+#include "tests/support/riff.h"
+#include "tests/support/shipped_sound.h"
 
 #include <gtest/gtest.h>
 
@@ -16,60 +18,12 @@
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-void put16(Bytes& b, unsigned v)
-{
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-
-void put32(Bytes& b, std::uint32_t v)
-{
-    put16(b, v & 0xFFFF);
-    put16(b, v >> 16);
-}
-
-void chunk(Bytes& b, const char* id, const Bytes& body, bool pad = true)
-{
-    b.insert(b.end(), id, id + 4);
-    put32(b, static_cast<std::uint32_t>(body.size()));
-    b.insert(b.end(), body.begin(), body.end());
-    if (pad && body.size() % 2)
-        b.push_back(0);
-}
-
-Bytes formatBody(unsigned tag, unsigned channels, std::uint32_t rate, unsigned bits, int extra = -1)
-{
-    Bytes f;
-    unsigned align = channels * bits / 8;
-    put16(f, tag);
-    put16(f, channels);
-    put32(f, rate);
-    put32(f, rate * align);
-    put16(f, align);
-    put16(f, bits);
-    if (extra >= 0)
-        put16(f, static_cast<unsigned>(extra));
-    return f;
-}
-
 Bytes samplesOf(size_t n)
 {
     Bytes s;
     for (size_t i = 0; i < n; i++)
         s.push_back(static_cast<unsigned char>(i * 7 + 1));
     return s;
-}
-
-// A RIFF WAVE image of the given chunks, the form's size set to fit.
-Bytes riff(const Bytes& chunks)
-{
-    Bytes b = {'R', 'I', 'F', 'F'};
-    put32(b, static_cast<std::uint32_t>(4 + chunks.size()));
-    b.insert(b.end(), {'W', 'A', 'V', 'E'});
-    b.insert(b.end(), chunks.begin(), chunks.end());
-    return b;
 }
 
 Bytes plainWav(const Bytes& samples)
@@ -268,18 +222,6 @@ TEST(WavReader, NonPcmFormatIsReadAsItIs)
     EXPECT_EQ(wav.sampleBytes, 16u);
 }
 
-// An extensible record: the plain 18 bytes, valid bits, channel mask and the
-// sub-format GUID (tag plus the fixed suffix).
-Bytes extensibleBody(unsigned coding, unsigned channels, unsigned bits, std::uint32_t mask)
-{
-    Bytes f = formatBody(0xFFFE, channels, 44100, bits, 22);
-    put16(f, bits);
-    put32(f, mask);
-    put16(f, coding);
-    f.insert(f.end(), {0, 0, 0, 0, 0x10, 0, 0x80, 0, 0, 0xAA, 0, 0x38, 0x9B, 0x71});
-    return f;
-}
-
 // Frames of `values` (channel by channel) coded as `coding` at `bits`, run
 // through the converter; the result's samples as floats.
 std::vector<float> convert(
@@ -293,8 +235,7 @@ std::vector<float> convert(
         if (coding == 3 && bits == 64) {
             std::uint64_t b;
             std::memcpy(&b, &v, 8);
-            put32(samples, b & 0xFFFFFFFF);
-            put32(samples, b >> 32);
+            putLittle(samples, b, 8);
         } else if (coding == 3) {
             float f = static_cast<float>(v);
             std::uint32_t b;
@@ -302,8 +243,7 @@ std::vector<float> convert(
             put32(samples, b);
         } else {
             auto level = static_cast<std::int64_t>(std::min(std::ldexp(v, bits - 1), std::ldexp(1.0, bits - 1) - 1));
-            for (unsigned i = 0; i < bits / 8; i++)
-                samples.push_back((level >> (8 * i)) & 0xFF);
+            putLittle(samples, static_cast<std::uint64_t>(level), bits / 8);
         }
     }
     Bytes chunks;
@@ -511,16 +451,6 @@ const Expected gameSounds[] = {
     {"darth-ringout", 2, 3},
 };
 
-std::vector<short> readSamples(const std::string& name, WavData& wav, std::vector<unsigned char>& file)
-{
-    std::string path = "sounds/" + name + ".wav";
-    EXPECT_TRUE(readWavFile(path.c_str(), file, wav)) << path;
-    std::vector<short> samples(wav.sampleBytes / 2);
-    for (size_t i = 0; i < samples.size(); i++)
-        samples[i] = static_cast<short>(wav.samples[2 * i] | wav.samples[2 * i + 1] << 8);
-    return samples;
-}
-
 double peakDb(const std::vector<short>& samples)
 {
     int peak = 1;
@@ -534,7 +464,7 @@ TEST(GameSounds, AreShortMonoPcmOfTheirIntendedLength)
     for (const Expected& e : gameSounds) {
         WavData wav;
         std::vector<unsigned char> file;
-        std::vector<short> samples = readSamples(e.name, wav, file);
+        std::vector<short> samples = readShippedSound(e.name, wav, file);
         EXPECT_EQ(wav.format.formatTag, 1) << e.name;
         EXPECT_EQ(wav.format.channels, 1) << e.name;
         EXPECT_EQ(wav.format.samplesPerSec, 22050u) << e.name;
@@ -553,7 +483,7 @@ TEST(GameSounds, MusicLoopsWithoutASeam)
 {
     WavData wav;
     std::vector<unsigned char> file;
-    std::vector<short> music = readSamples("background", wav, file);
+    std::vector<short> music = readShippedSound("background", wav, file);
     ASSERT_GT(music.size(), 22050u);
     int largestStep = 0;
     for (size_t i = 1; i < music.size(); i++)
