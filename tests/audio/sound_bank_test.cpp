@@ -198,6 +198,26 @@ TEST_F(SoundBank, OtherFormatsLoadWhenTheDeviceTakesThem)
     EXPECT_TRUE(isPlayingOnce(deep));
 }
 
+TEST_F(SoundBank, ALawAndMuLawGoToTheDeviceAlsoInAnExtensibleRecord)
+{
+    for (unsigned coding : {6u, 7u}) {
+        for (bool extensible : {false, true}) {
+            Bytes chunks;
+            chunk(
+                chunks, "fmt ", extensible ? extensibleBody(coding, 1, 8, 0x4, 8000) : formatBody(coding, 1, 8000, 8));
+            chunk(chunks, "data", Bytes(2000, coding == 6 ? 0xD5 : 0xFF));  // silence in each coding
+            const Bytes b = riff(chunks);
+            const std::string path = testing::TempDir() + "zandrel_compander.wav";
+            std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size());
+            Sound sound;
+            testing::internal::CaptureStdout();
+            LoadDirectSound(sound, path.c_str());
+            testing::internal::GetCapturedStdout();
+            EXPECT_NE(sound.source, 0u) << "coding " << coding << (extensible ? ", extensible" : "");
+        }
+    }
+}
+
 // Deep, float and surround sounds, each with what the mix should hear: left
 // and right peaks as fractions of full scale.
 struct FormatCase {
