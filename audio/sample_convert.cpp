@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "characters/core/little_endian.h"
+
 namespace {
 
 // Where each speaker of a WAVE_FORMAT_EXTENSIBLE channel mask goes in a
@@ -77,7 +79,7 @@ float decodeUnsigned8(const unsigned char* p)
 
 float decodeSigned16(const unsigned char* p)
 {
-    return static_cast<std::int16_t>(p[0] | p[1] << 8) / 32768.0f;
+    return static_cast<std::int16_t>(read16(p)) / 32768.0f;
 }
 
 float decodeSigned24(const unsigned char* p)
@@ -88,8 +90,7 @@ float decodeSigned24(const unsigned char* p)
 
 float decodeSigned32(const unsigned char* p)
 {
-    std::uint32_t bits = p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-    return static_cast<float>(static_cast<std::int32_t>(bits) / 2147483648.0);
+    return static_cast<float>(static_cast<std::int32_t>(read32(p)) / 2147483648.0);
 }
 
 // Float samples that are not numbers would poison the whole mix, and absurd
@@ -102,16 +103,12 @@ float finiteOrSilent(double value)
 
 float decodeFloat32(const unsigned char* p)
 {
-    std::uint32_t bits = p[0] | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
-    return finiteOrSilent(std::bit_cast<float>(bits));
+    return finiteOrSilent(std::bit_cast<float>(read32(p)));
 }
 
 float decodeFloat64(const unsigned char* p)
 {
-    std::uint64_t bits = 0;
-    for (int i = 7; i >= 0; --i)
-        bits = bits << 8 | p[i];
-    return finiteOrSilent(std::bit_cast<double>(bits));
+    return finiteOrSilent(std::bit_cast<double>(read64(p)));
 }
 
 Decode decoderFor(std::uint16_t coding, unsigned bits)

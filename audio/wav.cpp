@@ -7,18 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "characters/core/little_endian.h"
+
 namespace {
-
-std::uint16_t read16(const unsigned char* p)
-{
-    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::uint32_t read32(const unsigned char* p)
-{
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-        static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
 
 struct Chunk {
     std::size_t body = 0;  // offset of the chunk's data

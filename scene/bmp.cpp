@@ -12,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "characters/core/little_endian.h"
+
 namespace {
 
 // Far beyond any art the game ships, small enough that a damaged header
@@ -33,17 +35,6 @@ void showError(const std::string& message)
     std::fprintf(stderr, "Error: %s", message.c_str());
     if (message.empty() || message.back() != '\n')
         std::fputc('\n', stderr);
-}
-
-std::uint16_t read16(const unsigned char* p)
-{
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t read32(const unsigned char* p)
-{
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-        (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
 struct Rgb {
