@@ -65,6 +65,10 @@ class Biquad {
 public:
     enum Kind { lowPass, highPass, bandPass };
 
+    Biquad() = default;
+    // Direct form with the coefficients given, a0 = 1.
+    Biquad(double b0, double b1, double b2, double a1, double a2) : b0(b0), b1(b1), b2(b2), a1(a1), a2(a2) {}
+
     void tune(Kind kind, double hz, double q)
     {
         hz = std::clamp(hz, 10.0, 0.45 * rate);
@@ -272,21 +276,6 @@ constexpr double effectLoudness = -16;    // LUFS
 constexpr double musicLoudness = -24;     // LUFS
 constexpr double truePeakCeiling = -1.5;  // dBTP
 
-// Direct-form biquad with the coefficients given, a0 = 1.
-struct Section {
-    double b0, b1, b2, a1, a2;
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    double run(double x)
-    {
-        double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        return y;
-    }
-};
-
 // The K-weighting curve at our sample rate: a high shelf for the head's
 // effect, then a high pass below the range that counts.
 Wave kWeighted(const Wave& wave)
@@ -294,12 +283,12 @@ Wave kWeighted(const Wave& wave)
     double k = std::tan(pi * 1681.974450955533 / rate), q = 0.7071752369554196;
     double vh = std::pow(10.0, 3.999843853973347 / 20), vb = std::pow(vh, 0.4996667741545416);
     double a0 = 1 + k / q + k * k;
-    Section shelf{(vh + vb * k / q + k * k) / a0, 2 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
+    Biquad shelf{(vh + vb * k / q + k * k) / a0, 2 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
         2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
     k = std::tan(pi * 38.13547087602444 / rate);
     q = 0.5003270373238773;
     a0 = 1 + k / q + k * k;
-    Section highPass{1, -2, 1, 2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
+    Biquad highPass{1, -2, 1, 2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
     Wave out(wave.size());
     for (size_t i = 0; i < wave.size(); i++)
         out[i] = static_cast<float>(highPass.run(shelf.run(wave[i])));
