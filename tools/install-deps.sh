@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the Debian 12 packages that building, playing and testing need,
 # skipping the ones already present. Runs as root or through sudo.
+# tools/install-deps.sh [--play | --package | --all] [--list]
 set -e
 # What building the game needs; playing adds the GL and sound drivers, the
 # package its tools, the tests everything else.
@@ -15,6 +16,11 @@ case "$1" in
 xvfb xauth xdotool imagemagick x11-apps x11-utils clang libclang-rt-dev
 libfreetype-dev fonts-dejavu-core zlib1g-dev desktop-file-utils appstream lintian ffmpeg" ;;
 esac
+# --list after the mode prints the packages instead of installing them.
+if [ "${2:-}" = "--list" ]; then
+    echo $packages
+    exit 0
+fi
 missing=""
 for p in $packages; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
