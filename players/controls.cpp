@@ -13,6 +13,15 @@
 
 namespace {
 
+// The text in double quotes, as the messages name a key.
+std::string quoted(const std::string& text)
+{
+    std::string q = "\"";
+    q += text;
+    q += '"';
+    return q;
+}
+
 struct Name {
     const char* name;
     int code;
@@ -498,11 +507,11 @@ ControlsReading parseControls(std::string_view text, const std::string& fileName
             const Key& key = s.keys[i];
             for (std::size_t j = 0; j < i; ++j)
                 if (s.keys[j].kind == key.kind && s.keys[j].code == key.code)
-                    clash = "\"" + keyName(key) + "\" is given twice on this line";
+                    clash = quoted(keyName(key)) + " is given twice on this line";
             const int held = slot(c, s.player, key);
             if (clash.empty() && held != UNBOUND) {
                 const int where = slot(lines, s.player, key);
-                clash = "\"" + keyName(key) + "\" is already bound to " + describeHolder(s.player, key, held) +
+                clash = quoted(keyName(key)) + " is already bound to " + describeHolder(s.player, key, held) +
                     (where > 0 ? " on line " + std::to_string(where) : " by default");
             }
         }
@@ -600,15 +609,15 @@ std::string formatControls(const Controls& c)
                 if (pad) {
                     for (int i = 0; i < PAD_INPUT_COUNT; ++i)
                         if (c.pads[player - 1][i] == control)
-                            line += " " + keyName({Key::PAD, i});
+                            (line += ' ') += keyName({Key::PAD, i});
                 } else {
                     const int index = keyIndex(player, Action(control));
                     for (int code = 1; code < CHARACTER_CODES; ++code)
                         if (c.characters[code] == index)
-                            line += " " + keyName({Key::CHARACTER, code});
+                            (line += ' ') += keyName({Key::CHARACTER, code});
                     for (int code = 0; code < SPECIAL_KEY_CODES; ++code)
                         if (c.specials[code] == index)
-                            line += " " + keyName({Key::SPECIAL, code});
+                            (line += ' ') += keyName({Key::SPECIAL, code});
                 }
                 line.resize(std::max<std::size_t>(line.size() + 1, 47), ' ');
                 out += line + "; " + (pad ? "pad: " : "") + CONTROL_MEANINGS[player - 1][control] + "\n";
