@@ -5,9 +5,6 @@
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/lsan_interface.h>
-
-#include <chrono>
-#include <thread>
 #endif
 
 int main(int argc, char** argv)
@@ -25,9 +22,6 @@ int main(int argc, char** argv)
 #if defined(__SANITIZE_ADDRESS__)
     // Check for leaks now, while the GL driver is still loaded: after exit it
     // is unloaded and its own allocations could no longer be told from ours.
-    // Threads the last test stopped (the pads' among them) finish first: the
-    // check stops every thread, and one caught on its way out can crash it.
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     __lsan_do_leak_check();
 #endif
     return failed;
