@@ -1,6 +1,5 @@
 #include "players/controls.h"
 
-#include <GL/freeglut.h>
 #include <ini.h>
 #include <sys/stat.h>
 
@@ -10,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+
+#include "players/special_keys.h"
 
 namespace {
 
@@ -40,37 +41,37 @@ constexpr Name CHARACTER_NAMES[] = {
 };
 
 constexpr Name SPECIAL_NAMES[] = {
-    {"arrow_left", GLUT_KEY_LEFT},
-    {"arrow_up", GLUT_KEY_UP},
-    {"arrow_right", GLUT_KEY_RIGHT},
-    {"arrow_down", GLUT_KEY_DOWN},
-    {"f1", GLUT_KEY_F1},
-    {"f2", GLUT_KEY_F2},
-    {"f3", GLUT_KEY_F3},
-    {"f4", GLUT_KEY_F4},
-    {"f5", GLUT_KEY_F5},
-    {"f6", GLUT_KEY_F6},
-    {"f7", GLUT_KEY_F7},
-    {"f8", GLUT_KEY_F8},
-    {"f9", GLUT_KEY_F9},
-    {"f10", GLUT_KEY_F10},
-    {"f11", GLUT_KEY_F11},
-    {"f12", GLUT_KEY_F12},
-    {"page_up", GLUT_KEY_PAGE_UP},
-    {"page_down", GLUT_KEY_PAGE_DOWN},
-    {"home", GLUT_KEY_HOME},
-    {"end", GLUT_KEY_END},
-    {"insert", GLUT_KEY_INSERT},
-    {"num_lock", GLUT_KEY_NUM_LOCK},
-    {"begin", GLUT_KEY_BEGIN},
-    {"shift_left", GLUT_KEY_SHIFT_L},
-    {"shift_right", GLUT_KEY_SHIFT_R},
-    {"ctrl_left", GLUT_KEY_CTRL_L},
-    {"ctrl_right", GLUT_KEY_CTRL_R},
-    {"alt_left", GLUT_KEY_ALT_L},
-    {"alt_right", GLUT_KEY_ALT_R},
-    {"super_left", GLUT_KEY_SUPER_L},
-    {"super_right", GLUT_KEY_SUPER_R},
+    {"arrow_left", SPECIAL_LEFT},
+    {"arrow_up", SPECIAL_UP},
+    {"arrow_right", SPECIAL_RIGHT},
+    {"arrow_down", SPECIAL_DOWN},
+    {"f1", SPECIAL_F1},
+    {"f2", SPECIAL_F2},
+    {"f3", SPECIAL_F3},
+    {"f4", SPECIAL_F4},
+    {"f5", SPECIAL_F5},
+    {"f6", SPECIAL_F6},
+    {"f7", SPECIAL_F7},
+    {"f8", SPECIAL_F8},
+    {"f9", SPECIAL_F9},
+    {"f10", SPECIAL_F10},
+    {"f11", SPECIAL_F11},
+    {"f12", SPECIAL_F12},
+    {"page_up", SPECIAL_PAGE_UP},
+    {"page_down", SPECIAL_PAGE_DOWN},
+    {"home", SPECIAL_HOME},
+    {"end", SPECIAL_END},
+    {"insert", SPECIAL_INSERT},
+    {"num_lock", SPECIAL_NUM_LOCK},
+    {"begin", SPECIAL_BEGIN},
+    {"shift_left", SPECIAL_SHIFT_L},
+    {"shift_right", SPECIAL_SHIFT_R},
+    {"ctrl_left", SPECIAL_CTRL_L},
+    {"ctrl_right", SPECIAL_CTRL_R},
+    {"alt_left", SPECIAL_ALT_L},
+    {"alt_right", SPECIAL_ALT_R},
+    {"super_left", SPECIAL_SUPER_L},
+    {"super_right", SPECIAL_SUPER_R},
 };
 
 constexpr const char* PAD_NAMES[PAD_INPUT_COUNT] = {
@@ -133,7 +134,7 @@ struct DefaultKey {
 };
 constexpr DefaultKey DEFAULT_KEYS[PLAYER_COUNT][ACTION_COUNT] = {
     {{false, 'a'}, {false, 'w'}, {false, 'd'}, {false, 's'}, {false, 't'}, {false, 'y'}, {false, 'u'}},
-    {{true, GLUT_KEY_LEFT}, {true, GLUT_KEY_UP}, {true, GLUT_KEY_RIGHT}, {true, GLUT_KEY_DOWN}, {false, '1'},
+    {{true, SPECIAL_LEFT}, {true, SPECIAL_UP}, {true, SPECIAL_RIGHT}, {true, SPECIAL_DOWN}, {false, '1'},
         {false, '2'}, {false, '3'}},
 };
 

@@ -5,12 +5,12 @@
 
 #include <memory>
 
-#include "characters/darth_model.h"
-#include "characters/jack_model.h"
 #include "match/match.h"
 #include "scene/arena.h"
 #include "scene/camera.h"
+#include "scene/darth_model.h"
 #include "scene/hud.h"
+#include "scene/jack_model.h"
 #include "scene/screens.h"
 #include "scene/textures.h"
 

@@ -7,11 +7,17 @@
 
 #include "players/keyboard.h"
 #include "players/pads.h"
+#include "players/special_keys.h"
 
 #include "shell/window_identity.h"
 
 int keyState[KEY_STATE_SIZE] = {};
 Controls activeControls = defaultControls();
+
+// The controls name GLUT's special keys by GLUT's own codes.
+static_assert(SPECIAL_F1 == GLUT_KEY_F1 && SPECIAL_F12 == GLUT_KEY_F12 && SPECIAL_LEFT == GLUT_KEY_LEFT &&
+    SPECIAL_DOWN == GLUT_KEY_DOWN && SPECIAL_INSERT == GLUT_KEY_INSERT && SPECIAL_NUM_LOCK == GLUT_KEY_NUM_LOCK &&
+    SPECIAL_BEGIN == GLUT_KEY_BEGIN && SPECIAL_SHIFT_L == GLUT_KEY_SHIFT_L && SPECIAL_SUPER_R == GLUT_KEY_SUPER_R);
 
 namespace {
 

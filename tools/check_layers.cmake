@@ -1,6 +1,7 @@
-# Fails when a file includes a header of a floor above its own.
+# Fails when a file includes a header of a floor above its own, or when a
+# floor of the rules includes a graphics or sound library's header.
 # Floors, from the bottom: characters/core, characters, audio and match,
-# scene, players, replay, net, shell.
+# scene, players, replay, net, server, shell.
 set(allowed_characters_core "characters/core")
 set(allowed_characters "characters/core;characters")
 set(allowed_audio "characters/core;audio")
@@ -9,9 +10,12 @@ set(allowed_scene "characters/core;characters;match;scene")
 set(allowed_players "characters/core;characters;match;players")
 set(allowed_replay "characters/core;characters;match;replay")
 set(allowed_net "characters/core;characters;match;replay;net")
+set(allowed_server "characters/core;characters;match;replay;net;server")
+# The rules, the players and the network build and run without a window or a sound device.
+set(rules_floors characters_core characters match players replay net server)
 
 set(failures "")
-foreach(floor characters_core characters audio match scene players replay net)
+foreach(floor characters_core characters audio match scene players replay net server)
   string(REPLACE "_" "/" folder ${floor})
   file(GLOB files ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
   foreach(file ${files})
@@ -23,6 +27,13 @@ foreach(floor characters_core characters audio match scene players replay net)
         string(APPEND failures "${file}: ${line} reaches up from ${folder}/ to ${dir}/\n")
       endif()
     endforeach()
+    list(FIND rules_floors ${floor} rules)
+    if(NOT rules EQUAL -1)
+      file(STRINGS ${file} libraries REGEX "^#include <(GL|AL)/")
+      foreach(line ${libraries})
+        string(APPEND failures "${file}: ${line} reaches up from ${folder}/ to the graphics or sound library\n")
+      endforeach()
+    endif()
   endforeach()
 endforeach()
 if(failures)

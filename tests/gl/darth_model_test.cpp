@@ -14,7 +14,7 @@
 
 #include "characters/core/trace.h"
 #include "characters/darth.h"
-#include "characters/darth_model.h"
+#include "scene/darth_model.h"
 #include "scene/textures.h"
 #include "tests/gl/scene_test_helpers.h"
 

@@ -11,7 +11,7 @@
 
 #include "characters/core/trace.h"
 #include "characters/jack.h"
-#include "characters/jack_model.h"
+#include "scene/jack_model.h"
 #include "scene/textures.h"
 #include "tests/gl/scene_test_helpers.h"
 

@@ -11,13 +11,13 @@
 #include "characters/core/trace.h"
 #include "characters/darth.h"
 #include "characters/darth_body.h"
-#include "characters/darth_model.h"
 #include "characters/jack.h"
 #include "characters/jack_body.h"
-#include "characters/jack_model.h"
 #include "characters/pose_rig.h"
 #include "match/side_view.h"
 #include "scene/camera.h"
+#include "scene/darth_model.h"
+#include "scene/jack_model.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 # Copies the layered folders, checks the copy passes, then adds an include of
-# the shell to the character core and checks that the copy now fails.
+# the shell to the character core and checks that the copy now fails; the
+# same for a floor of the rules including GL's or OpenAL's header.
 file(REMOVE_RECURSE ${WORK})
-foreach(folder characters audio match scene players replay net)
+foreach(folder characters audio match scene players replay net server)
   if(EXISTS ${ROOT}/${folder})
     file(COPY ${ROOT}/${folder} DESTINATION ${WORK})
   endif()
@@ -13,12 +14,14 @@ if(NOT clean EQUAL 0)
   message(FATAL_ERROR "the tree as it is fails the floor check")
 endif()
 
-foreach(case "characters/core/frame.h:shell/game.h" "match/match.h:scene/hud.h" "characters/darth.h:match/match.h")
+foreach(case "characters/core/frame.h:\"shell/game.h\"" "match/match.h:\"scene/hud.h\""
+    "characters/darth.h:\"match/match.h\"" "characters/darth.cpp:<GL/gl.h>" "match/bout.cpp:<GL/glu.h>"
+    "net/session.cpp:<AL/al.h>" "players/controls.cpp:<GL/freeglut.h>")
   string(REPLACE ":" ";" parts ${case})
   list(GET parts 0 file)
   list(GET parts 1 header)
   file(READ ${WORK}/${file} original)
-  file(WRITE ${WORK}/${file} "#include \"${header}\"\n${original}")
+  file(WRITE ${WORK}/${file} "#include ${header}\n${original}")
   execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${WORK} -P ${check} RESULT_VARIABLE upward OUTPUT_QUIET ERROR_VARIABLE message)
   if(upward EQUAL 0)
     message(FATAL_ERROR "${file} including ${header} passed the floor check")

@@ -1,4 +1,4 @@
-#include "characters/foot.h"
+#include "scene/foot.h"
 
 #include <GL/gl.h>
 

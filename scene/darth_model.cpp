@@ -1,11 +1,11 @@
-#include "characters/darth_model.h"
+#include "scene/darth_model.h"
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
 #include "characters/darth_body.h"
-#include "characters/foot.h"
-#include "characters/gl_rig.h"
+#include "scene/foot.h"
+#include "scene/gl_rig.h"
 
 namespace {
 

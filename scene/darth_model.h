@@ -1,6 +1,6 @@
 #pragma once
 
-#include "characters/fighter_model.h"
+#include "scene/fighter_model.h"
 
 class GLUquadric;
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "characters/fighter_model.h"
+#include "scene/fighter_model.h"
 
 // Jack's solids and his suit and blade textures (owned from here on).
 class JackModel : public FighterModel {

@@ -2,7 +2,7 @@
 
 #include <GL/gl.h>
 
-#include "characters/fighter_model.h"
+#include "scene/fighter_model.h"
 
 // The matrix verbs of a body walk on GL's modelview matrix; a model adds its
 // parts. Where hits are measured it can note GL's matrix.

@@ -1,11 +1,11 @@
-#include "characters/jack_model.h"
+#include "scene/jack_model.h"
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include "characters/foot.h"
-#include "characters/gl_rig.h"
 #include "characters/jack_body.h"
+#include "scene/foot.h"
+#include "scene/gl_rig.h"
 
 namespace {
 
