@@ -47,14 +47,13 @@ void BM_FramelistAdvance(benchmark::State& state)
 {
     Frame pose{};
     Framelist list;
-    list.setPose(&pose);
-    list.add({new Frame{}, new Frame{}}, 25, false);
+    list.add(Frame{}, 25, false, pose);
     Frame far{};
     for (int i = 0; i < Frame::FIELDS; ++i)
         far[i] = 1000.0f + i;
     for (auto _ : state) {
-        if (list.advance())
-            list.add({new Frame(pose.bodyAngleTiltForward > 0 ? Frame{} : far), new Frame{}}, 250, false);
+        if (list.advance(pose))
+            list.add(pose.bodyAngleTiltForward > 0 ? Frame{} : far, 250, false, pose);
         benchmark::DoNotOptimize(pose);
     }
 }

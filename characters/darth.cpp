@@ -4,11 +4,10 @@
 #include "characters/darth_body.h"
 #include "characters/pose_rig.h"
 
-Darth::Darth(float x, float z, int player, Character* opponent) : Character(x, z, player, opponent, darthMoves)
+Darth::Darth(float x, float z, int player, Character* opponent) : PlayableFighter(x, z, player, opponent, darthMoves)
 {
     restPose(0, false);
     trace("initializing Darth as player %d\n", player);
-    framelist->setPose(&pose);
 }
 
 void Darth::posePass(const glm::mat4& camera)

@@ -6,12 +6,11 @@
 extern const MoveSet darthMoves;
 
 // The horned fighter with the double-bladed lightsaber.
-class Darth : public Character {
+class Darth : public PlayableFighter<Darth> {
 public:
     Darth(float x, float z, int player, Character* opponent);
 
     void posePass(const glm::mat4& camera) override;
-    std::unique_ptr<Character> clone() const override { return std::unique_ptr<Character>(new Darth(*this)); }
     FighterKind kind() const override { return DARTH; }
     // Hands one weapon point to the opponent while attacking.
     void testWeaponPoint(int slot);

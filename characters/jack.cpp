@@ -4,10 +4,9 @@
 #include "characters/jack_body.h"
 #include "characters/pose_rig.h"
 
-Jack::Jack(float x, float z, int player, Character* opponent) : Character(x, z, player, opponent, jackMoves)
+Jack::Jack(float x, float z, int player, Character* opponent) : PlayableFighter(x, z, player, opponent, jackMoves)
 {
     restPose(0, false);
-    framelist->setPose(&pose);
     trace("initializing Jack as player %d\n", player);
     state = RESTING;
     trace("state = RESTING\n");

@@ -6,12 +6,11 @@
 extern const MoveSet jackMoves;
 
 // The suited fighter with the knife.
-class Jack : public Character {
+class Jack : public PlayableFighter<Jack> {
 public:
     Jack(float x, float z, int player, Character* opponent);
 
     void posePass(const glm::mat4& camera) override;
-    std::unique_ptr<Character> clone() const override { return std::unique_ptr<Character>(new Jack(*this)); }
     FighterKind kind() const override { return JACK; }
     // Hands one weapon point to the opponent while attacking.
     void testWeaponPoint(int slot);

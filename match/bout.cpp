@@ -133,25 +133,38 @@ void checkBoutEnd(Match& m)
 {
     Character& one = *m.playerOne;
     Character& two = *m.playerTwo;
-    if (one.health <= 0.0f || two.health <= 0.0f) {
-        if (one.health <= 0.0f)
-            one.lose();
-        else
-            two.lose();
-        if (two.health > 0.0f)
-            two.win();
-        else if (one.health > 0.0f)
-            one.win();
+    const bool knockOut = one.health <= 0.0f || two.health <= 0.0f;
+    if (!knockOut && m.gameState != TIME_UP)
+        return;
+    const int winner = boutWinner(knockOut ? KNOCKOUT : TIME_UP, one, two);
+    // Both down is a knock-out of player 1 without a winner; a draw on time ends with neither.
+    if (winner != 0 || knockOut)
+        (winner == 1 ? two : one).lose();
+    if (winner != 0)
+        (winner == 1 ? one : two).win();
+    if (knockOut)
         m.gameState = KNOCKOUT;
-    } else if (m.gameState == TIME_UP) {
-        if (one.health < two.health) {
-            one.lose();
-            two.win();
-        } else if (two.health < one.health) {
-            two.lose();
-            one.win();
-        }
-    }
+}
+
+int boutWinner(int ending, const Character& one, const Character& two)
+{
+    if (ending == RING_OUT)
+        return one.inArena() == two.inArena() ? 0 : one.inArena() ? 1 : 2;
+    if (one.health == two.health || (one.health <= 0.0f && two.health <= 0.0f))
+        return 0;
+    return one.health > two.health ? 1 : 2;
+}
+
+std::optional<BoutOutcome> boutEnding(const Match& m)
+{
+    if (m.gameState == FIGHTING || m.gameState == MENU)
+        return std::nullopt;
+    BoutOutcome result;
+    result.ending = m.gameState;
+    result.winner = boutWinner(m.gameState, *m.playerOne, *m.playerTwo);
+    if (result.winner != 0)
+        result.winnerChoice = result.winner == 1 ? m.playerOneChoice : m.playerTwoChoice;
+    return result;
 }
 
 long stepSecond(const Match& m, const TickInput& in)

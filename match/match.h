@@ -3,21 +3,14 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "characters/core/character.h"
 #include "characters/core/events.h"
+#include "characters/core/key_layout.h"
+#include "match/match_values.h"
 #include "match/menu_layout.h"
-#include "match/side_view.h"
-
-enum GameState { MENU = 0, FIGHTING = 1, KNOCKOUT = 2, TIME_UP = 3, RING_OUT = 4 };
-
-// Who plays a side: a person at the keyboard or the computer at a level.
-enum PlayerControl { HUMAN = 0, CPU_EASY = 1, CPU_NORMAL = 2, CPU_HARD = 3 };
-constexpr int PLAYER_CONTROL_COUNT = 4;
-
-constexpr int KEY_STATE_SIZE = 36;
-using KeyState = std::array<int, KEY_STATE_SIZE>;
 
 // What pads asked of the menu since the last tick; each press counts once.
 struct MenuPresses {
@@ -41,58 +34,6 @@ struct TickInput {
     // bout waits for them.
     bool winSoundPlaying = false;
     bool ringoutSoundPlaying = false;
-};
-
-// One layer of a menu tick's picture, in drawing order.
-struct MenuLayer {
-    enum Kind : std::uint8_t { TITLE, DOORS, SELECT } kind;
-    float doorOffset;
-    float selectBrightness;
-};
-
-// All of a Match but its fighters: plain values, copied as they are.
-struct MatchValues {
-    int gameState = MENU;
-    int playerOneChoice = JACK;  // 0 Jack, anything else Darth
-    int playerTwoChoice = DARTH;
-    int selectedPlayer = 0;  // row clicked last: 0 player 1, 1 player 2
-    // Chosen beside each row on the select screen; kept for the next bout.
-    int playerOneControl = HUMAN;
-    int playerTwoControl = HUMAN;
-
-    bool titleShown = true;
-    bool doorPhaseFlag = true;
-    float doorOffset = 0.1f;
-    bool doorClosing = true;
-    float selectBrightness = 1.0f;
-    bool selectBrightening = false;
-
-    int boutEndTime = 0;
-    int secondsLeft = 0;
-    float clockBrightness = 1.0f;
-    bool clockBrightening = false;
-    // 0, or the calendar second at which the end-of-bout pause is over.
-    long pauseEnd = 0;
-    // Bouts started so far: drawing makes new models when it changes.
-    int boutNumber = 0;
-    // The bout clock and the end-of-bout pause count ticks (60 a second)
-    // instead of reading the calendar: two machines playing one bout agree.
-    bool countTicks = false;
-
-    // The camera side of the tick, and the one to keep when the fighters meet.
-    SideView view{};
-    float lastSideX = -1.0f;
-    float lastSideZ = 0.0f;
-
-    // What the picture of this tick shows that the rules have moved on from:
-    // the HUD is drawn before the fighters act, the menu in layers.
-    float shownHealthOne = 100.0f;
-    float shownHealthTwo = 100.0f;
-    float shownClockBrightness = 1.0f;
-    std::array<MenuLayer, 4> menuLayers{};
-    int menuLayerCount = 0;
-
-    std::uint64_t tick = 0;
 };
 
 // The whole game between two ticks: the menu, the choices, the bout and its
@@ -137,6 +78,19 @@ void menuTick(Match& match, TickEvents& events);
 void clockStep(Match& match, long calendarSecond);
 // The knock-out and time-up rules at the end of a FIGHTING tick.
 void checkBoutEnd(Match& match);
+
+// Who wins a bout that ends so, as the fighters stand: 1 or 2, or 0 for
+// none. A ring-out goes to the one still on the arena; a knock-out or the
+// clock to the healthier, and to neither when both are down.
+int boutWinner(int ending, const Character& one, const Character& two);
+// How a bout ended: the first ending state it reached, and who won.
+struct BoutOutcome {
+    int ending = FIGHTING;  // FIGHTING: the bout is not over
+    int winner = 0;         // 1 or 2; 0 for none
+    int winnerChoice = JACK;
+};
+// The bout's ending, once the match shows one (not yet back at the title).
+std::optional<BoutOutcome> boutEnding(const Match& match);
 // Back to the title; the doors then run by themselves.
 void returnToTitle(Match& match);
 

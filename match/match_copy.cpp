@@ -1,5 +1,19 @@
 #include "match/match.h"
 
+namespace {
+
+// Into an existing fighter of the same class its values are copied in place;
+// otherwise a new one is made.
+void copyFighter(std::unique_ptr<Character>& into, const std::unique_ptr<Character>& from)
+{
+    if (!from)
+        into.reset();
+    else if (!into || !into->copyFrom(*from))
+        into = from->clone();
+}
+
+}  // namespace
+
 Match::Match(const Match& other)
 {
     *this = other;
@@ -9,14 +23,12 @@ Match& Match::operator=(const Match& other)
 {
     if (this == &other)
         return *this;
-    std::unique_ptr<Character> one = other.playerOne ? other.playerOne->clone() : nullptr;
-    std::unique_ptr<Character> two = other.playerTwo ? other.playerTwo->clone() : nullptr;
-    if (one && two) {
-        one->setOpponent(two.get());
-        two->setOpponent(one.get());
-    }
     static_cast<MatchValues&>(*this) = other;
-    playerOne = std::move(one);
-    playerTwo = std::move(two);
+    copyFighter(playerOne, other.playerOne);
+    copyFighter(playerTwo, other.playerTwo);
+    if (playerOne && playerTwo) {
+        playerOne->setOpponent(playerTwo.get());
+        playerTwo->setOpponent(playerOne.get());
+    }
     return *this;
 }

@@ -4,23 +4,35 @@
 
 namespace {
 
-// FNV-1a over the bytes of each value, field by field (never over padding).
+// FNV-1a over the bytes of each value, value by value (never over padding).
 class Hasher {
 public:
+    void addBytes(const unsigned char* bytes, std::size_t size)
+    {
+        for (std::size_t i = 0; i < size; ++i) {
+            hash ^= bytes[i];
+            hash *= 0x100000001b3ull;
+        }
+    }
     template <class T>
     void add(const T& value)
     {
         unsigned char bytes[sizeof(T)];
         std::memcpy(bytes, &value, sizeof(T));
-        for (unsigned char b : bytes) {
-            hash ^= b;
-            hash *= 0x100000001b3ull;
-        }
+        addBytes(bytes, sizeof(T));
     }
     void add(const Frame& frame)
     {
         for (int i = 0; i < Frame::FIELDS; ++i)
             add(frame[i]);
+    }
+    void add(const Framelist& list)
+    {
+        add(list.size());
+        for (std::size_t i = 0; i < list.size(); ++i) {
+            add(list[i].target);
+            add(list[i].delta);
+        }
     }
     std::uint64_t hash = 0xcbf29ce484222325ull;
 };
@@ -32,54 +44,54 @@ void addFighter(Hasher& h, const Character* c)
         return;
     }
     h.add(int(c->kind()));
-    h.add(c->health);
-    h.add(c->x);
-    h.add(c->z);
-    h.add(c->facing);
-    h.add(c->player);
-    h.add(c->state);
-    h.add(c->pose);
-    h.add(c->bodyMatrix);
-    h.add(c->weaponPointMatrix);
-    h.add(c->framelist->size());
-    for (const FramelistEntry& e : c->framelist->all()) {
-        h.add(*e.target);
-        h.add(*e.delta);
-    }
+    forEachValue([&](const auto& value) { h.add(value); }, static_cast<const FighterValues&>(*c));
 }
+
+// The match's values in list order. A run of late values is held back until
+// it ends, and taken only if one of them is not as a fresh match has it.
+class MatchHasher {
+public:
+    explicit MatchHasher(Hasher& h) : h(h) {}
+    template <class T>
+    void operator()(ValueRole role, const T& value, const T& fresh)
+    {
+        if (!role.has(RULES))
+            return;
+        if (!role.has(LATE)) {
+            endRun();
+            h.add(value);
+            return;
+        }
+        lateSet = lateSet || std::memcmp(&value, &fresh, sizeof(T)) != 0;
+        if (lateSize + sizeof(T) <= sizeof late) {
+            std::memcpy(late + lateSize, &value, sizeof(T));
+            lateSize += sizeof(T);
+        }
+    }
+    void endRun()
+    {
+        if (lateSet)
+            h.addBytes(late, lateSize);
+        lateSize = 0;
+        lateSet = false;
+    }
+
+private:
+    Hasher& h;
+    unsigned char late[64] = {};
+    std::size_t lateSize = 0;
+    bool lateSet = false;
+};
 
 }  // namespace
 
 std::uint64_t stateHash(const Match& m)
 {
     Hasher h;
-    h.add(m.gameState);
-    h.add(m.playerOneChoice);
-    h.add(m.playerTwoChoice);
-    h.add(m.selectedPlayer);
-    // Two human sides hash as they always did, so recorded hashes stay valid.
-    if (m.playerOneControl != HUMAN || m.playerTwoControl != HUMAN) {
-        h.add(m.playerOneControl);
-        h.add(m.playerTwoControl);
-    }
-    h.add(m.titleShown);
-    h.add(m.doorPhaseFlag);
-    h.add(m.doorOffset);
-    h.add(m.doorClosing);
-    h.add(m.selectBrightness);
-    h.add(m.selectBrightening);
-    h.add(m.boutEndTime);
-    h.add(m.secondsLeft);
-    h.add(m.clockBrightness);
-    h.add(m.clockBrightening);
-    h.add(m.pauseEnd);
-    h.add(m.boutNumber);
-    // Only a network bout's: a local game hashes as it always has.
-    if (m.countTicks)
-        h.add(m.countTicks);
-    h.add(m.lastSideX);
-    h.add(m.lastSideZ);
-    h.add(m.tick);
+    static const MatchValues fresh;
+    MatchHasher values(h);
+    forEachValue(values, static_cast<const MatchValues&>(m), fresh);
+    values.endRun();
     addFighter(h, m.playerOne.get());
     addFighter(h, m.playerTwo.get());
     return h.hash;

@@ -2,66 +2,21 @@
 
 #include <algorithm>
 
+#include "characters/core/little_endian.h"
+
 namespace {
 
-class Writer {
-public:
-    void u8(std::uint8_t v) { bytes.push_back(v); }
-    void u16(std::uint16_t v) { little(v, 2); }
-    void u32(std::uint32_t v) { little(v, 4); }
-    void u64(std::uint64_t v) { little(v, 8); }
-    std::vector<std::uint8_t> bytes;
-
-private:
-    void little(std::uint64_t v, int count)
-    {
-        for (int i = 0; i < count; ++i)
-            u8(std::uint8_t(v >> (8 * i)));
-    }
-};
-
-// Reads little-endian values; any read past the end marks the packet bad.
-class Reader {
-public:
-    Reader(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
-    std::uint8_t u8()
-    {
-        if (at >= size) {
-            bad = true;
-            return 0;
-        }
-        return data[at++];
-    }
-    std::uint16_t u16() { return std::uint16_t(little(2)); }
-    std::uint32_t u32() { return std::uint32_t(little(4)); }
-    std::uint64_t u64() { return little(8); }
-    bool flag()
-    {
-        std::uint8_t v = u8();
-        if (v > 1)
-            bad = true;
-        return v == 1;
-    }
-    bool finished() const { return !bad && at == size; }
-    bool bad = false;
-
-private:
-    // Byte by byte in order: the bytes' reads must not be reordered.
-    std::uint64_t little(int count)
-    {
-        std::uint64_t v = 0;
-        for (int i = 0; i < count; ++i)
-            v |= std::uint64_t(u8()) << (8 * i);
-        return v;
-    }
-
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t at = 0;
-};
+// A byte that must be 0 or 1.
+bool flag(ByteReader& r)
+{
+    const std::uint8_t v = r.u8();
+    if (v > 1)
+        r.fail("a flag is neither 0 nor 1");
+    return v == 1;
+}
 
 struct Encoder {
-    Writer& w;
+    ByteWriter& w;
     void operator()(const Hello& m)
     {
         w.u8(std::uint8_t(MessageType::HELLO));
@@ -126,7 +81,7 @@ bool validChoice(std::uint8_t c)
 // An input entry holds the seven keys of one player.
 constexpr std::uint8_t INPUT_MASK = 0x7f;
 
-std::optional<Message> decode(Reader& r)
+std::optional<Message> decode(ByteReader& r)
 {
     switch (MessageType(r.u8())) {
     case MessageType::HELLO: {
@@ -146,7 +101,7 @@ std::optional<Message> decode(Reader& r)
     case MessageType::CHOICE: {
         Choice m;
         m.choice = r.u8();
-        m.ready = r.flag();
+        m.ready = flag(r);
         if (!validChoice(m.choice))
             return std::nullopt;
         return m;
@@ -212,7 +167,7 @@ std::optional<Message> decode(Reader& r)
 
 std::vector<std::uint8_t> encode(const Message& message)
 {
-    Writer w;
+    ByteWriter w;
     std::visit(Encoder{w}, message);
     return std::move(w.bytes);
 }
@@ -227,7 +182,7 @@ std::optional<Message> PacketReader::read(const std::uint8_t* data, std::size_t 
         ++tally.malformed;
         return std::nullopt;
     }
-    Reader r(data, size);
+    ByteReader r(data, size);
     std::optional<Message> message = decode(r);
     if (!message || !r.finished()) {
         ++tally.malformed;

@@ -7,10 +7,9 @@
 
 PlayerInput playerInput(const int* keys, int player)
 {
-    const int base = player == 1 ? 0 : PLAYER_KEYS;
     PlayerInput bits = 0;
     for (int i = 0; i < PLAYER_KEYS; ++i)
-        if (keys[base + i])
+        if (keys[keyIndex(player, Action(i))])
             bits |= PlayerInput(1u << i);
     return bits;
 }
@@ -24,8 +23,8 @@ KeyState keyStateOf(PlayerInput one, PlayerInput two)
 {
     KeyState keys{};
     for (int i = 0; i < PLAYER_KEYS; ++i) {
-        keys[i] = (one >> i) & 1;
-        keys[PLAYER_KEYS + i] = (two >> i) & 1;
+        keys[keyIndex(1, Action(i))] = (one >> i) & 1;
+        keys[keyIndex(2, Action(i))] = (two >> i) & 1;
     }
     return keys;
 }
@@ -74,7 +73,7 @@ Rollback::Rollback(int localPlayer, int delay, int choiceOne, int choiceTwo, Tam
       choiceOne(choiceOne),
       choiceTwo(choiceTwo),
       tamper(std::move(tamper)),
-      localInputs(std::size_t(std::clamp(delay, 0, MAX_AHEAD)), PlayerInput(0))
+      localInputs(std::size_t(std::clamp(delay, 0, MAX_INPUT_DELAY)), PlayerInput(0))
 {
     // The bout's first lines are confirmed: both sides start alike.
     TraceCapture capture;

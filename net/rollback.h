@@ -16,11 +16,10 @@
 #include "replay/player.h"
 #include "replay/replay_file.h"
 
-// One player's seven keys of a tick: bit i is the i-th of left, up, right,
-// down, horizontal attack, vertical attack, block.
+// One player's seven keys of a tick: bit i is the key table's Action(i).
 using PlayerInput = std::uint8_t;
-constexpr int PLAYER_KEYS = 7;
-// The most ticks local input may wait before it acts.
+constexpr int PLAYER_KEYS = ACTION_COUNT;
+// The most ticks local input may wait before it acts (--delay).
 constexpr int MAX_INPUT_DELAY = 6;
 
 // Player 1's or player 2's seven entries of a key table.

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "players/key_table.h"
+#include "characters/core/key_layout.h"
 
 // Everything on a pad that can be bound: SDL's buttons in SDL's order, then
 // the stick directions and the triggers, which act once pushed past the dead zone.

@@ -42,8 +42,8 @@ constexpr CpuMove jackTable[] = {
 };
 
 constexpr double PI = 3.14159265;
-constexpr float CIRCLE_ARC = 2.0f * float(PI) * 0.04f;
-constexpr float WALK = 0.2f;
+constexpr float CIRCLE_ARC = 2.0f * float(PI) * CIRCLE_AMOUNT;
+constexpr float WALK = WALK_AMOUNT;
 
 // Ticks from the press until the row's swing is over and the fighter is free.
 int swingTicks(int kind, const CpuMove& move)

@@ -24,9 +24,9 @@ MatchView viewOf(const Match& m)
 // The same indices a fighter takes from its player number.
 PlayerKeys playerKeys(int player)
 {
-    if (player == 1)
-        return {1, 3, 2, 0, 4, 5, 6};
-    return {8, 10, 9, 7, 11, 12, 13};
+    const int p = player == 1 ? 1 : 2;
+    return {keyIndex(p, Action::Up), keyIndex(p, Action::Down), keyIndex(p, Action::Right), keyIndex(p, Action::Left),
+        keyIndex(p, Action::AttackH), keyIndex(p, Action::AttackV), keyIndex(p, Action::Block)};
 }
 
 void writeControls(int player, unsigned controls, KeyState& keys)

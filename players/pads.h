@@ -2,7 +2,6 @@
 
 #include "match/match.h"
 #include "players/controls.h"
-#include "players/key_table.h"
 
 // SDL's game-controller layer, for input only: no SDL window. Without it
 // the game plays on from the keyboard after one message.

@@ -47,20 +47,6 @@ bool knockedOut(const Match& before, const TickInput& input, int player)
     return !fighterOf(again, player).inArena();
 }
 
-int winnerOf(const Match& m)
-{
-    const Character& one = *m.playerOne;
-    const Character& two = *m.playerTwo;
-    if (m.gameState == RING_OUT) {
-        if (one.inArena() == two.inArena())
-            return 0;
-        return one.inArena() ? 1 : 2;
-    }
-    if (one.health == two.health || (one.health <= 0.0f && two.health <= 0.0f))
-        return 0;
-    return one.health > two.health ? 1 : 2;
-}
-
 }  // namespace
 
 std::unique_ptr<Player> makePlayer(int contender, int player, std::uint32_t seed)
@@ -138,7 +124,7 @@ BoutResult playBout(const BoutSetup& setup)
 
         if (!ended && m.gameState != FIGHTING) {
             ended = true;
-            result.winner = winnerOf(m);
+            result.winner = boutWinner(m.gameState, *m.playerOne, *m.playerTwo);
             result.end = m.gameState == KNOCKOUT ? KNOCKED_OUT : m.gameState == TIME_UP ? TIMED_OUT : RANG_OUT;
             if (m.gameState == RING_OUT && result.winner != 0) {
                 const int fallen = 3 - result.winner;

@@ -4,24 +4,12 @@
 
 void beginRecordedBout(Match& m, const BoutStart& s, TickEvents& events)
 {
-    m.playerOneChoice = s.playerOneChoice;
-    m.playerTwoChoice = s.playerTwoChoice;
-    m.playerOneControl = s.playerOneControl;
-    m.playerTwoControl = s.playerTwoControl;
-    m.tick = s.ticksBefore;
-    m.boutNumber = s.boutsBefore;
-    m.secondsLeft = s.secondsLeft;
-    m.doorOffset = s.doorOffset;
-    m.selectBrightness = s.selectBrightness;
-    m.lastSideX = s.lastSideX;
-    m.lastSideZ = s.lastSideZ;
-    m.selectedPlayer = s.selectedPlayer;
-    m.titleShown = s.titleShown;
-    m.doorPhaseFlag = s.doorPhaseFlag;
-    m.doorClosing = s.doorClosing;
-    m.selectBrightening = s.selectBrightening;
-    m.clockBrightening = s.clockBrightening;
-    m.countTicks = s.countTicks;
+    forEachValue(
+        [](ValueRole role, auto& into, const auto& from) {
+            if (role.has(KEPT))
+                into = from;
+        },
+        static_cast<MatchValues&>(m), static_cast<const MatchValues&>(s));
     startBout(m, long(s.startSecond), events);
 }
 
@@ -68,31 +56,4 @@ void ReplayPlayer::noteEnding()
     if (result.ending == FIGHTING)
         if (std::optional<BoutOutcome> ending = boutEnding(game))
             result = *ending;
-}
-
-std::optional<BoutOutcome> boutEnding(const Match& game)
-{
-    if (game.gameState == FIGHTING || game.gameState == MENU)
-        return std::nullopt;
-    const Character& one = *game.playerOne;
-    const Character& two = *game.playerTwo;
-    BoutOutcome result;
-    result.ending = game.gameState;
-    bool oneWins = false;
-    bool twoWins = false;
-    if (result.ending == RING_OUT) {
-        oneWins = one.inArena() && !two.inArena();
-        twoWins = two.inArena() && !one.inArena();
-    } else if (result.ending == KNOCKOUT) {
-        twoWins = one.health <= 0.0f && two.health > 0.0f;
-        oneWins = two.health <= 0.0f && one.health > 0.0f;
-    } else {
-        oneWins = two.health < one.health;
-        twoWins = one.health < two.health;
-    }
-    if (oneWins || twoWins) {
-        result.winner = oneWins ? 1 : 2;
-        result.winnerChoice = oneWins ? game.playerOneChoice : game.playerTwoChoice;
-    }
-    return result;
 }

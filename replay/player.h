@@ -10,14 +10,6 @@
 // A match as it stood when the recorded bout began, the bout started.
 void beginRecordedBout(Match& match, const BoutStart& start, TickEvents& events);
 
-// How a bout ended: the first ending state it reached, and who won.
-struct BoutOutcome {
-    int ending = FIGHTING;  // FIGHTING: the replay stops mid-bout
-    int winner = 0;         // 1 or 2; 0 for none
-    int winnerChoice = JACK;
-};
-// The bout's ending, once the match shows one (not yet back at the title).
-std::optional<BoutOutcome> boutEnding(const Match& match);
 // "knock-out, player 1 (Darth) wins", "time, a draw", ...
 std::string describeOutcome(const BoutOutcome& outcome);
 

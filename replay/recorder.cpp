@@ -7,24 +7,12 @@
 BoutStart boutStartOf(const Match& m)
 {
     BoutStart s;
-    s.playerOneChoice = m.playerOneChoice == JACK ? JACK : DARTH;
-    s.playerTwoChoice = m.playerTwoChoice == JACK ? JACK : DARTH;
-    s.playerOneControl = m.playerOneControl;
-    s.playerTwoControl = m.playerTwoControl;
-    s.ticksBefore = m.tick;
-    s.boutsBefore = m.boutNumber;
-    s.secondsLeft = m.secondsLeft;
-    s.doorOffset = m.doorOffset;
-    s.selectBrightness = m.selectBrightness;
-    s.lastSideX = m.lastSideX;
-    s.lastSideZ = m.lastSideZ;
-    s.selectedPlayer = m.selectedPlayer == 0 ? 0 : 1;
-    s.titleShown = m.titleShown;
-    s.doorPhaseFlag = m.doorPhaseFlag;
-    s.doorClosing = m.doorClosing;
-    s.selectBrightening = m.selectBrightening;
-    s.clockBrightening = m.clockBrightening;
-    s.countTicks = m.countTicks;
+    forEachValue(
+        [](ValueRole role, auto& into, const auto& from) {
+            if (role.has(KEPT))
+                into = from;
+        },
+        static_cast<MatchValues&>(s), static_cast<const MatchValues&>(m));
     return s;
 }
 

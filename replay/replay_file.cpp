@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <type_traits>
+
+#include "characters/core/little_endian.h"
 
 namespace {
 
@@ -23,107 +26,15 @@ constexpr int INLINE_EXTRA_LIMIT = 15;
 // Flags, a key mask, a second's change and an extra count, at their longest.
 constexpr std::size_t MAX_RUN_SIZE = 1 + 6 + 10 + 5;
 
-enum MenuFlag : std::uint8_t {
-    SECOND_PLAYER_SELECTED = 0x01,
-    TITLE_SHOWN = 0x02,
-    DOOR_PHASE = 0x04,
-    DOOR_CLOSING = 0x08,
-    SELECT_BRIGHTENING = 0x10,
-    CLOCK_BRIGHTENING = 0x20,
-    COUNTS_TICKS = 0x40,
-};
-constexpr std::uint8_t MENU_FLAGS_USED = 0x7f;
+// The start block: the kept values of the match at their places, the start
+// second, and the flags byte last.
+constexpr std::size_t START_SIZE = 45;
+constexpr int START_SECOND_AT = 4;
+constexpr int FLAGS_AT = 44;
 
-class Writer {
-public:
-    std::vector<std::uint8_t> bytes;
-
-    void u8(std::uint8_t v) { bytes.push_back(v); }
-    void little(std::uint64_t v, int size)
-    {
-        for (int i = 0; i < size; ++i)
-            bytes.push_back(std::uint8_t(v >> (8 * i)));
-    }
-    void f32(float v)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        little(bits, 4);
-    }
-    void varint(std::uint64_t v)
-    {
-        while (v >= 0x80) {
-            bytes.push_back(std::uint8_t(v | 0x80));
-            v >>= 7;
-        }
-        bytes.push_back(std::uint8_t(v));
-    }
-};
-
-// Reads within [data, data + size); the first problem sticks.
-class Reader {
-public:
-    Reader(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
-
-    bool atEnd() const { return at == size; }
-    const std::string& problem() const { return error; }
-    bool failed() const { return !error.empty(); }
-    void fail(const std::string& what)
-    {
-        if (error.empty())
-            error = what;
-    }
-
-    std::uint64_t little(int n)
-    {
-        if (size - at < std::size_t(n)) {
-            fail("a field runs past the end of its part");
-            return 0;
-        }
-        std::uint64_t v = 0;
-        for (int i = 0; i < n; ++i)
-            v |= std::uint64_t(data[at + i]) << (8 * i);
-        at += n;
-        return v;
-    }
-    float f32()
-    {
-        const std::uint32_t bits = std::uint32_t(little(4));
-        float v;
-        std::memcpy(&v, &bits, 4);
-        return v;
-    }
-    // A number in 7-bit groups, lowest first, in as few bytes as it needs.
-    std::uint64_t varint()
-    {
-        std::uint64_t v = 0;
-        for (int shift = 0; shift < 64; shift += 7) {
-            if (at == size) {
-                fail("a tick record runs past the end of the body");
-                return 0;
-            }
-            const std::uint8_t b = data[at++];
-            if (shift == 63 && b > 1) {
-                fail("a number in a tick record is too large");
-                return 0;
-            }
-            v |= std::uint64_t(b & 0x7f) << shift;
-            if (!(b & 0x80)) {
-                if (b == 0 && shift > 0)
-                    fail("a number in a tick record is padded");
-                return v;
-            }
-        }
-        fail("a number in a tick record is too large");
-        return 0;
-    }
-
-private:
-    const std::uint8_t* data;
-    std::size_t size;
-    std::size_t at = 0;
-    std::string error;
-};
+const ReadProblems HEADER_PROBLEMS = {"a field runs past the end of its part"};
+const ReadProblems BODY_PROBLEMS = {"a tick record runs past the end of the body",
+    "a number in a tick record is too large", "a number in a tick record is padded"};
 
 std::uint64_t zigzag(std::int64_t v)
 {
@@ -140,15 +51,7 @@ bool secondInRange(std::int64_t second)
     return second >= 0 && second <= MAX_REPLAY_SECOND;
 }
 
-std::uint8_t menuFlags(const BoutStart& s)
-{
-    return std::uint8_t((s.selectedPlayer ? SECOND_PLAYER_SELECTED : 0) | (s.titleShown ? TITLE_SHOWN : 0) |
-        (s.doorPhaseFlag ? DOOR_PHASE : 0) | (s.doorClosing ? DOOR_CLOSING : 0) |
-        (s.selectBrightening ? SELECT_BRIGHTENING : 0) | (s.clockBrightening ? CLOCK_BRIGHTENING : 0) |
-        (s.countTicks ? COUNTS_TICKS : 0));
-}
-
-void encodeRun(Writer& w, const TickRecord& before, const InputRun& run)
+void encodeRun(ByteWriter& w, const TickRecord& before, const InputRun& run)
 {
     const TickRecord& now = run.input;
     const std::uint64_t keyChange = before.keys ^ now.keys;
@@ -166,45 +69,89 @@ void encodeRun(Writer& w, const TickRecord& before, const InputRun& run)
         w.varint(extra - INLINE_EXTRA_LIMIT);
 }
 
-void encodeStart(Writer& w, const BoutStart& s)
+void putLittle(std::uint8_t* at, std::uint64_t v, int size)
 {
-    w.u8(std::uint8_t(s.playerOneChoice));
-    w.u8(std::uint8_t(s.playerTwoChoice));
-    w.u8(std::uint8_t(s.playerOneControl));
-    w.u8(std::uint8_t(s.playerTwoControl));
-    w.little(std::uint64_t(s.startSecond), 8);
-    w.little(s.ticksBefore, 8);
-    w.little(std::uint32_t(s.boutsBefore), 4);
-    w.little(std::uint32_t(s.secondsLeft), 4);
-    w.f32(s.doorOffset);
-    w.f32(s.selectBrightness);
-    w.f32(s.lastSideX);
-    w.f32(s.lastSideZ);
-    w.u8(menuFlags(s));
+    for (int i = 0; i < size; ++i)
+        at[i] = std::uint8_t(v >> (8 * i));
 }
 
-void decodeStart(Reader& r, BoutStart& s)
+std::uint64_t getLittle(const std::uint8_t* at, int size)
 {
-    s.playerOneChoice = int(r.little(1));
-    s.playerTwoChoice = int(r.little(1));
-    s.playerOneControl = int(r.little(1));
-    s.playerTwoControl = int(r.little(1));
-    s.startSecond = std::int64_t(r.little(8));
-    s.ticksBefore = r.little(8);
-    s.boutsBefore = std::int32_t(std::uint32_t(r.little(4)));
-    s.secondsLeft = std::int32_t(std::uint32_t(r.little(4)));
-    s.doorOffset = r.f32();
-    s.selectBrightness = r.f32();
-    s.lastSideX = r.f32();
-    s.lastSideZ = r.f32();
-    const std::uint8_t flags = std::uint8_t(r.little(1));
-    s.selectedPlayer = flags & SECOND_PLAYER_SELECTED ? 1 : 0;
-    s.titleShown = flags & TITLE_SHOWN;
-    s.doorPhaseFlag = flags & DOOR_PHASE;
-    s.doorClosing = flags & DOOR_CLOSING;
-    s.selectBrightening = flags & SELECT_BRIGHTENING;
-    s.clockBrightening = flags & CLOCK_BRIGHTENING;
-    s.countTicks = flags & COUNTS_TICKS;
+    std::uint64_t v = 0;
+    for (int i = 0; i < size; ++i)
+        v |= std::uint64_t(at[i]) << (8 * i);
+    return v;
+}
+
+template <class T>
+std::uint64_t bitsOf(T value)
+{
+    if constexpr (std::is_same_v<T, float>) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &value, 4);
+        return bits;
+    } else {
+        return std::uint64_t(value);
+    }
+}
+
+// Bytes are unsigned; a signed number of four bytes is a 32-bit one.
+template <class T>
+T valueOf(std::uint64_t bits, int size)
+{
+    if constexpr (std::is_same_v<T, float>) {
+        const std::uint32_t b = std::uint32_t(bits);
+        float v;
+        std::memcpy(&v, &b, 4);
+        return v;
+    } else if constexpr (std::is_signed_v<T>) {
+        return size == 4 ? T(std::int32_t(std::uint32_t(bits))) : T(bits);
+    } else {
+        return T(bits);
+    }
+}
+
+void encodeStart(ByteWriter& w, const BoutStart& s)
+{
+    std::uint8_t block[START_SIZE] = {};
+    forEachValue(
+        [&](ValueRole role, const auto& value) {
+            if (!role.has(KEPT))
+                return;
+            if constexpr (std::is_arithmetic_v<std::remove_cvref_t<decltype(value)>>) {
+                if (role.size == 0)
+                    block[FLAGS_AT] |= std::uint8_t(value != 0 ? 1u << role.at : 0u);
+                else
+                    putLittle(block + role.at, bitsOf(value), role.size);
+            }
+        },
+        static_cast<const MatchValues&>(s));
+    putLittle(block + START_SECOND_AT, std::uint64_t(s.startSecond), 8);
+    w.bytes.insert(w.bytes.end(), block, block + START_SIZE);
+}
+
+void decodeStart(ByteReader& r, BoutStart& s)
+{
+    std::uint8_t block[START_SIZE] = {};
+    for (std::uint8_t& b : block)
+        b = r.u8();
+    std::uint8_t flagsKnown = 0;
+    forEachValue(
+        [&](ValueRole role, auto& value) {
+            using T = std::remove_cvref_t<decltype(value)>;
+            if (!role.has(KEPT))
+                return;
+            if constexpr (std::is_arithmetic_v<T>) {
+                if (role.size == 0) {
+                    flagsKnown |= std::uint8_t(1u << role.at);
+                    value = T(block[FLAGS_AT] >> role.at & 1);
+                } else {
+                    value = valueOf<T>(getLittle(block + role.at, role.size), role.size);
+                }
+            }
+        },
+        static_cast<MatchValues&>(s));
+    s.startSecond = std::int64_t(getLittle(block + START_SECOND_AT, 8));
 
     if (s.playerOneChoice > 1 || s.playerTwoChoice > 1)
         r.fail("a fighter that is neither Jack nor Darth");
@@ -212,14 +159,14 @@ void decodeStart(Reader& r, BoutStart& s)
         r.fail("a side played by neither a person nor the computer");
     else if (!secondInRange(s.startSecond))
         r.fail("the bout's start second is out of range");
-    else if (s.boutsBefore < 0 || s.boutsBefore == 0x7fffffff)
+    else if (s.boutNumber < 0 || s.boutNumber == 0x7fffffff)
         r.fail("the number of bouts before is out of range");
-    else if (flags & ~MENU_FLAGS_USED)
+    else if (block[FLAGS_AT] & ~flagsKnown)
         r.fail("unknown menu flags");
 }
 
 // Reads the runs of the body, each against the tick before it.
-void decodeBody(Reader& r, Replay& replay, std::uint32_t tickCount)
+void decodeBody(ByteReader& r, Replay& replay, std::uint32_t tickCount)
 {
     TickRecord before{0, replay.start.startSecond, false, false};
     std::uint64_t ticks = 0;
@@ -270,6 +217,18 @@ std::string describeTruncation(std::size_t size, std::size_t needed)
 
 }  // namespace
 
+bool BoutStart::operator==(const BoutStart& other) const
+{
+    bool same = startSecond == other.startSecond;
+    forEachValue(
+        [&](ValueRole role, const auto& mine, const auto& theirs) {
+            if constexpr (std::is_arithmetic_v<std::remove_cvref_t<decltype(mine)>>)
+                same = same && (!role.has(KEPT) || mine == theirs);
+        },
+        static_cast<const MatchValues&>(*this), static_cast<const MatchValues&>(other));
+    return same;
+}
+
 void Replay::append(const TickRecord& tick)
 {
     if (!runs.empty() && runs.back().input == tick)
@@ -304,14 +263,14 @@ std::size_t maxReplayFileSize()
 
 std::vector<std::uint8_t> encodeReplay(const Replay& replay)
 {
-    Writer body;
+    ByteWriter body;
     TickRecord before{0, replay.start.startSecond, false, false};
     for (const InputRun& run : replay.runs) {
         encodeRun(body, before, run);
         before = run.input;
     }
 
-    Writer w;
+    ByteWriter w;
     w.bytes.assign(std::begin(MAGIC), std::end(MAGIC));
     w.little(REPLAY_FORMAT_VERSION, 2);
     const std::string version = replay.gameVersion.substr(0, MAX_GAME_VERSION_LENGTH);
@@ -371,7 +330,7 @@ bool decodeReplay(const std::uint8_t* data, std::size_t size, Replay& replay, st
         return false;
     }
 
-    Reader header(data + PREFIX_SIZE, versionLength + FIXED_SIZE);
+    ByteReader header(data + PREFIX_SIZE, versionLength + FIXED_SIZE, HEADER_PROBLEMS);
     for (std::size_t i = 0; i < versionLength; ++i) {
         const char c = char(header.little(1));
         if (c < 0x20 || c > 0x7e)
@@ -386,7 +345,7 @@ bool decodeReplay(const std::uint8_t* data, std::size_t size, Replay& replay, st
     if (tickCount == 0 || tickCount > MAX_REPLAY_TICKS)
         header.fail("a tick count of " + std::to_string(tickCount) + " (1 to " + std::to_string(MAX_REPLAY_TICKS) +
             " allowed)");
-    Reader body(data + headerSize, bodySize);
+    ByteReader body(data + headerSize, bodySize, BODY_PROBLEMS);
     if (!header.failed())
         decodeBody(body, replay, tickCount);
     if (header.failed() || body.failed()) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "match/match_values.h"
+
 constexpr std::uint16_t REPLAY_FORMAT_VERSION = 1;
 // An hour of ticks: longer than any bout, short enough to check in a second.
 constexpr std::uint32_t MAX_REPLAY_TICKS = 60 * 60 * 60;
@@ -34,31 +36,14 @@ struct InputRun {
     bool operator==(const InputRun&) const = default;
 };
 
-// The game around a bout as it started: the choices, the start second, and
-// what the menu and the bout before left in the match (its hash covers them).
-struct BoutStart {
-    int playerOneChoice = 0;
-    int playerTwoChoice = 1;
-    // Who plays each side: 0 a person, 1 to 3 the computer, easy to hard.
-    int playerOneControl = 0;
-    int playerTwoControl = 0;
+// The game around a bout as it started: the match's kept values, the ones
+// the menu and the bout before left that the bout's start does not set (its
+// hash covers them), and the calendar second it started in. The match's
+// other values stay as a fresh match has them.
+struct BoutStart : MatchValues {
     std::int64_t startSecond = 0;
-    std::uint64_t ticksBefore = 0;
-    std::int32_t boutsBefore = 0;
-    std::int32_t secondsLeft = 0;
-    float doorOffset = 0.0f;
-    float selectBrightness = 0.0f;
-    float lastSideX = 0.0f;
-    float lastSideZ = 0.0f;
-    int selectedPlayer = 0;
-    bool titleShown = false;
-    bool doorPhaseFlag = false;
-    bool doorClosing = false;
-    bool selectBrightening = false;
-    bool clockBrightening = false;
-    // The clock and the end-of-bout pause count ticks (a network bout).
-    bool countTicks = false;
-    bool operator==(const BoutStart&) const = default;
+    // The same kept values and start second.
+    bool operator==(const BoutStart& other) const;
 };
 
 struct Replay {

@@ -1,8 +1,6 @@
 #include "characters/core/character.h"
 
-#include <algorithm>
 #include <cmath>
-#include <iterator>
 
 namespace {
 
@@ -23,62 +21,20 @@ float floorDistance(float ax, float az, float bx, float bz)
 }  // namespace
 
 Character::Character(float x, float z, int player, Character* opponent, const MoveSet& moves)
-    : health(100.0f),
-      x(x),
-      z(z),
-      player(player),
-      state(RESTING),
-      opponent(opponent),
-      framelist(new Framelist),
-      moves(moves)
+    : opponent(opponent),
+      moves(&moves)
 {
-    if (player == 1) {
-        keyUp = 1;
-        keyDown = 3;
-        keyRight = 2;
-        keyLeft = 0;
-        keyAttackH = 4;
-        keyAttackV = 5;
-        keyBlock = 6;
-    } else {
-        keyUp = 8;
-        keyDown = 10;
-        keyRight = 9;
-        keyLeft = 7;
-        keyAttackH = 11;
-        keyAttackV = 12;
-        keyBlock = 13;
-    }
-}
-
-Character::Character(const Character& other)
-    : health(other.health),
-      x(other.x),
-      z(other.z),
-      facing(other.facing),
-      player(other.player),
-      state(other.state),
-      opponent(other.opponent),
-      keyUp(other.keyUp),
-      keyDown(other.keyDown),
-      keyRight(other.keyRight),
-      keyLeft(other.keyLeft),
-      keyAttackH(other.keyAttackH),
-      keyAttackV(other.keyAttackV),
-      keyBlock(other.keyBlock),
-      framelist(new Framelist(*other.framelist)),
-      pose(other.pose),
-      moves(other.moves)
-{
-    framelist->setPose(&pose);
-    std::copy(std::begin(other.bodyMatrix), std::end(other.bodyMatrix), bodyMatrix);
-    for (int i = 0; i < 4; ++i)
-        std::copy(std::begin(other.weaponPointMatrix[i]), std::end(other.weaponPointMatrix[i]), weaponPointMatrix[i]);
-}
-
-Character::~Character()
-{
-    delete framelist;
+    this->x = x;
+    this->z = z;
+    this->player = player;
+    const int keys = player == 1 ? 1 : 2;
+    keyUp = keyIndex(keys, Action::Up);
+    keyDown = keyIndex(keys, Action::Down);
+    keyRight = keyIndex(keys, Action::Right);
+    keyLeft = keyIndex(keys, Action::Left);
+    keyAttackH = keyIndex(keys, Action::AttackH);
+    keyAttackV = keyIndex(keys, Action::AttackV);
+    keyBlock = keyIndex(keys, Action::Block);
 }
 
 void Character::move(int direction, float amount)
@@ -168,12 +124,12 @@ bool Character::checkHit(float x, float y, float z)
         return false;
     pushBack(HIT_REACH - d);
     if (isBlocking()) {
-        play(moves.blockSound);
+        play(moves->blockSound);
     } else {
         if (events->fighting)
             hitReaction();
         health -= HIT_DAMAGE;
-        play(moves.hitSound);
+        play(moves->hitSound);
     }
     return true;
 }
@@ -182,53 +138,53 @@ void Character::queue(Keyframes keyframes, bool callerInterrupt)
 {
     for (const Keyframe& keyframe : keyframes) {
         bool interrupt = keyframe.blend == INTERRUPT || (keyframe.blend == CALLER && callerInterrupt);
-        framelist->add({new Frame(keyframe.target), new Frame{}}, keyframe.steps, interrupt);
+        framelist.add(keyframe.target, keyframe.steps, interrupt, pose);
     }
 }
 
 void Character::restPose(int steps, bool interrupt)
 {
     if (steps == 0) {
-        pose = moves.rest;
+        pose = moves->rest;
         steps = REST_STEPS_AT_ONCE;
     }
-    framelist->add({new Frame(moves.rest), new Frame{}}, steps, interrupt);
+    framelist.add(moves->rest, steps, interrupt, pose);
 }
 
 void Character::circleStep(bool interrupt)
 {
-    queue(moves.circleStep, interrupt);
+    queue(moves->circleStep, interrupt);
     restPose(BACK_TO_REST_STEPS, false);
 }
 
 void Character::walkStep(bool interrupt)
 {
-    queue(moves.walkStep, interrupt);
+    queue(moves->walkStep, interrupt);
     restPose(BACK_TO_REST_STEPS, false);
 }
 
 void Character::hitReaction()
 {
-    queue(moves.hitReaction);
+    queue(moves->hitReaction);
     restPose(BACK_TO_REST_STEPS, false);
 }
 
 void Character::ringOut()
 {
-    play(moves.ringoutSound);
+    play(moves->ringoutSound);
     events->ringOut = true;
     events->fighting = false;
-    queue(moves.ringOut);
+    queue(moves->ringOut);
 }
 
 void Character::lose()
 {
-    queue(moves.lose);
+    queue(moves->lose);
 }
 
 void Character::win()
 {
     events->stop(SoundId::BACKGROUND);
-    play(moves.winSound);
-    queue(moves.win);
+    play(moves->winSound);
+    queue(moves->win);
 }

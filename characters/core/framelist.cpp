@@ -10,69 +10,70 @@ constexpr double SNAP_MARGIN = 0.005;
 
 }  // namespace
 
-Framelist::~Framelist()
+Framelist& Framelist::operator=(const Framelist& other)
 {
-    while (!entries.empty())
+    if (this == &other)
+        return *this;
+    for (int i = 0; i < other.count; ++i)
+        ring[std::size_t(i)] = other[std::size_t(i)];
+    head = 0;
+    count = other.count;
+    return *this;
+}
+
+void Framelist::push(const Frame& target, const Frame& delta)
+{
+    // Never reached by the moves as written; a longer queue drops its oldest entry.
+    if (count == CAPACITY)
         discardFront();
-}
-
-Framelist::Framelist(const Framelist& other)
-{
-    for (const FramelistEntry& e : other.entries)
-        entries.push_back({new Frame(*e.target), new Frame(*e.delta)});
-}
-
-void Framelist::setPose(Frame* livePose)
-{
-    pose = livePose;
+    ring[std::size_t(head + count) % CAPACITY] = {target, delta};
+    ++count;
 }
 
 void Framelist::discardFront()
 {
-    delete entries.front().target;
-    delete entries.front().delta;
-    entries.pop_front();
+    head = (head + 1) % CAPACITY;
+    --count;
 }
 
-void Framelist::add(FramelistEntry entry, int steps, bool interrupt)
+void Framelist::add(const Frame& target, int steps, bool interrupt, const Frame& pose)
 {
-    if (entries.empty()) {
+    Frame delta{};
+    if (count == 0) {
         // Nothing to blend from: the owner puts the pose on this target first.
         trace("adding 0th frame\n");
-        for (int i = 0; i < Frame::FIELDS; ++i)
-            (*entry.delta)[i] = 0.0f;
-        entries.push_back(entry);
+        push(target, delta);
         return;
     }
     if (interrupt) {
         for (int i = 0; i < Frame::FIELDS; ++i)
-            (*entry.delta)[i] = ((*entry.target)[i] - (*pose)[i]) / steps;
-        while (!entries.empty()) {
+            delta[i] = (target[i] - pose[i]) / steps;
+        while (count > 0) {
             discardFront();
-            trace("interrupt: discarding %dth frame\n", static_cast<int>(entries.size()));
+            trace("interrupt: discarding %dth frame\n", count);
         }
         trace("adding %dth frame\n", 0);
-        entries.push_back(entry);
+        push(target, delta);
         return;
     }
-    trace("adding %dth frame\n", static_cast<int>(entries.size()));
-    const Frame& last = *entries.back().target;
+    trace("adding %dth frame\n", count);
+    const Frame& last = back().target;
     for (int i = 0; i < Frame::FIELDS; ++i)
-        (*entry.delta)[i] = ((*entry.target)[i] - last[i]) / steps;
-    entries.push_back(entry);
+        delta[i] = (target[i] - last[i]) / steps;
+    push(target, delta);
 }
 
-bool Framelist::advance()
+bool Framelist::advance(Frame& pose)
 {
-    if (entries.empty()) {
+    if (count == 0) {
         trace("no more frames in Framelist\n");
         return false;
     }
-    const Frame& target = *entries.front().target;
-    const Frame& delta = *entries.front().delta;
+    const Frame& target = front().target;
+    const Frame& delta = front().delta;
     bool reached = true;
     for (int i = 0; i < Frame::FIELDS; ++i) {
-        float& value = (*pose)[i];
+        float& value = pose[i];
         if (value == target[i])
             continue;
         double gap = std::fabs(static_cast<double>(target[i]) - static_cast<double>(value));
@@ -85,11 +86,11 @@ bool Framelist::advance()
     }
     if (!reached)
         return false;
-    if (entries.size() == 1)
+    if (count == 1)
         return true;
     discardFront();
-    trace("discarding %dth frame\n", static_cast<int>(entries.size()));
-    if (entries.empty())
+    trace("discarding %dth frame\n", count);
+    if (count == 0)
         trace("no more frames in Framelist\n");
     return false;
 }

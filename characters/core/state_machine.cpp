@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr float CIRCLE_AMOUNT = 0.04f;
-constexpr float WALK_AMOUNT = 0.2f;
 constexpr int BACK_TO_REST_STEPS = 5;
 
 }  // namespace
@@ -23,7 +21,7 @@ void Character::update(const int* keys)
         if (state != BLOCK && !isAttacking()) {
             state = BLOCK;
             trace("state = BLOCK\n");
-            queue(moves.block);
+            queue(moves->block);
         }
     } else if (state == BLOCK) {
         restPose(BACK_TO_REST_STEPS, false);
@@ -34,14 +32,14 @@ void Character::update(const int* keys)
     // Attacks, in table order; a row that starts an attack closes the gated rows after it.
     unsigned held = (up ? CONTROL_UP : 0u) | (down ? CONTROL_DOWN : 0u) | (right ? CONTROL_RIGHT : 0u) |
         (left ? CONTROL_LEFT : 0u) | (keys[keyAttackH] ? CONTROL_H : 0u) | (keys[keyAttackV] ? CONTROL_V : 0u);
-    for (const AttackRow& row : moves.attackRows) {
+    for (const AttackRow& row : moves->attackRows) {
         if ((held & row.keys) != row.keys || (row.gated && isAttacking()))
             continue;
         queue(row.keyframes);
         if (row.rest)
             restPose(BACK_TO_REST_STEPS, false);
         if (row.sound)
-            play(moves.attackSound);
+            play(moves->attackSound);
         if (row.state != STATE_UNCHANGED)
             state = row.state;
         if (row.message)
@@ -96,7 +94,7 @@ void Character::update(const int* keys)
 
     // Breathing.
     if (state == RESTING) {
-        queue(moves.breathing);
+        queue(moves->breathing);
         restPose(BACK_TO_REST_STEPS, false);
         state = BREATHING;
         trace("state = BREATHING\n");
@@ -105,7 +103,7 @@ void Character::update(const int* keys)
 
 void Character::animate()
 {
-    bool finished = framelist->advance();
+    bool finished = framelist.advance(pose);
     if (finished && (isAttacking() || isMoving() || state == BREATHING)) {
         state = RESTING;
         trace("state = RESTING\n");

@@ -86,7 +86,7 @@ SwingResult swing(Character& attacker, int attackKey, Character& defender, int* 
             const float bodyZ = defender.bodyMatrix[14];
             const float healthBefore = defender.health;
             const float gapBefore = floorDistance(attacker, defender);
-            const std::size_t queuedBefore = defender.framelist->size();
+            const std::size_t queuedBefore = defender.framelist.size();
             trace.clear();
             attacker.posePass(view);
             const std::string out = trace.text();
@@ -110,12 +110,12 @@ SwingResult swing(Character& attacker, int attackKey, Character& defender, int* 
             EXPECT_NEAR(defender.health, healthBefore - damage, 1e-4);
             EXPECT_EQ(played(events, expected.defenderSound), hits > 0);
             if (hits > 0 && defender.isBlocking()) {
-                EXPECT_EQ(defender.framelist->size(), queuedBefore);
+                EXPECT_EQ(defender.framelist.size(), queuedBefore);
             } else if (hits > 0) {
                 // The flinch cuts off whatever the defender was playing; its rest pose follows.
-                EXPECT_EQ(defender.framelist->size(), 2u);
+                EXPECT_EQ(defender.framelist.size(), 2u);
                 for (int f = 0; f < Frame::FIELDS; ++f)
-                    EXPECT_EQ((*defender.framelist->front().target)[f], expected.flinch[f]) << f;
+                    EXPECT_EQ(defender.framelist.front().target[f], expected.flinch[f]) << f;
             }
             result.hits += hits;
         }
@@ -205,11 +205,11 @@ TEST(DuelFlinch, AHitAfterTheBoutIsOverCostsHealthWithoutAFlinch)
     TickEvents over;
     over.fighting = false;
     darth.reportTo(&over);
-    const std::size_t queued = darth.framelist->size();
+    const std::size_t queued = darth.framelist.size();
     darth.bodyMatrix[12] = 1.0f;
     darth.bodyMatrix[14] = 1.0f;
     ASSERT_TRUE(darth.checkHit(1.5f, 0.0f, 1.0f));
     EXPECT_NEAR(darth.health, 100.0f - HIT_DAMAGE, 1e-4);
-    EXPECT_EQ(darth.framelist->size(), queued);
+    EXPECT_EQ(darth.framelist.size(), queued);
     EXPECT_TRUE(played(over, SoundId::DARTH_HIT));
 }

@@ -19,7 +19,7 @@ inline bool samePose(const Frame& a, const Frame& b)
 // The pose a fighter will end on once its queue has played out.
 inline const Frame& lastTarget(const Character& fighter)
 {
-    return *fighter.framelist->back().target;
+    return fighter.framelist.back().target;
 }
 
 // The pose a move ends on.

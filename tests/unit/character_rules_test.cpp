@@ -117,7 +117,7 @@ TEST_F(CharacterRules, HitRuleReachDamageBlockAndKnockBack)
     EXPECT_TRUE(p.two.checkHit(1.5f, 3.0f, 0.0f));
     EXPECT_FLOAT_EQ(p.two.z, 8.5f);
     EXPECT_FLOAT_EQ(p.two.health, 98.3f);
-    EXPECT_EQ(p.two.framelist->size(), 2u);  // the flinch queues its rest pose
+    EXPECT_EQ(p.two.framelist.size(), 2u);  // the flinch queues its rest pose
 
     p.two.state = BLOCK;
     EXPECT_TRUE(p.two.checkHit(0.0f, 0.0f, 1.0f));
@@ -144,7 +144,7 @@ TEST_F(CharacterRules, KnockBackAcrossTheEdgeRingsOut)
     EXPECT_GT(p.two.z, 40.0f);
     EXPECT_TRUE(p.two.events->ringOut);
     EXPECT_FLOAT_EQ(p.two.health, 98.3f);  // still costs health, but no flinch after the bout
-    EXPECT_EQ(p.two.framelist->size(), 1u);
+    EXPECT_EQ(p.two.framelist.size(), 1u);
 
     Pair walker(0, 39.9f, 0, 0);
     walker.one.move(MOVE_LEFT, 0.2f);

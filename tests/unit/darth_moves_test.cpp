@@ -64,7 +64,7 @@ protected:
         }
         return 0;
     }
-    const Frame& front() const { return *darth->framelist->front().target; }
+    const Frame& front() const { return darth->framelist.front().target; }
     const Frame& back() const { return lastTarget(*darth); }
 
     TestFighter* darth = nullptr;
@@ -139,23 +139,23 @@ TEST_F(DarthMoves, RestPoseAtOnceOrOverFiveSteps)
     darth->restPose(5, false);
     EXPECT_TRUE(samePose(darth->pose, block));
     EXPECT_TRUE(samePose(back(), darthMoves.rest));
-    EXPECT_FLOAT_EQ((*darth->framelist->back().delta)[0], (8.0f - 14.0f) / 5);
+    EXPECT_FLOAT_EQ(darth->framelist.back().delta[0], (8.0f - 14.0f) / 5);
 
     // At once: the pose jumps to rest, and the queued rest pose takes 25 steps.
     other.restPose(0, false);
     EXPECT_TRUE(samePose(other.pose, darthMoves.rest));
     EXPECT_TRUE(samePose(lastTarget(other), darthMoves.rest));
-    EXPECT_FLOAT_EQ((*other.framelist->back().delta)[0], (8.0f - 14.0f) / 25);
-    EXPECT_FLOAT_EQ((*other.framelist->back().delta)[18], (192.0f - 276.0f) / 25);
+    EXPECT_FLOAT_EQ(other.framelist.back().delta[0], (8.0f - 14.0f) / 25);
+    EXPECT_FLOAT_EQ(other.framelist.back().delta[18], (192.0f - 276.0f) / 25);
 }
 
 TEST_F(DarthMoves, RightHSecondKeyframeFollowsOnTheNextTick)
 {
     press({RIGHT, KEY_H});
     EXPECT_EQ(ticksUntil(rowFrame(RIGHT_H, 0)), 10);
-    EXPECT_EQ(darth->framelist->size(), 2u);
+    EXPECT_EQ(darth->framelist.size(), 2u);
     darth->draw();
-    EXPECT_EQ(darth->framelist->size(), 1u);  // only the rest pose is left
+    EXPECT_EQ(darth->framelist.size(), 1u);  // only the rest pose is left
     EXPECT_TRUE(samePose(front(), darthMoves.rest));
     EXPECT_EQ(ticksUntil(darthMoves.rest), 5);
     EXPECT_EQ(darth->state, RESTING);
@@ -171,7 +171,7 @@ TEST_F(DarthMoves, VerticalWaitsBehindTheSteppingCycle)
     press({KEY_V});
     EXPECT_EQ(darth->state, ATTACK_V);
     EXPECT_TRUE(samePose(front(), darthMoves.walkStep[0].target));
-    EXPECT_EQ(darth->framelist->size(), 5u);  // walk, walk, rest, V, rest
+    EXPECT_EQ(darth->framelist.size(), 5u);  // walk, walk, rest, V, rest
 
     int walked = ticksUntil(walkEnd);
     // The first draw only retired the initial rest entry.
@@ -189,10 +189,10 @@ TEST_F(DarthMoves, DownVerticalStartsFromTheLivePoseAtOnce)
 
     press({DOWN, KEY_V});
     EXPECT_EQ(darth->state, ATTACK_V);
-    EXPECT_EQ(darth->framelist->size(), 2u);  // DOWN+V, rest
+    EXPECT_EQ(darth->framelist.size(), 2u);  // DOWN+V, rest
     const Frame& target = rowFrame(DOWN_V, 0);
     EXPECT_TRUE(samePose(front(), target));
-    EXPECT_FLOAT_EQ((*darth->framelist->front().delta)[0], (target[0] - live[0]) / 15);
+    EXPECT_FLOAT_EQ(darth->framelist.front().delta[0], (target[0] - live[0]) / 15);
     EXPECT_EQ(ticksUntil(target), 15);
 }
 
@@ -200,7 +200,7 @@ TEST_F(DarthMoves, WinDuringAnAttackPlaysAfterIt)
 {
     press({KEY_H});
     darth->win();
-    EXPECT_EQ(darth->framelist->size(), 3u + 20u);
+    EXPECT_EQ(darth->framelist.size(), 3u + 20u);
     EXPECT_TRUE(samePose(front(), rowFrame(PLAIN_H, 0)));
     EXPECT_TRUE(samePose(back(), darthMoves.win[19].target));
     EXPECT_EQ(ticksUntil(darthMoves.rest), 7 + 10 + 5);
@@ -212,13 +212,13 @@ TEST_F(DarthMoves, LoseAndRingOutCutOffTheAttack)
     press({KEY_H});
     darth->draw();
     darth->lose();
-    EXPECT_EQ(darth->framelist->size(), 2u);
+    EXPECT_EQ(darth->framelist.size(), 2u);
     EXPECT_TRUE(samePose(front(), darthMoves.lose[0].target));
     EXPECT_EQ(ticksUntil(darthMoves.lose[0].target), 20);
 
     darth->ringOut();
     EXPECT_TRUE(darth->events->ringOut);
-    EXPECT_EQ(darth->framelist->size(), 2u);
+    EXPECT_EQ(darth->framelist.size(), 2u);
     EXPECT_TRUE(samePose(front(), darthMoves.ringOut[0].target));
     EXPECT_TRUE(samePose(back(), darthMoves.ringOut[1].target));
 }
@@ -229,7 +229,7 @@ TEST_F(DarthMoves, HitDuringAnAttackKeepsTheAttackState)
     darth->draw();
     EXPECT_TRUE(darth->checkHit(0.5f, 0.0f, 0.0f));
     EXPECT_EQ(darth->state, ATTACK_H);
-    EXPECT_EQ(darth->framelist->size(), 2u);  // flinch, rest
+    EXPECT_EQ(darth->framelist.size(), 2u);  // flinch, rest
     EXPECT_EQ(ticksUntil(darthMoves.hitReaction[0].target), 5);
     EXPECT_EQ(darth->state, ATTACK_H);
     EXPECT_EQ(ticksUntil(darthMoves.rest), 5);

@@ -14,15 +14,26 @@ Frame filled(float value)
     return f;
 }
 
-FramelistEntry entryFor(const Frame& target)
+Frame entryFor(const Frame& target)
 {
-    return {new Frame(target), new Frame{}};
+    return target;
 }
+
+// The queue played on the fixture's pose, as its fighter plays it.
+struct OnPose {
+    Framelist& queue;
+    Frame& pose;
+    void add(const Frame& target, int steps, bool interrupt) { queue.add(target, steps, interrupt, pose); }
+    bool advance() { return queue.advance(pose); }
+    std::size_t size() const { return queue.size(); }
+    const FramelistEntry& front() const { return queue.front(); }
+    FramelistEntry& back() { return queue.back(); }
+};
 
 struct FramelistTest : testing::Test {
     Frame pose = filled(0.0f);
-    Framelist list;
-    void SetUp() override { list.setPose(&pose); }
+    Framelist queue;
+    OnPose list{queue, pose};
 };
 
 TEST_F(FramelistTest, FiveThenTenStepsFinishOnTheFifteenthTick)
@@ -63,7 +74,7 @@ TEST_F(FramelistTest, InterruptDiscardsEverythingAndBlendsFromTheLivePose)
         "interrupt: discarding 2th frame\ninterrupt: discarding 1th frame\n"
         "interrupt: discarding 0th frame\nadding 0th frame\n");
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_FLOAT_EQ((*list.front().delta)[3], (-5.0f - 1.0f) / 4);
+    EXPECT_FLOAT_EQ(list.front().delta[3], (-5.0f - 1.0f) / 4);
 }
 
 TEST_F(FramelistTest, FirstAddGetsZeroIncrementsEvenWhenInterrupting)
@@ -71,7 +82,7 @@ TEST_F(FramelistTest, FirstAddGetsZeroIncrementsEvenWhenInterrupting)
     testing::internal::CaptureStdout();
     list.add(entryFor(filled(7.0f)), 5, true);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "adding 0th frame\n");
-    EXPECT_EQ((*list.front().delta)[0], 0.0f);
+    EXPECT_EQ(list.front().delta[0], 0.0f);
     // Never reached from a pose elsewhere: the owner must put the pose there first.
     EXPECT_FALSE(list.advance());
     EXPECT_EQ(pose[0], 0.0f);
@@ -84,7 +95,7 @@ TEST_F(FramelistTest, AppendedIncrementsStartFromThePreviousTarget)
     list.advance();
     list.advance();
     list.add(entryFor(filled(30.0f)), 5, false);
-    EXPECT_FLOAT_EQ((*list.back().delta)[0], (30.0f - 10.0f) / 5);  // not from the live 1.0
+    EXPECT_FLOAT_EQ(list.back().delta[0], (30.0f - 10.0f) / 5);  // not from the live 1.0
 }
 
 TEST_F(FramelistTest, SmallGapsSnapAndAnglesRunLinearlyWithoutWrapping)
@@ -99,7 +110,7 @@ TEST_F(FramelistTest, SmallGapsSnapAndAnglesRunLinearlyWithoutWrapping)
     target[1] = 0.007f;
     list.add(entryFor(target), 10, false);
     // Field 1 moves by 0.0007 a tick; make it 0.003 as in the classic case.
-    (*list.back().delta)[1] = 0.003f;
+    list.back().delta[1] = 0.003f;
 
     list.advance();  // first entry reached at once
     list.advance();

@@ -131,8 +131,8 @@ TEST(JackMoves, LeftAndHFromRestingSpinsThenSwingsAndSpinsWhileHeld)
     EXPECT_NE(out.find("interrupt: discarding 3th frame\n"), std::string::npos) << out;
     EXPECT_NE(out.find("state = ATTACK_H\n"), std::string::npos) << out;
     EXPECT_EQ(jack.state, ATTACK_H);
-    ASSERT_EQ(jack.framelist->size(), 3u);
-    EXPECT_TRUE(samePose(*jack.framelist->front().target, row(3).keyframes[0].target));
+    ASSERT_EQ(jack.framelist.size(), 3u);
+    EXPECT_TRUE(samePose(jack.framelist.front().target, row(3).keyframes[0].target));
     EXPECT_TRUE(samePose(lastTarget(jack), jackMoves.rest));
 
     // Held on: the spin is queued again every update, interrupting the swing.
@@ -147,7 +147,7 @@ TEST(JackMoves, LeftAndHFromRestingSpinsThenSwingsAndSpinsWhileHeld)
         EXPECT_NE(out.find("interrupt: discarding"), std::string::npos);
         EXPECT_EQ(out.find("state ="), std::string::npos) << out;
         EXPECT_EQ(jack.state, ATTACK_H);
-        ASSERT_EQ(jack.framelist->size(), 4u);
+        ASSERT_EQ(jack.framelist.size(), 4u);
         EXPECT_TRUE(samePose(lastTarget(jack), lastTarget(row(0).keyframes)));
         jack.draw();
         if (frame > 0) {
@@ -200,7 +200,7 @@ TEST(JackMoves, LeftAndHDuringTheVAttackSpinsInsteadOfResting)
     jack.update(keys.table);
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_NE(out.find("state = ATTACK_V\n"), std::string::npos);
-    ASSERT_EQ(jack.framelist->size(), 4u);
+    ASSERT_EQ(jack.framelist.size(), 4u);
     EXPECT_TRUE(samePose(lastTarget(jack), jackMoves.rest));
 
     keys.releaseAll();
@@ -217,8 +217,8 @@ TEST(JackMoves, LeftAndHDuringTheVAttackSpinsInsteadOfResting)
     // The gated H row stays shut; the spin replaces the rest of the V attack.
     EXPECT_EQ(out.find("state = ATTACK_H"), std::string::npos);
     EXPECT_EQ(jack.state, ATTACK_V);
-    ASSERT_EQ(jack.framelist->size(), 4u);
-    EXPECT_TRUE(samePose(*jack.framelist->front().target, row(0).keyframes[0].target));
+    ASSERT_EQ(jack.framelist.size(), 4u);
+    EXPECT_TRUE(samePose(jack.framelist.front().target, row(0).keyframes[0].target));
     EXPECT_TRUE(samePose(lastTarget(jack), lastTarget(row(0).keyframes)));
 
     keys.releaseAll();
@@ -246,8 +246,8 @@ TEST(JackMoves, HAndVTogetherTheVRowFiresAndShutsH)
     EXPECT_EQ(jack.state, ATTACK_V);
     EXPECT_NE(out.find("state = ATTACK_V\n"), std::string::npos);
     EXPECT_EQ(out.find("state = ATTACK_H\n"), std::string::npos);
-    ASSERT_EQ(jack.framelist->size(), 4u);
-    EXPECT_TRUE(samePose(*jack.framelist->front().target, row(2).keyframes[0].target));
+    ASSERT_EQ(jack.framelist.size(), 4u);
+    EXPECT_TRUE(samePose(jack.framelist.front().target, row(2).keyframes[0].target));
 
     // Held on: nothing new is queued until the attack ends (10 + 8 + 8 + 5 ticks).
     testing::internal::CaptureStdout();
@@ -275,7 +275,7 @@ TEST(JackMoves, DownAndVEndsWithoutRestAndBreathingCarriesHimBack)
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(jack.state, ATTACK_V);
     EXPECT_EQ(out.find("state = ATTACK_V"), std::string::npos) << "the down row says nothing";
-    ASSERT_EQ(jack.framelist->size(), 2u);
+    ASSERT_EQ(jack.framelist.size(), 2u);
     EXPECT_TRUE(samePose(lastTarget(jack), lastTarget(row(1).keyframes)));
     // Down is a direction too, but the attack comes first and stops him circling.
     EXPECT_EQ(jack.x, startX);
@@ -351,7 +351,7 @@ TEST(JackMoves, WinPlaysAfterTheQueuedSwingOver125Ticks)
     testing::internal::CaptureStdout();
     jack.update(keys.table);  // 10 + 10 + 5 ticks
     jack.win();
-    EXPECT_EQ(jack.framelist->size(), 3u + 5u);
+    EXPECT_EQ(jack.framelist.size(), 3u + 5u);
     for (int tick = 0; tick < 25 + 124; ++tick)
         jack.draw();
     EXPECT_FALSE(samePose(jack.pose, lastTarget(jackMoves.win)));
@@ -370,7 +370,7 @@ TEST(JackMoves, RingOutFallsAt20ThenDescends100)
     jack.draw();
     jack.ringOut();
     EXPECT_TRUE(jack.events->ringOut);
-    EXPECT_EQ(jack.framelist->size(), 2u);
+    EXPECT_EQ(jack.framelist.size(), 2u);
     for (int tick = 0; tick < 20; ++tick)
         jack.draw();
     EXPECT_EQ(jack.pose.bodyHeight, -1.5f);

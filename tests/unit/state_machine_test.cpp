@@ -58,7 +58,7 @@ protected:
         for (int k : held)
             keys[k] = 1;
     }
-    const Frame& front() const { return *darth->framelist->front().target; }
+    const Frame& front() const { return darth->framelist.front().target; }
     float distance() const { return std::hypot(darth->x - opponent->x, darth->z - opponent->z); }
 
     TestFighter* darth = nullptr;
@@ -134,7 +134,7 @@ TEST_F(StateMachine, FirstAttackRowGatesTheLaterOnes)
     darth->update(keys);
     EXPECT_TRUE(stateLines(testing::internal::GetCapturedStdout()).empty());
     EXPECT_EQ(darth->state, ATTACK_H);
-    EXPECT_EQ(darth->framelist->size(), 3u);
+    EXPECT_EQ(darth->framelist.size(), 3u);
     EXPECT_TRUE(samePose(front(), row(attackRow(RIGHT_H), 0)));
     EXPECT_TRUE(samePose(lastTarget(*darth), darthMoves.rest));
     // An attack state skips movement.
@@ -149,7 +149,7 @@ TEST_F(StateMachine, BlockAndVerticalQueueTheAttackBehindTheBlockPose)
     darth->update(keys);
     EXPECT_EQ(stateLines(testing::internal::GetCapturedStdout()), std::vector<std::string>{"BLOCK"});
     EXPECT_EQ(darth->state, ATTACK_V);
-    EXPECT_EQ(darth->framelist->size(), 3u);  // block pose, V, rest
+    EXPECT_EQ(darth->framelist.size(), 3u);  // block pose, V, rest
     EXPECT_TRUE(samePose(front(), darthMoves.block[0].target));
 
     hold({});
@@ -177,7 +177,7 @@ TEST_F(StateMachine, ReleasingTheDirectionsStopsWithTheRestPose)
     testing::internal::CaptureStdout();
     darth->update(keys);
     EXPECT_EQ(darth->state, STOPPING);
-    EXPECT_EQ(darth->framelist->size(), 1u);
+    EXPECT_EQ(darth->framelist.size(), 1u);
     EXPECT_TRUE(samePose(front(), darthMoves.rest));
     for (int t = 1; t <= 5; ++t) {
         EXPECT_EQ(darth->state, STOPPING) << "tick " << t;
@@ -221,7 +221,7 @@ TEST_F(StateMachine, DiagonalFlipsBetweenCirclingAndWalkingEveryUpdate)
     testing::internal::CaptureStdout();
     darth->update(keys);
     // Only the circling cycle is queued: the walk half finds a moving state.
-    EXPECT_EQ(darth->framelist->size(), 1u + 2u + 1u);
+    EXPECT_EQ(darth->framelist.size(), 1u + 2u + 1u);
     darth->draw();
     for (int t = 1; t < 4; ++t)
         tick();
@@ -246,7 +246,7 @@ TEST_F(StateMachine, HitWhileBreathingFlinchesThenRests)
     EXPECT_FLOAT_EQ(darth->health, 100.0f - 1.7f);
     EXPECT_NEAR(darth->z, -8.5f, 1e-4);
     EXPECT_EQ(darth->state, BREATHING);
-    EXPECT_EQ(darth->framelist->size(), 2u);  // flinch, rest
+    EXPECT_EQ(darth->framelist.size(), 2u);  // flinch, rest
     EXPECT_TRUE(samePose(front(), darthMoves.hitReaction[0].target));
 
     hold({});
@@ -273,7 +273,7 @@ TEST_F(StateMachine, HitWhileRestingQueuesBreathingBehindTheFlinch)
     EXPECT_EQ(darth->state, RESTING);
     darth->update(keys);
     EXPECT_EQ(darth->state, BREATHING);
-    EXPECT_EQ(darth->framelist->size(), 4u);  // flinch, rest, breathing, rest
+    EXPECT_EQ(darth->framelist.size(), 4u);  // flinch, rest, breathing, rest
     EXPECT_TRUE(samePose(front(), darthMoves.hitReaction[0].target));
     for (int t = 0; t < 5; ++t)
         darth->draw();
@@ -285,10 +285,10 @@ TEST_F(StateMachine, BlockedHitCostsNothing)
     hold({KEY_BLOCK});
     tick();
     ASSERT_EQ(darth->state, BLOCK);
-    std::size_t queued = darth->framelist->size();
+    std::size_t queued = darth->framelist.size();
     EXPECT_TRUE(darth->checkHit(1.5f, 0.0f, 0.0f));
     EXPECT_FLOAT_EQ(darth->health, 100.0f);
-    EXPECT_EQ(darth->framelist->size(), queued);
+    EXPECT_EQ(darth->framelist.size(), queued);
     EXPECT_NEAR(darth->z, -8.5f, 1e-4);
     EXPECT_FALSE(darth->checkHit(0.0f, 0.0f, 2.0f));  // exactly at reach: no hit
 }

@@ -11,7 +11,6 @@ public:
         : Character(x, z, player, opponent, moves)
     {
         restPose(0, false);
-        framelist->setPose(&pose);
     }
     void posePass(const glm::mat4&) override { animate(); }
     FighterKind kind() const override { return JACK; }
