@@ -45,6 +45,7 @@ struct Encoder {
         w.u32(m.sequence);
         w.u16(m.bout);
         w.u32(m.present);
+        w.u8(std::uint8_t(m.advantage));
         w.u32(m.ack);
         w.u32(m.firstTick);
         w.u8(std::uint8_t(m.bits.size()));
@@ -120,6 +121,7 @@ std::optional<Message> decode(ByteReader& r)
         m.sequence = r.u32();
         m.bout = r.u16();
         m.present = r.u32();
+        m.advantage = std::int8_t(r.u8());
         m.ack = r.u32();
         m.firstTick = r.u32();
         std::uint8_t n = r.u8();

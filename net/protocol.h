@@ -9,7 +9,7 @@
 #include <variant>
 #include <vector>
 
-constexpr std::uint16_t PROTOCOL_VERSION = 1;
+constexpr std::uint16_t PROTOCOL_VERSION = 2;
 constexpr std::size_t MAX_PACKET_SIZE = 256;
 constexpr std::size_t MAX_VERSION_LENGTH = 32;
 // Each input packet repeats up to this many ticks, so a lost one costs nothing.
@@ -57,8 +57,10 @@ struct Inputs {
     // Counts up from 1 over the whole session.
     std::uint32_t sequence = 0;
     std::uint16_t bout = 0;
-    // Ticks the sender has played (to keep both sides abreast).
+    // Ticks the sender has played, and how many it reckons it is ahead of
+    // the receiver (both for keeping the two clocks in step).
     std::uint32_t present = 0;
+    std::int8_t advantage = 0;
     // Ticks of the receiver's input the sender holds, all from tick 0.
     std::uint32_t ack = 0;
     std::uint32_t firstTick = 0;

@@ -17,8 +17,6 @@ constexpr auto SILENCE_LIMIT = std::chrono::seconds(3);
 constexpr auto CONNECT_LIMIT = std::chrono::seconds(5);
 constexpr int MAX_PEERS = 4;
 constexpr int CHANNELS = 2;
-// A side this many ticks ahead of the other's estimated present skips a tick now and then.
-constexpr int AHEAD_TO_SLOW = 3;
 
 bool enetReady()
 {
@@ -254,6 +252,7 @@ void NetSession::handle(const Message& m)
         rollback->receive(in->firstTick, in->bits);
         acked = std::max(acked, std::min(in->ack, rollback->localKnown()));
         remotePresent = std::max(remotePresent, in->present);
+        timeSync.heard(in->advantage);
     } else if (const Hash* hash = std::get_if<Hash>(&m)) {
         if (rollback && hash->bout == boutId)
             rollback->remoteHash(hash->tick, hash->hash);
@@ -271,7 +270,6 @@ void NetSession::handle(const Message& m)
 void NetSession::frame(
     PlayerInput keys, const std::vector<MenuPoint>& releases, const MenuPresses& pads, std::vector<SoundEvent>& sounds)
 {
-    ++frames;
     if (currentPhase == Phase::SELECT)
         selectFrame(releases, pads, sounds);
     else if (currentPhase == Phase::BOUT)
@@ -332,6 +330,7 @@ void NetSession::beginBout(const Start& s, std::vector<SoundEvent>* sounds)
     localReady = remoteReady = false;
     acked = 0;
     remotePresent = 0;
+    timeSync = TimeSync{};
     overSent = remoteOver = false;
     rollbacksThen = 0;
     rateSince = Clock::now();
@@ -357,6 +356,7 @@ void NetSession::sendInputs()
     in.sequence = ++sequence;
     in.bout = boutId;
     in.present = rollback->present();
+    in.advantage = timeSync.advantage();
     in.ack = rollback->remoteKnown();
     in.firstTick = first;
     in.bits.assign(rollback->localHistory().begin() + first, rollback->localHistory().end());
@@ -367,11 +367,8 @@ void NetSession::boutFrame(PlayerInput keys, std::vector<SoundEvent>& sounds)
 {
     Rollback& r = *rollback;
     r.settle(sounds);
-    // Keep abreast of the other side: the one ahead gives it a tick now and then.
-    const int rttTicks = roundTripMs() * TICK_RATE / 1000;
-    const long ahead = long(r.present()) - long(remotePresent) - rttTicks / 2;
-    const bool slowDown = ahead >= AHEAD_TO_SLOW && frames % 4 == 0;
-    if (r.canAdvance() && !slowDown)
+    const bool wait = timeSync.frame(r.present(), remotePresent, roundTripMs());
+    if (r.canAdvance() && !wait)
         r.advance(keys, sounds);
 
     for (const std::string& line : r.takeConfirmedTrace()) {

@@ -13,6 +13,7 @@
 #include "match/match.h"
 #include "net/protocol.h"
 #include "net/rollback.h"
+#include "net/time_sync.h"
 #include "replay/recorder.h"
 
 struct NetConfig {
@@ -103,11 +104,11 @@ private:
     std::uint32_t sequence = 0;
     std::uint32_t acked = 0;
     std::uint32_t remotePresent = 0;
+    TimeSync timeSync;
     bool overSent = false;
     bool remoteOver = false;
     std::uint32_t remoteOverTick = 0;
     std::uint64_t remoteOverHash = 0;
-    long frames = 0;
     long rollbacksThen = 0;
     Clock::time_point rateSince;
     double rollbackRate = 0;
