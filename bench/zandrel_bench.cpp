@@ -21,6 +21,7 @@
 #include "scene/bmp.h"
 #include "scene/match_drawing.h"
 #include "shell/game.h"
+#include "shell/shell.h"
 #include "tests/support/random_bout.h"
 
 namespace {
@@ -198,6 +199,8 @@ BENCHMARK(BM_StartupToFirstFrame)->UseManualTime()->Unit(benchmark::kMillisecond
 
 int main(int argc, char** argv)
 {
+    Shell shell;
+    useShell(&shell);
     if (argc > 1 && std::strcmp(argv[1], "--first-frame") == 0) {
         quietStdout();
         startGame(1, argv);

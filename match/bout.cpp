@@ -175,6 +175,8 @@ long stepSecond(const Match& m, const TickInput& in)
 void step(Match& m, const TickInput& in, TickEvents& events)
 {
     const long now = stepSecond(m, in);
+    if (in.sides)
+        menuChooseSides(m, *in.sides);
     for (const MenuPoint& p : in.releases)
         menuRelease(m, p, now, events);
     menuPadPresses(m, in.padPresses, now, events);

@@ -20,6 +20,13 @@ struct MenuPresses {
     int switches = 0;      // presses of left or right
 };
 
+// Who plays each side and with which fighter, set at once on the menu
+// without a click or a sound (how the demo chooses before each bout).
+struct SideChoices {
+    int choice[2] = {JACK, DARTH};
+    int control[2] = {HUMAN, HUMAN};
+};
+
 // Everything one tick reads. Nothing else reaches the rules.
 struct TickInput {
     // 1 while the bound key is held.
@@ -34,6 +41,9 @@ struct TickInput {
     // bout waits for them.
     bool winSoundPlaying = false;
     bool ringoutSoundPlaying = false;
+    // Applied before the tick's clicks; only in the menu. Never recorded:
+    // the bout's start holds what it chose.
+    std::optional<SideChoices> sides;
 };
 
 // The whole game between two ticks: the menu, the choices, the bout and its
@@ -68,6 +78,7 @@ void menuOpenDoors(Match& match);
 void menuChooseRow(Match& match, int row);
 void menuSwitchFighter(Match& match, int row, TickEvents& events);
 void menuStart(Match& match, long calendarSecond, TickEvents& events);
+void menuChooseSides(Match& match, const SideChoices& sides);
 // HUMAN, CPU EASY, CPU NORMAL, CPU HARD, then HUMAN again.
 int nextControl(int control);
 void startBout(Match& match, long calendarSecond, TickEvents& events);

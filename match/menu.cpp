@@ -96,6 +96,16 @@ void menuStart(Match& m, long calendarSecond, TickEvents& events)
         startBout(m, calendarSecond, events);
 }
 
+void menuChooseSides(Match& m, const SideChoices& sides)
+{
+    if (m.gameState != MENU)
+        return;
+    m.playerOneChoice = sides.choice[0];
+    m.playerTwoChoice = sides.choice[1];
+    m.playerOneControl = sides.control[0];
+    m.playerTwoControl = sides.control[1];
+}
+
 int nextControl(int control)
 {
     return control >= HUMAN && control < CPU_HARD ? control + 1 : HUMAN;

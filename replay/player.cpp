@@ -35,20 +35,33 @@ ReplayPlayer::ReplayPlayer(const Replay& recorded) : replay(recorded)
 
 bool ReplayPlayer::step(TickEvents& events)
 {
+    TickInput input;
+    if (!next(input, events))
+        return false;
+    ::step(game, input, events);
+    played();
+    return true;
+}
+
+bool ReplayPlayer::next(TickInput& input, TickEvents& events)
+{
     if (finished() || run >= replay.runs.size())
         return false;
-    if (played == 0)
+    if (ticksDone == 0)
         events.sounds.insert(events.sounds.begin(), startEvents.sounds.begin(), startEvents.sounds.end());
-    const InputRun& now = replay.runs[run];
     // The first tick's START release is the bout's start above.
-    ::step(game, inputOf(now.input), events);
-    if (++tickInRun == now.ticks) {
+    input = inputOf(replay.runs[run].input);
+    return true;
+}
+
+void ReplayPlayer::played()
+{
+    if (++tickInRun == replay.runs[run].ticks) {
         ++run;
         tickInRun = 0;
     }
-    ++played;
+    ++ticksDone;
     noteEnding();
-    return true;
 }
 
 void ReplayPlayer::noteEnding()

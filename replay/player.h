@@ -20,8 +20,15 @@ public:
 
     // Plays the next tick; false when there is none left.
     bool step(TickEvents& events);
-    bool finished() const { return played == replay.tickCount; }
-    std::uint32_t ticksPlayed() const { return played; }
+    // The same in two halves, for a caller that plays the tick itself on
+    // playing(): the next tick's recorded input (before the first, the
+    // bout's start sounds into `events`), false when none is left; then
+    // played() once the tick is done.
+    bool next(TickInput& input, TickEvents& events);
+    void played();
+    Match& playing() { return game; }
+    bool finished() const { return ticksDone == replay.tickCount; }
+    std::uint32_t ticksPlayed() const { return ticksDone; }
     std::uint32_t tickCount() const { return replay.tickCount; }
     const Match& match() const { return game; }
     const BoutOutcome& outcome() const { return result; }
@@ -38,6 +45,6 @@ private:
     TickEvents startEvents;
     std::size_t run = 0;
     std::uint32_t tickInRun = 0;
-    std::uint32_t played = 0;
+    std::uint32_t ticksDone = 0;
     BoutOutcome result;
 };

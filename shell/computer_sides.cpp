@@ -1,25 +1,11 @@
 #include "shell/computer_sides.h"
 
-#include <memory>
-#include <random>
-
-#include "players/cpu_player.h"
-
-namespace {
-
-std::unique_ptr<CpuPlayer> sides[2];
-int sidesBout = -1;
-bool demo = false;
-std::mt19937 demoRandom{std::random_device{}()};
-
-int randomLevel()
+int ComputerSides::randomLevel()
 {
-    return CPU_EASY + int(demoRandom() % 3);
+    return CPU_EASY + int(random() % 3);
 }
 
-}  // namespace
-
-void playComputerSides(const Match& match, KeyState& keys)
+void ComputerSides::play(const Match& match, KeyState& keys)
 {
     if (match.gameState == MENU || !match.playerOne || !match.playerTwo)
         return;
@@ -38,35 +24,26 @@ void playComputerSides(const Match& match, KeyState& keys)
             side->play(view, keys);
 }
 
-void startDemo(Match& match)
-{
-    demo = true;
-    match.playerOneControl = randomLevel();
-    match.playerTwoControl = randomLevel();
-}
-
-bool demoRunning()
-{
-    return demo;
-}
-
-void demoTick(Match& match, std::vector<MenuPoint>& releases)
+void ComputerSides::demoInput(const Match& match, TickInput& input)
 {
     if (!demo || match.gameState != MENU)
         return;
+    if (chooseNow) {
+        chooseNow = false;
+        input.sides = SideChoices{{match.playerOneChoice, match.playerTwoChoice}, {randomLevel(), randomLevel()}};
+    }
     if (match.titleShown && match.doorPhaseFlag) {
-        releases.push_back({MENU_WIDTH / 2.0, MENU_HEIGHT / 2.0});
+        input.releases.push_back({MENU_WIDTH / 2.0, MENU_HEIGHT / 2.0});
     } else if (!match.titleShown && !match.doorPhaseFlag) {
-        match.playerOneChoice = int(demoRandom() % 2);
-        match.playerTwoChoice = int(demoRandom() % 2);
-        match.playerOneControl = randomLevel();
-        match.playerTwoControl = randomLevel();
-        releases.push_back(
+        const int one = int(random() % 2);
+        const int two = int(random() % 2);
+        input.sides = SideChoices{{one, two}, {randomLevel(), randomLevel()}};
+        input.releases.push_back(
             {(START_LABEL.left + START_LABEL.right) / 2.0, (START_LABEL.top + START_LABEL.bottom) / 2.0});
     }
 }
 
-void leaveDemo(Match& match, TickEvents& events)
+void ComputerSides::leaveDemo(Match& match, TickEvents& events)
 {
     demo = false;
     Match title;

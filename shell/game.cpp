@@ -3,21 +3,14 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <utility>
 
 #include "audio/sound_ids.h"
 #include "scene/camera.h"
-#include "scene/match_drawing.h"
 #include "scene/textures.h"
-#include "shell/clock.h"
-#include "shell/computer_sides.h"
-#include "shell/input.h"
-#include "shell/net_play.h"
-#include "shell/replay_recording.h"
+#include "shell/shell.h"
 #include "shell/window_identity.h"
 
 namespace {
@@ -26,12 +19,6 @@ constexpr int WINDOW_X = 100;
 constexpr int WINDOW_Y = 100;
 constexpr int WINDOW_WIDTH = 800;
 constexpr int WINDOW_HEIGHT = 600;
-// One simulation tick per displayed frame, so frames are paced to keep the
-// game at the same speed on every machine.
-constexpr auto FRAME_PERIOD = std::chrono::nanoseconds(1'000'000'000 / TICK_RATE);
-
-Match match;
-std::vector<MenuPoint> pendingReleases;
 
 // The window's current size; 800 by 600 when there is no window to ask.
 void windowSize(int& width, int& height)
@@ -48,60 +35,42 @@ void windowSize(int& width, int& height)
     }
 }
 
-TickInput gatherInput()
-{
-    TickInput input;
-    input.padPresses = pollInput();
-    std::copy(std::begin(keyState), std::end(keyState), input.keyState.begin());
-    input.releases = std::exchange(pendingReleases, {});
-    input.calendarSecond = calendarSeconds();
-    input.winSoundPlaying =
-        isPlayingOnce(soundTable[SoundId::JACK_WIN]) || isPlayingOnce(soundTable[SoundId::DARTH_WIN]);
-    input.ringoutSoundPlaying =
-        isPlayingOnce(soundTable[SoundId::JACK_RINGOUT]) || isPlayingOnce(soundTable[SoundId::DARTH_RINGOUT]);
-    demoTick(match, input.releases);
-    playComputerSides(match, input.keyState);
-    return input;
-}
-
-// A key or a click during the demo ends it; that key or click does nothing else.
-bool swallowRelease = false;
-void endDemoByUser()
-{
-    TickEvents events;
-    leaveDemo(match, events);
-    playSoundEvents(events.sounds);
-    pendingReleases.clear();
-}
-
+// While a replay is watched the keys are its own: Space, + and -.
 void keyPressed(unsigned char key, int x, int y)
 {
-    if (demoRunning())
-        endDemoByUser();
+    Shell& s = shell();
+    if (s.playback) {
+        s.playback->key(key);
+        return;
+    }
+    if (s.computer.demoRunning())
+        s.endDemo();
     onKeyPress(key, x, y);
 }
 
 void specialPressed(int key, int x, int y)
 {
-    if (demoRunning())
-        endDemoByUser();
+    Shell& s = shell();
+    if (s.playback) {
+        if (!s.playback->stepKey(key))
+            return;
+        const bool more = s.stepPlayback();
+        const ReplayPlayer& player = s.playback->player;
+        std::fprintf(stderr, "replay: stepped to tick %u of %u\n", player.ticksPlayed(), player.tickCount());
+        if (more)
+            glutPostRedisplay();
+        return;
+    }
+    if (s.computer.demoRunning())
+        s.endDemo();
     onSpecialPress(key, x, y);
-}
-
-void drawFrame()
-{
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    const Match* network = netPlayMatch();
-    drawMatch(network ? *network : match);
-    drawNetLabels();
-    glutSwapBuffers();
 }
 
 }  // namespace
 
 Match& liveMatch()
 {
-    return match;
+    return shell().match;
 }
 
 void openGameWindow(int argc, char** argv, const Options& options, const std::string& dataPrefix)
@@ -133,9 +102,8 @@ void openGameWindow(int argc, char** argv, const Options& options, const std::st
     std::atexit(closeSoundBank);
 }
 
-void startGame(int argc, char** argv, const Options& options, const std::string& dataPrefix)
+void setWindowCallbacks()
 {
-    openGameWindow(argc, argv, options, dataPrefix);
     glutDisplayFunc(onDisplay);
     glutIdleFunc(onIdle);
     glutMouseFunc(onMouse);
@@ -143,57 +111,42 @@ void startGame(int argc, char** argv, const Options& options, const std::string&
     glutKeyboardUpFunc(onKeyRelease);
     glutSpecialFunc(specialPressed);
     glutSpecialUpFunc(onSpecialRelease);
+}
 
-    match = Match{};
-    pendingReleases.clear();
-    startReplayRecording();
+void startGame(int argc, char** argv, const Options& options, const std::string& dataPrefix)
+{
+    openGameWindow(argc, argv, options, dataPrefix);
+    setWindowCallbacks();
+    Shell& s = shell();
+    s.match = Match{};
+    s.releases.clear();
+    s.recording.start();
     playOnce(soundTable[SoundId::STARTUP]);
-    startInput();
+    s.keys.start();
 }
 
 int runGame(int argc, char** argv, const Options& options, const std::string& dataPrefix)
 {
     startGame(argc, argv, options, dataPrefix);
     if (options.demo)
-        startDemo(match);
+        shell().computer.startDemo();
     glutMainLoop();
     return 0;
 }
 
 void advanceFrame()
 {
-    if (netPlayActive()) {
-        // Pads hold keys in the table too; their menu presses choose this side's fighter.
-        const MenuPresses pads = pollInput();
-        netPlayFrame(std::exchange(pendingReleases, {}), pads);
-        drawFrame();
-        return;
-    }
-    TickEvents events;
-    const TickInput input = gatherInput();
-    recordBeforeTick(match);
-    step(match, input, events);
-    recordAfterTick(match, input);
-    playSoundEvents(events.sounds);
-    drawFrame();
+    shell().frame();
 }
 
 void onDisplay()
 {
-    drawFrame();
+    shell().draw();
 }
 
 void waitForNextFrame()
 {
-    using Clock = std::chrono::steady_clock;
-    static Clock::time_point nextFrame = Clock::now();
-    std::this_thread::sleep_until(nextFrame);
-    nextFrame += FRAME_PERIOD;
-    // After a stall (a slow frame) start afresh rather than rushing through
-    // the missed frames.
-    Clock::time_point now = Clock::now();
-    if (now > nextFrame)
-        nextFrame = now;
+    shell().waitForNextFrame();
 }
 
 void onIdle()
@@ -218,17 +171,20 @@ void onReshape(int width, int height)
 
 void onMouse(int, int state, int x, int y)
 {
-    if (demoRunning()) {
-        endDemoByUser();
-        swallowRelease = state != GLUT_UP;
+    Shell& s = shell();
+    if (s.playback)
+        return;
+    if (s.computer.demoRunning()) {
+        s.endDemo();
+        s.swallowRelease = state != GLUT_UP;
         return;
     }
     // The menu acts on button releases only.
     if (state != GLUT_UP)
         return;
-    if (std::exchange(swallowRelease, false))
+    if (std::exchange(s.swallowRelease, false))
         return;
     int width, height;
     windowSize(width, height);
-    pendingReleases.push_back(toMenuPoint(x, y, width, height));
+    s.releases.push_back(toMenuPoint(x, y, width, height));
 }

@@ -5,21 +5,22 @@
 #include "match/match.h"
 #include "shell/options.h"
 
-// The entry sequence: window, callbacks, art, lights, sound, main loop.
-// argc and argv go to glutInit; the art and sounds are read from under
-// dataPrefix ("" for the working directory). With options.demo the computer
-// plays both sides until a key or a click.
+// The entry sequence on the shell in use: window, callbacks, art, lights,
+// sound, main loop. argc and argv go to glutInit; the art and sounds are read
+// from under dataPrefix ("" for the working directory). With options.demo the
+// computer plays both sides until a key or a click.
 int runGame(int argc, char** argv, const Options& options = {}, const std::string& dataPrefix = "");
 // All of it but the main loop.
 void startGame(int argc, char** argv, const Options& options = {}, const std::string& dataPrefix = "");
-// The window with its art, lights and sound, without the live game's callbacks.
+// The window with its art, lights and sound, without the callbacks.
 void openGameWindow(int argc, char** argv, const Options& options, const std::string& dataPrefix);
+// The window's callbacks, all reaching the shell in use.
+void setWindowCallbacks();
 
-// The match the window shows and the keyboard and mouse play.
+// The shell's match: the one the window shows and the keyboard and mouse play.
 Match& liveMatch();
 
-// One paced frame: a tick of the rules from the inputs gathered since the
-// last one, its sounds, then the picture.
+// One paced frame of the shell: its ticks, their sounds, then the picture.
 void advanceFrame();
 // Waits out the rest of the 1/60 s frame.
 void waitForNextFrame();

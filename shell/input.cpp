@@ -8,23 +8,15 @@
 #include "players/keyboard.h"
 #include "players/pads.h"
 #include "players/special_keys.h"
-
+#include "shell/shell.h"
 #include "shell/window_identity.h"
-
-int keyState[KEY_STATE_SIZE] = {};
-Controls activeControls = defaultControls();
 
 // The controls name GLUT's special keys by GLUT's own codes.
 static_assert(SPECIAL_F1 == GLUT_KEY_F1 && SPECIAL_F12 == GLUT_KEY_F12 && SPECIAL_LEFT == GLUT_KEY_LEFT &&
     SPECIAL_DOWN == GLUT_KEY_DOWN && SPECIAL_INSERT == GLUT_KEY_INSERT && SPECIAL_NUM_LOCK == GLUT_KEY_NUM_LOCK &&
     SPECIAL_BEGIN == GLUT_KEY_BEGIN && SPECIAL_SHIFT_L == GLUT_KEY_SHIFT_L && SPECIAL_SUPER_R == GLUT_KEY_SUPER_R);
 
-namespace {
-
-int keyboardHeld[KEY_STATE_SIZE] = {};
-int padHeld[KEY_STATE_SIZE] = {};
-
-void hold(int* source, int index, int held)
+void HeldKeys::hold(int* source, int index, int held)
 {
     if (index == UNBOUND)
         return;
@@ -32,17 +24,55 @@ void hold(int* source, int index, int held)
     keyState[index] = keyboardHeld[index] | padHeld[index];
 }
 
-}  // namespace
+void HeldKeys::keyPress(unsigned char key)
+{
+    hold(keyboardHeld, characterEntry(controls, key), 1);
+}
+
+void HeldKeys::keyRelease(unsigned char key)
+{
+    for (int index : releasedEntries(controls, key))
+        hold(keyboardHeld, index, 0);
+}
+
+void HeldKeys::specialPress(int key)
+{
+    hold(keyboardHeld, specialEntry(controls, key), 1);
+}
+
+void HeldKeys::specialRelease(int key)
+{
+    hold(keyboardHeld, specialEntry(controls, key), 0);
+}
+
+void HeldKeys::start()
+{
+    ControlsReading reading = readControlsFile(controlsFilePath());
+    for (const std::string& message : reading.messages)
+        std::printf("%s\n", message.c_str());
+    controls = reading.controls;
+    if (openPads())
+        std::atexit(closePads);
+}
+
+MenuPresses HeldKeys::poll()
+{
+    KeyState held;
+    const MenuPresses presses = pollPads(controls, held);
+    for (int i = 0; i < KEY_STATE_SIZE; ++i)
+        if (held[i] != padHeld[i])
+            hold(padHeld, i, held[i]);
+    return presses;
+}
 
 void onKeyPress(unsigned char key, int, int)
 {
-    hold(keyboardHeld, characterEntry(activeControls, key), 1);
+    shell().keys.keyPress(key);
 }
 
 void onKeyRelease(unsigned char key, int, int)
 {
-    for (int index : releasedEntries(activeControls, key))
-        hold(keyboardHeld, index, 0);
+    shell().keys.keyRelease(key);
 }
 
 void onSpecialPress(int key, int, int)
@@ -52,30 +82,15 @@ void onSpecialPress(int key, int, int)
         toggleFullscreen();
         return;
     }
-    hold(keyboardHeld, specialEntry(activeControls, key), 1);
+    shell().keys.specialPress(key);
 }
 
 void onSpecialRelease(int key, int, int)
 {
-    hold(keyboardHeld, specialEntry(activeControls, key), 0);
-}
-
-void startInput()
-{
-    ControlsReading reading = readControlsFile(controlsFilePath());
-    for (const std::string& message : reading.messages)
-        std::printf("%s\n", message.c_str());
-    activeControls = reading.controls;
-    if (openPads())
-        std::atexit(closePads);
+    shell().keys.specialRelease(key);
 }
 
 MenuPresses pollInput()
 {
-    KeyState held;
-    const MenuPresses presses = pollPads(activeControls, held);
-    for (int i = 0; i < KEY_STATE_SIZE; ++i)
-        if (held[i] != padHeld[i])
-            hold(padHeld, i, held[i]);
-    return presses;
+    return shell().keys.poll();
 }

@@ -4,9 +4,8 @@
 #include "players/controls.h"
 #include "shell/data_folder.h"
 #include "shell/game.h"
-#include "shell/net_play.h"
 #include "shell/options.h"
-#include "shell/replay_playback.h"
+#include "shell/shell.h"
 #include "zandrel_build.h"
 
 int main(int argc, char** argv)
@@ -48,8 +47,11 @@ int main(int argc, char** argv)
     for (const std::string& message : data.messages)
         std::printf("%s\n", message.c_str());
 
+    // The game: everything the window's callbacks act on, for as long as it runs.
+    Shell shell;
+    useShell(&shell);
     if (std::optional<NetConfig> net = netConfigOf(options))
-        startNetPlay(*net);
+        shell.net.start(*net);
 
     int glutArgc = static_cast<int>(options.glutArguments.size());
     options.glutArguments.push_back(nullptr);

@@ -9,18 +9,9 @@
 #include <cstring>
 #include <memory>
 
-#include "audio/sound_ids.h"
-#include "shell/game.h"
-#include "shell/input.h"
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
 constexpr auto MESSAGE_SHOWN = std::chrono::seconds(6);
-
-std::unique_ptr<NetSession> session;
-std::string lastMessage;
-Clock::time_point messageUntil;
 
 // Text in a window of width by height pixels, x centred, y from the top.
 void drawText(const std::string& text, int width, int height, int centreX, int y, float r, float g, float b)
@@ -59,41 +50,28 @@ std::optional<NetConfig> netConfigOf(const Options& options)
     return config;
 }
 
-void startNetPlay(const NetConfig& config)
+void NetPlay::start(const NetConfig& config)
 {
     session = std::make_unique<NetSession>(config);
     if (config.host)
         std::printf("Waiting for a player on port %u\n", unsigned(session->localPort()));
 }
 
-bool netPlayActive()
+bool NetPlay::frame(const TickInput& input, TickEvents& events)
 {
-    return session != nullptr;
-}
-
-void netPlayFrame(std::vector<MenuPoint> releases, const MenuPresses& pads)
-{
-    std::vector<SoundEvent> sounds;
-    session->frame(eitherKeySet(keyState), releases, pads, sounds);
-    playSoundEvents(sounds);
+    session->frame(eitherKeySet(input.keyState.data()), input.releases, input.padPresses, events.sounds);
     if (!session->message().empty() && session->message() != lastMessage) {
         lastMessage = session->message();
         messageUntil = Clock::now() + MESSAGE_SHOWN;
     }
-    if (session->phase() == NetSession::Phase::ENDED) {
-        // Back to this machine's own game, at its title.
-        session.reset();
-        liveMatch() = Match{};
-        playSoundEvents({{SoundAction::STOP, SoundId::BACKGROUND}});
-    }
+    if (session->phase() != NetSession::Phase::ENDED)
+        return false;
+    session.reset();
+    events.stop(SoundId::BACKGROUND);
+    return true;
 }
 
-const Match* netPlayMatch()
-{
-    return session ? &session->match() : nullptr;
-}
-
-void drawNetLabels()
+void NetPlay::drawLabels() const
 {
     const bool messageShown = !lastMessage.empty() && Clock::now() < messageUntil;
     if (!session && !messageShown)

@@ -11,16 +11,13 @@
 #include <memory>
 #include <vector>
 
-#include "audio/sound_ids.h"
-#include "replay/player.h"
 #include "replay/recorder.h"
-#include "scene/match_drawing.h"
 #include "shell/game.h"
+#include "shell/shell.h"
 
 namespace {
 
 constexpr double SPEEDS[] = {0.25, 0.5, 1.0, 2.0, 4.0, 8.0};
-constexpr int NORMAL_SPEED = 2;
 constexpr int SPEED_COUNT = int(sizeof SPEEDS / sizeof SPEEDS[0]);
 
 // The outcome and whether the game ended on the recorded state; the exit code.
@@ -50,97 +47,49 @@ bool openReplay(const std::string& path, Replay& replay)
     return true;
 }
 
-// The window's playback: its player, speed and pause.
-struct Playback {
-    std::unique_ptr<ReplayPlayer> player;
-    int speed = NORMAL_SPEED;
-    bool paused = false;
-    // Ticks owed to the speed, carried from frame to frame.
-    double owed = 0.0;
-    int exitCode = REPLAY_MATCHES;
-};
-Playback playback;
+}  // namespace
 
-void drawPlayback()
+int Playback::ticksDue()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    drawMatch(playback.player->match());
-    glutSwapBuffers();
+    if (paused)
+        return 0;
+    owed += SPEEDS[speed];
+    const int due = int(owed);
+    owed -= due;
+    return due;
 }
 
-// Plays one tick; at the end reports and leaves the main loop.
-void playTick()
+void Playback::key(unsigned char key)
 {
-    ReplayPlayer& player = *playback.player;
-    TickEvents events;
-    if (player.step(events))
-        playSoundEvents(events.sounds);
-    if (player.finished()) {
-        playback.exitCode = reportEnd(player);
-        glutIdleFunc(nullptr);
-        glutLeaveMainLoop();
-    }
-}
-
-void onPlaybackIdle()
-{
-    waitForNextFrame();
-    if (!playback.paused) {
-        playback.owed += SPEEDS[playback.speed];
-        while (playback.owed >= 1.0 && !playback.player->finished()) {
-            playback.owed -= 1.0;
-            playTick();
-        }
-    }
-    if (!playback.player->finished())
-        drawPlayback();
-}
-
-void onPlaybackDisplay()
-{
-    if (!playback.player->finished())
-        drawPlayback();
-}
-
-void changeSpeed(int by)
-{
-    const int speed = playback.speed + by;
-    if (speed < 0 || speed >= SPEED_COUNT)
+    int by = 0;
+    switch (key) {
+    case ' ':
+        paused = !paused;
+        std::fprintf(stderr, "replay: %s at tick %u of %u\n", paused ? "paused" : "playing", player.ticksPlayed(),
+            player.tickCount());
         return;
-    playback.speed = speed;
-    playback.owed = 0.0;
+    case '+':
+    case '=': by = 1; break;
+    case '-':
+    case '_': by = -1; break;
+    default: return;
+    }
+    if (speed + by < 0 || speed + by >= SPEED_COUNT)
+        return;
+    speed += by;
+    owed = 0.0;
     std::fprintf(stderr, "replay: speed x%g\n", SPEEDS[speed]);
 }
 
-void onPlaybackKey(unsigned char key, int, int)
+bool Playback::stepKey(int specialKey) const
 {
-    const ReplayPlayer& player = *playback.player;
-    switch (key) {
-    case ' ':
-        playback.paused = !playback.paused;
-        std::fprintf(stderr, "replay: %s at tick %u of %u\n", playback.paused ? "paused" : "playing",
-            player.ticksPlayed(), player.tickCount());
-        break;
-    case '+':
-    case '=': changeSpeed(1); break;
-    case '-':
-    case '_': changeSpeed(-1); break;
-    default: break;
-    }
+    return specialKey == GLUT_KEY_RIGHT && paused;
 }
 
-void onPlaybackSpecial(int key, int, int)
+int Playback::report() const
 {
-    if (key != GLUT_KEY_RIGHT || !playback.paused)
-        return;
-    playTick();
-    std::fprintf(
-        stderr, "replay: stepped to tick %u of %u\n", playback.player->ticksPlayed(), playback.player->tickCount());
-    if (!playback.player->finished())
-        glutPostRedisplay();
+    return reportEnd(player);
 }
-
-}  // namespace
 
 bool readReplayFile(const std::string& path, Replay& replay, std::string& message)
 {
@@ -197,15 +146,13 @@ int watchReplay(const std::string& path, int argc, char** argv, const Options& o
         return REPLAY_UNREADABLE;
     openGameWindow(argc, argv, options, dataPrefix);
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_GLUTMAINLOOP_RETURNS);
-    playback.player = std::make_unique<ReplayPlayer>(replay);
+    Shell& game = shell();
+    game.playback = std::make_unique<Playback>(replay);
     // The bout's first picture is the one after its first tick.
-    playTick();
-    if (playback.player->finished())
-        return playback.exitCode;
-    glutDisplayFunc(onPlaybackDisplay);
-    glutIdleFunc(onPlaybackIdle);
-    glutKeyboardFunc(onPlaybackKey);
-    glutSpecialFunc(onPlaybackSpecial);
-    glutMainLoop();
-    return playback.exitCode;
+    game.stepPlayback();
+    if (!game.playback->player.finished()) {
+        setWindowCallbacks();
+        glutMainLoop();
+    }
+    return game.exitCode;
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "replay/player.h"
 #include "replay/replay_file.h"
 #include "shell/options.h"
 
@@ -16,6 +17,29 @@ bool readReplayFile(const std::string& path, Replay& replay, std::string& messag
 // Plays the replay headless as fast as it goes: the trace lines, the outcome
 // and whether the final state matches.
 int verifyReplay(const std::string& path);
-// Shows the replay in the window at normal speed, then returns. Space pauses,
-// the right arrow steps a tick while paused, + and - change the speed.
+// Shows the replay in the window at normal speed through the shell's frames,
+// then returns. Space pauses, the right arrow steps a tick while paused, +
+// and - change the speed.
 int watchReplay(const std::string& path, int argc, char** argv, const Options& options, const std::string& dataPrefix);
+
+// A replay watched in the window: its player, speed and pause.
+class Playback {
+public:
+    explicit Playback(const Replay& replay) : player(replay) {}
+    // Ticks due this frame at the speed chosen: none while paused.
+    int ticksDue();
+    // Space, + and -; true for the right arrow while paused (a tick to step).
+    void key(unsigned char key);
+    bool stepKey(int specialKey) const;
+    // Once finished: the outcome and whether the game ended on the recorded
+    // state, printed; the exit code.
+    int report() const;
+
+    ReplayPlayer player;
+
+private:
+    int speed = 2;  // of x0.25, x0.5, x1, x2, x4, x8
+    bool paused = false;
+    // Ticks owed to the speed, carried from frame to frame.
+    double owed = 0.0;
+};

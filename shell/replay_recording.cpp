@@ -2,13 +2,7 @@
 
 #include <cstdio>
 
-#include "replay/recorder.h"
-
 namespace {
-
-ReplayRecorder recorder;
-// Only the game started by startGame records; tests that tick the shell do not.
-bool recordingOn = false;
 
 void saveOrSay(const Replay& replay)
 {
@@ -17,35 +11,30 @@ void saveOrSay(const Replay& replay)
         std::fprintf(stderr, "zandrel: replay not saved: %s\n", error.c_str());
 }
 
-// The window closes, or the game exits, with a bout under way.
-void saveUnfinishedBout()
-{
-    if (std::optional<Replay> replay = recorder.takeUnfinished())
-        saveOrSay(*replay);
-}
-
 }  // namespace
 
-void startReplayRecording()
+void Recording::start()
 {
-    static bool registered = false;
-    if (!registered)
-        std::atexit(saveUnfinishedBout);
-    registered = true;
     recorder = ReplayRecorder{};
-    recordingOn = true;
+    on = true;
 }
 
-void recordBeforeTick(const Match& match)
+void Recording::beforeTick(const Match& match)
 {
-    if (recordingOn && recorder.beforeTick(match))
+    if (on && recorder.beforeTick(match))
         saveOrSay(recorder.takeFinished());
 }
 
-void recordAfterTick(const Match& match, const TickInput& input)
+void Recording::afterTick(const Match& match, const TickInput& input)
 {
-    if (!recordingOn)
+    if (on && recorder.afterTick(match, input))
+        saveOrSay(recorder.takeFinished());
+}
+
+void Recording::saveUnfinished()
+{
+    if (!on)
         return;
-    if (recorder.afterTick(match, input))
-        saveOrSay(recorder.takeFinished());
+    if (std::optional<Replay> replay = recorder.takeUnfinished())
+        saveOrSay(*replay);
 }

@@ -1,10 +1,21 @@
 #pragma once
 
 #include "match/match.h"
+#include "replay/recorder.h"
 #include "replay/replay_store.h"
 
 // Every bout of the live match is recorded and saved when it ends, or when
 // the game exits mid-bout. A failure to save prints one message; play goes on.
-void startReplayRecording();
-void recordBeforeTick(const Match& match);
-void recordAfterTick(const Match& match, const TickInput& input);
+class Recording {
+public:
+    // Only the game main starts records; tests that tick the shell do not.
+    void start();
+    void beforeTick(const Match& match);
+    void afterTick(const Match& match, const TickInput& input);
+    // The window closes, or the game exits, with a bout under way.
+    void saveUnfinished();
+
+private:
+    ReplayRecorder recorder;
+    bool on = false;
+};

@@ -16,7 +16,7 @@
 #include "scene/camera.h"
 #include "scene/match_drawing.h"
 #include "shell/game.h"
-#include "shell/input.h"
+#include "shell/shell.h"
 #include "tests/gl/scene_test_helpers.h"
 
 namespace {
@@ -99,7 +99,9 @@ TEST_F(MatchWindow, KnockOutPlayedWithTheKeyTableThenTheTitle)
     clickStart();
     ASSERT_EQ(m.gameState, FIGHTING);
     // Jack swings while Darth walks into the knife.
-    ASSERT_GT(runUntil([&m] { return m.gameState != FIGHTING; }, [](int) { keyState[4] = keyState[7] = 1; }), 0);
+    ASSERT_GT(runUntil([&m] { return m.gameState != FIGHTING; },
+                  [](int) { shell().keys.keyState[4] = shell().keys.keyState[7] = 1; }),
+        0);
     ASSERT_EQ(m.gameState, KNOCKOUT);
     EXPECT_LE(m.playerTwo->health, 0.0f);
     EXPECT_FLOAT_EQ(m.playerOne->health, 100.0f);
@@ -108,7 +110,7 @@ TEST_F(MatchWindow, KnockOutPlayedWithTheKeyTableThenTheTitle)
     const float x = m.playerOne->getX(), z = m.playerOne->getZ();
     const long before = LiveMatchScope::calendar;
     const auto atMenu = [&m] { return m.gameState == MENU; };
-    const auto backOff = [](int) { keyState[0] = 1; };
+    const auto backOff = [](int) { shell().keys.keyState[0] = 1; };
     EXPECT_EQ(runUntil(atMenu, backOff, 20), -1);
     EXPECT_FLOAT_EQ(m.playerOne->getX(), x);
     EXPECT_FLOAT_EQ(m.playerOne->getZ(), z);

@@ -17,7 +17,7 @@
 #include "scene/match_drawing.h"
 #include "scene/textures.h"
 #include "shell/game.h"
-#include "shell/input.h"
+#include "shell/shell.h"
 #include "tests/gl/scene_test_helpers.h"
 #include "tests/support/heap.h"
 
@@ -36,11 +36,11 @@ void playBout(int number)
     advanceFrame();
     ASSERT_EQ(m.gameState, FIGHTING);
     for (int f = 0; f < 40; ++f) {
-        keyState[4] = f < 20;
-        keyState[12] = f >= 10;
+        shell().keys.keyState[4] = f < 20;
+        shell().keys.keyState[12] = f >= 10;
         advanceFrame();
     }
-    std::fill(std::begin(keyState), std::end(keyState), 0);
+    std::fill(std::begin(shell().keys.keyState), std::end(shell().keys.keyState), 0);
     m.playerTwo->health = 0.0f;
     for (int f = 0; f < 10 && m.gameState != MENU; ++f) {
         advanceFrame();

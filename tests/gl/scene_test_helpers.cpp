@@ -19,7 +19,7 @@
 
 #include "shell/clock.h"
 #include "shell/game.h"
-#include "shell/input.h"
+#include "shell/shell.h"
 
 bool saveSnapshot(const char* name)
 {
@@ -163,8 +163,8 @@ long LiveMatchScope::calendar = 0;
 LiveMatchScope::LiveMatchScope(long startSecond)
 {
     calendar = startSecond;
-    calendarSeconds = [] { return calendar; };
-    std::fill(std::begin(keyState), std::end(keyState), 0);
+    shell().calendar = [] { return calendar; };
+    std::fill(std::begin(shell().keys.keyState), std::end(shell().keys.keyState), 0);
     // A machine with sounds would hold the end of a bout for as long as they play.
     savedSounds = std::exchange(soundTable, SoundTable{});
     liveMatch() = Match{};
@@ -172,8 +172,8 @@ LiveMatchScope::LiveMatchScope(long startSecond)
 
 LiveMatchScope::~LiveMatchScope()
 {
-    std::fill(std::begin(keyState), std::end(keyState), 0);
+    std::fill(std::begin(shell().keys.keyState), std::end(shell().keys.keyState), 0);
     soundTable = savedSounds;
-    calendarSeconds = systemCalendarSeconds;
+    shell().calendar = systemCalendarSeconds;
     liveMatch() = Match{};
 }

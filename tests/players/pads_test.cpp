@@ -14,7 +14,7 @@
 #include "characters/jack.h"
 #include "players/pads.h"
 #include "shell/game.h"
-#include "shell/input.h"
+#include "shell/shell.h"
 #include "tests/support/keyboard.h"
 #include "tests/unit/test_fighter.h"
 
@@ -73,11 +73,11 @@ class PadTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        activeControls = defaultControls();
+        shell().keys.controls = defaultControls();
         releaseKeyboard();
         ASSERT_TRUE(openPads());
         pollInput();
-        std::fill(std::begin(keyState), std::end(keyState), 0);
+        std::fill(std::begin(shell().keys.keyState), std::end(shell().keys.keyState), 0);
         one.setOpponent(&two);
         // The fighters' trace is not what these tests look at.
         testing::internal::CaptureStdout();
@@ -96,8 +96,8 @@ protected:
     void tick()
     {
         pollInput();
-        one.update(keyState);
-        two.update(keyState);
+        one.update(shell().keys.keyState);
+        two.update(shell().keys.keyState);
         one.draw();
         two.draw();
     }
@@ -119,7 +119,7 @@ TEST_F(PadTest, APadWalksPlayerOneInAndStrikes)
     pad.press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     for (int i = 0; i < 10; ++i)
         tick();
-    EXPECT_EQ(keyState[2], 1);
+    EXPECT_EQ(shell().keys.keyState[2], 1);
     EXPECT_EQ(heldCount(), 1);
     EXPECT_EQ(one.state, MOVE_RIGHT);
     EXPECT_NEAR(distance(), before - 10 * 0.2f, 1e-3f);
@@ -127,8 +127,8 @@ TEST_F(PadTest, APadWalksPlayerOneInAndStrikes)
     pad.release(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     pad.press(SDL_CONTROLLER_BUTTON_A);
     tick();
-    EXPECT_EQ(keyState[2], 0);
-    EXPECT_EQ(keyState[4], 1);
+    EXPECT_EQ(shell().keys.keyState[2], 0);
+    EXPECT_EQ(shell().keys.keyState[4], 1);
     EXPECT_EQ(heldCount(), 1);
     EXPECT_EQ(one.state, ATTACK_H);
     EXPECT_FALSE(two.isAttacking() || two.isMoving());
@@ -145,8 +145,8 @@ TEST_F(PadTest, TwoPadsPlayBothSides)
     second.press(SDL_CONTROLLER_BUTTON_DPAD_LEFT);
     first.press(SDL_CONTROLLER_BUTTON_X);
     tick();
-    EXPECT_EQ(keyState[7], 1);
-    EXPECT_EQ(keyState[6], 1);
+    EXPECT_EQ(shell().keys.keyState[7], 1);
+    EXPECT_EQ(shell().keys.keyState[6], 1);
     EXPECT_EQ(heldCount(), 2);
     EXPECT_EQ(two.state, MOVE_LEFT);
     EXPECT_EQ(one.state, BLOCK);
@@ -156,8 +156,8 @@ TEST_F(PadTest, TwoPadsPlayBothSides)
     first.release(SDL_CONTROLLER_BUTTON_X);
     first.press(SDL_CONTROLLER_BUTTON_RIGHTSHOULDER);
     tick();
-    EXPECT_EQ(keyState[12], 1);
-    EXPECT_EQ(keyState[6], 1);
+    EXPECT_EQ(shell().keys.keyState[12], 1);
+    EXPECT_EQ(shell().keys.keyState[6], 1);
     EXPECT_EQ(heldCount(), 2);
     EXPECT_EQ(two.state, ATTACK_V);
 }
@@ -173,7 +173,7 @@ TEST_F(PadTest, AnUnpluggedPadLetsGoAndPlaysOnWhenBack)
 
     pad.unplug();
     tick();
-    EXPECT_EQ(keyState[2], 0);
+    EXPECT_EQ(shell().keys.keyState[2], 0);
     // The fighter stops: it does not walk on.
     for (int i = 0; i < 30; ++i)
         tick();
@@ -194,7 +194,7 @@ TEST_F(PadTest, AnUnpluggedPadLetsGoAndPlaysOnWhenBack)
     EXPECT_EQ(padPlayer(other.id), 2);
     pad.press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     tick();
-    EXPECT_EQ(keyState[2], 1);
+    EXPECT_EQ(shell().keys.keyState[2], 1);
     EXPECT_EQ(one.state, MOVE_RIGHT);
 
     // With both players taken the spare moves nobody.
@@ -212,7 +212,7 @@ TEST_F(PadTest, AnUnpluggedPadLetsGoAndPlaysOnWhenBack)
     spare.press(SDL_CONTROLLER_BUTTON_A);
     tick();
     EXPECT_EQ(padPlayer(spare.id), 1);
-    EXPECT_EQ(keyState[4], 1);
+    EXPECT_EQ(shell().keys.keyState[4], 1);
     EXPECT_EQ(one.state, ATTACK_H);
 }
 
@@ -223,18 +223,18 @@ TEST_F(PadTest, KeyboardAndPadHoldTogether)
     onKeyPress('d', 0, 0);
     tick();
     onKeyRelease('d', 0, 0);
-    EXPECT_EQ(keyState[2], 1) << "a key's release let go of the pad's hold";
+    EXPECT_EQ(shell().keys.keyState[2], 1) << "a key's release let go of the pad's hold";
     onKeyPress('d', 0, 0);
     pad.release(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     tick();
-    EXPECT_EQ(keyState[2], 1) << "the pad's release let go of the key's hold";
+    EXPECT_EQ(shell().keys.keyState[2], 1) << "the pad's release let go of the key's hold";
     pad.press(SDL_CONTROLLER_BUTTON_DPAD_RIGHT);
     tick();
     pad.unplug();
     tick();
-    EXPECT_EQ(keyState[2], 1) << "unplugging let go of the key's hold";
+    EXPECT_EQ(shell().keys.keyState[2], 1) << "unplugging let go of the key's hold";
     onKeyRelease('d', 0, 0);
-    EXPECT_EQ(keyState[2], 0);
+    EXPECT_EQ(shell().keys.keyState[2], 0);
     EXPECT_EQ(heldCount(), 0);
 }
 
@@ -258,7 +258,7 @@ TEST_F(PadTest, TheStickActsOnlyPastItsDeadZone)
         EXPECT_EQ(heldCount(), 0) << t.axis << " " << t.fraction;
         pad.tilt(t.axis, t.fraction * 0.36);
         tick();
-        EXPECT_EQ(keyState[t.index], 1) << t.axis << " " << t.fraction;
+        EXPECT_EQ(shell().keys.keyState[t.index], 1) << t.axis << " " << t.fraction;
         EXPECT_EQ(heldCount(), 1);
         pad.tilt(t.axis, t.fraction * 0.34);
         tick();
@@ -273,16 +273,16 @@ TEST_F(PadTest, TheStickActsOnlyPastItsDeadZone)
 
 TEST_F(PadTest, TheControlsFileMovesPadInputs)
 {
-    activeControls = parseControls("[player1]\npad_attack_h = right_trigger\npad_block = south\n", "f").controls;
+    shell().keys.controls = parseControls("[player1]\npad_attack_h = right_trigger\npad_block = south\n", "f").controls;
     VirtualPad pad;
     pad.press(SDL_CONTROLLER_BUTTON_A);
     tick();
-    EXPECT_EQ(keyState[6], 1);
-    EXPECT_EQ(keyState[4], 0);
+    EXPECT_EQ(shell().keys.keyState[6], 1);
+    EXPECT_EQ(shell().keys.keyState[4], 0);
     pad.release(SDL_CONTROLLER_BUTTON_A);
     pad.tilt(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 1.0);
     tick();
-    EXPECT_EQ(keyState[4], 1);
+    EXPECT_EQ(shell().keys.keyState[4], 1);
     EXPECT_EQ(heldCount(), 1);
 }
 
@@ -291,7 +291,7 @@ class PadMenuTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        activeControls = defaultControls();
+        shell().keys.controls = defaultControls();
         releaseKeyboard();
         ASSERT_TRUE(openPads());
         liveMatch() = Match{};

@@ -2,7 +2,7 @@
 
 // The keyboard as the input tests drive it: through the game's own callbacks.
 
-#include "shell/input.h"
+#include "shell/shell.h"
 
 #include <algorithm>
 #include <iterator>
@@ -20,5 +20,5 @@ inline void releaseKeyboard()
 // How many entries of the key table are held.
 inline int heldCount()
 {
-    return int(std::count(std::begin(keyState), std::end(keyState), 1));
+    return int(std::count(std::begin(shell().keys.keyState), std::end(shell().keys.keyState), 1));
 }

@@ -8,7 +8,7 @@
 #include "characters/core/character.h"
 #include "characters/jack.h"
 #include "players/controls.h"
-#include "shell/input.h"
+#include "shell/shell.h"
 #include "tests/support/keyboard.h"
 
 namespace {
@@ -23,23 +23,33 @@ public:
 
 class KeyboardTest : public testing::Test {
 protected:
-    void SetUp() override { releaseEverything(); }
-    void TearDown() override { releaseEverything(); }
+    void SetUp() override
+    {
+        useShell(&game);
+        releaseEverything();
+    }
+    void TearDown() override
+    {
+        releaseEverything();
+        useShell(nullptr);
+    }
 
     // Every key let go, then the default keys in place.
     static void releaseEverything()
     {
         releaseKeyboard();
-        activeControls = defaultControls();
-        std::fill(std::begin(keyState), std::end(keyState), 0);
+        shell().keys.controls = defaultControls();
+        std::fill(std::begin(shell().keys.keyState), std::end(shell().keys.keyState), 0);
     }
 
     static std::array<int, KEY_STATE_SIZE> table()
     {
         std::array<int, KEY_STATE_SIZE> copy;
-        std::copy(std::begin(keyState), std::end(keyState), copy.begin());
+        std::copy(std::begin(shell().keys.keyState), std::end(shell().keys.keyState), copy.begin());
         return copy;
     }
+
+    Shell game;
 };
 
 struct Binding {
@@ -64,7 +74,7 @@ TEST_F(KeyboardTest, EachBoundCharacterHoldsOnlyItsOwnEntry)
 {
     for (const Binding& b : CHARACTER_KEYS) {
         onKeyPress(b.key, 17, 23);
-        EXPECT_EQ(keyState[b.index], 1) << b.key;
+        EXPECT_EQ(shell().keys.keyState[b.index], 1) << b.key;
         EXPECT_EQ(heldCount(), 1) << b.key;
         onKeyPress(b.key, 0, 0);  // auto-repeat changes nothing
         EXPECT_EQ(heldCount(), 1) << b.key;
@@ -79,7 +89,7 @@ TEST_F(KeyboardTest, ArrowsHoldPlayerTwosMovementEntries)
         {GLUT_KEY_LEFT, 7}, {GLUT_KEY_UP, 8}, {GLUT_KEY_RIGHT, 9}, {GLUT_KEY_DOWN, 10}};
     for (auto [key, index] : arrows) {
         onSpecialPress(key, 0, 0);
-        EXPECT_EQ(keyState[index], 1) << key;
+        EXPECT_EQ(shell().keys.keyState[index], 1) << key;
         EXPECT_EQ(heldCount(), 1) << key;
         onSpecialRelease(key, 0, 0);
         EXPECT_EQ(heldCount(), 0) << key;
@@ -103,7 +113,7 @@ TEST_F(KeyboardTest, EveryOtherCharacterDoesNothing)
     onKeyPress('w', 0, 0);
     for (unsigned char key : {'A', 'S', 'D', 'T', 'Y', 'U', '!', '@', '#', '\x1b'})
         onKeyRelease(key, 0, 0);
-    EXPECT_EQ(keyState[1], 1);
+    EXPECT_EQ(shell().keys.keyState[1], 1);
 }
 
 TEST_F(KeyboardTest, OtherSpecialKeysDoNothing)
@@ -117,7 +127,7 @@ TEST_F(KeyboardTest, OtherSpecialKeysDoNothing)
     onSpecialPress(GLUT_KEY_UP, 0, 0);
     for (int key : others)
         onSpecialRelease(key, 0, 0);
-    EXPECT_EQ(keyState[8], 1);
+    EXPECT_EQ(shell().keys.keyState[8], 1);
 }
 
 TEST_F(KeyboardTest, EachFighterReadsItsOwnSevenKeys)
@@ -135,16 +145,16 @@ TEST_F(KeyboardTest, EachFighterReadsItsOwnSevenKeys)
             onSpecialPress(playerTwoKeys[i], 0, 0);
         else
             onKeyPress(playerTwoDigits[i - 4], 0, 0);
-        EXPECT_EQ(keyState[two.*controls[i]], 1) << i;
+        EXPECT_EQ(shell().keys.keyState[two.*controls[i]], 1) << i;
         for (int j = 0; j < 7; ++j)
-            EXPECT_EQ(keyState[one.*controls[j]], 0) << i << " " << j;
-        std::fill(std::begin(keyState), std::end(keyState), 0);
+            EXPECT_EQ(shell().keys.keyState[one.*controls[j]], 0) << i << " " << j;
+        std::fill(std::begin(shell().keys.keyState), std::end(shell().keys.keyState), 0);
 
         onKeyPress(playerOneKeys[i], 0, 0);
-        EXPECT_EQ(keyState[one.*controls[i]], 1) << i;
+        EXPECT_EQ(shell().keys.keyState[one.*controls[i]], 1) << i;
         for (int j = 0; j < 7; ++j)
-            EXPECT_EQ(keyState[two.*controls[j]], 0) << i << " " << j;
-        std::fill(std::begin(keyState), std::end(keyState), 0);
+            EXPECT_EQ(shell().keys.keyState[two.*controls[j]], 0) << i << " " << j;
+        std::fill(std::begin(shell().keys.keyState), std::end(shell().keys.keyState), 0);
     }
 }
 
@@ -183,12 +193,12 @@ TEST_F(KeyboardTest, AKeyReleasedUnderShiftIsReleased)
 {
     for (const ShiftedRelease& r : SHIFTED_RELEASES) {
         onKeyPress(r.pressed, 0, 0);
-        ASSERT_EQ(keyState[r.index], 1) << r.pressed;
+        ASSERT_EQ(shell().keys.keyState[r.index], 1) << r.pressed;
         // The Shift key itself reaches only the special-key callback, and holds nothing.
         onSpecialPress(GLUT_KEY_SHIFT_L, 0, 0);
         EXPECT_EQ(heldCount(), 1) << r.pressed;
         onKeyRelease(r.released, 0, 0);
-        EXPECT_EQ(keyState[r.index], 0) << r.pressed << " released as " << int(r.released);
+        EXPECT_EQ(shell().keys.keyState[r.index], 0) << r.pressed << " released as " << int(r.released);
         onSpecialRelease(GLUT_KEY_SHIFT_L, 0, 0);
         EXPECT_EQ(heldCount(), 0) << r.pressed;
     }
@@ -209,7 +219,7 @@ TEST_F(KeyboardTest, AShiftedReleaseLetsGoOnlyOfItsOwnKey)
 TEST_F(KeyboardTest, ShiftedReleasesFollowTheControlsFile)
 {
     // A player who binds upper case or accented letters gets the same mend.
-    activeControls = parseControls("[player1]\nleft = Q\nright = \xC3\xA9\nblock = 0xe8\n", "test").controls;
+    shell().keys.controls = parseControls("[player1]\nleft = Q\nright = \xC3\xA9\nblock = 0xe8\n", "test").controls;
     const std::pair<unsigned char, unsigned char> cases[] = {{'Q', 'q'}, {0xE9, 0xC9}, {0xE8, '7'}};
     for (auto [pressed, released] : cases) {
         onKeyPress(pressed, 0, 0);

@@ -1,0 +1,157 @@
+#include "shell/shell.h"
+
+#include <GL/freeglut.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+#include <utility>
+
+#include "audio/sound_ids.h"
+#include "scene/match_drawing.h"
+
+namespace {
+
+// One simulation tick per displayed frame, so frames are paced to keep the
+// game at the same speed on every machine.
+constexpr auto FRAME_PERIOD = std::chrono::nanoseconds(1'000'000'000 / TICK_RATE);
+
+Shell* inUse = nullptr;
+
+// The window closes, or the game exits, with a bout under way.
+void saveAtExit()
+{
+    if (inUse)
+        inUse->recording.saveUnfinished();
+}
+
+}  // namespace
+
+Shell& shell()
+{
+    if (!inUse) {
+        std::fputs("zandrel: no shell in use\n", stderr);
+        std::abort();
+    }
+    return *inUse;
+}
+
+void useShell(Shell* s)
+{
+    static const bool registered = std::atexit(saveAtExit) == 0;
+    (void)registered;
+    inUse = s;
+}
+
+Shell::~Shell()
+{
+    recording.saveUnfinished();
+    if (inUse == this)
+        inUse = nullptr;
+}
+
+TickInput Shell::gatherInput()
+{
+    TickInput input;
+    input.padPresses = keys.poll();
+    std::copy(std::begin(keys.keyState), std::end(keys.keyState), input.keyState.begin());
+    input.releases = std::exchange(releases, {});
+    input.calendarSecond = calendar();
+    input.winSoundPlaying =
+        isPlayingOnce(soundTable[SoundId::JACK_WIN]) || isPlayingOnce(soundTable[SoundId::DARTH_WIN]);
+    input.ringoutSoundPlaying =
+        isPlayingOnce(soundTable[SoundId::JACK_RINGOUT]) || isPlayingOnce(soundTable[SoundId::DARTH_RINGOUT]);
+    computer.demoInput(match, input);
+    return input;
+}
+
+bool Shell::nextInput(TickInput& input, TickEvents& events)
+{
+    if (playback)
+        return playback->player.next(input, events);
+    input = gatherInput();
+    return true;
+}
+
+void Shell::tick(TickInput input, TickEvents& events)
+{
+    Match& game = playback ? playback->player.playing() : match;
+    recording.beforeTick(game);
+    // A watched replay's keys are the ones its computer sides pressed then.
+    if (!playback)
+        computer.play(game, input.keyState);
+    if (!net.active()) {
+        step(game, input, events);
+    } else if (net.frame(input, events)) {
+        // The session is over: back to this machine's own game, at its title.
+        match = Match{};
+    }
+    recording.afterTick(game, input);
+    if (playback)
+        playback->player.played();
+    playSoundEvents(events.sounds);
+}
+
+void Shell::frame()
+{
+    for (int due = playback ? playback->ticksDue() : 1; due > 0 && !playbackOver(); --due) {
+        TickInput input;
+        TickEvents events;
+        if (nextInput(input, events))
+            tick(std::move(input), events);
+    }
+    if (!playbackOver())
+        draw();
+}
+
+bool Shell::stepPlayback()
+{
+    TickInput input;
+    TickEvents events;
+    if (playback && nextInput(input, events))
+        tick(std::move(input), events);
+    return !playbackOver();
+}
+
+bool Shell::playbackOver()
+{
+    if (!playback || !playback->player.finished())
+        return false;
+    if (!playbackReported) {
+        playbackReported = true;
+        exitCode = playback->report();
+        glutIdleFunc(nullptr);
+        glutLeaveMainLoop();
+    }
+    return true;
+}
+
+void Shell::draw()
+{
+    if (playback && playback->player.finished())
+        return;
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const Match* network = net.match();
+    drawMatch(network ? *network : playback ? playback->player.match() : match);
+    net.drawLabels();
+    glutSwapBuffers();
+}
+
+void Shell::endDemo()
+{
+    TickEvents events;
+    computer.leaveDemo(match, events);
+    playSoundEvents(events.sounds);
+    releases.clear();
+}
+
+void Shell::waitForNextFrame()
+{
+    std::this_thread::sleep_until(nextFrame);
+    nextFrame += FRAME_PERIOD;
+    // After a stall (a slow frame) start afresh rather than rushing through
+    // the missed frames.
+    const auto now = std::chrono::steady_clock::now();
+    if (now > nextFrame)
+        nextFrame = now;
+}
