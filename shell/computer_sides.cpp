@@ -7,12 +7,17 @@ int ComputerSides::randomLevel()
 
 void ComputerSides::play(const Match& match, KeyState& keys)
 {
-    if (match.gameState == MENU || !match.playerOne || !match.playerTwo)
+    if (match.gameState == MENU || !match.playerOne || !match.playerTwo) {
+        sidesBout = -1;
         return;
-    if (match.boutNumber != sidesBout) {
+    }
+    // A bout of a match put in place of the last (a new game counts its bouts
+    // afresh) is known by who plays it too.
+    const int controls[2] = {match.playerOneControl, match.playerTwoControl};
+    if (match.boutNumber != sidesBout || controls[0] != sidesControls[0] || controls[1] != sidesControls[1]) {
         sidesBout = match.boutNumber;
-        const int controls[2] = {match.playerOneControl, match.playerTwoControl};
         for (int side = 0; side < 2; ++side) {
+            sidesControls[side] = controls[side];
             sides[side].reset();
             if (controls[side] != HUMAN)
                 sides[side] = std::make_unique<CpuPlayer>(side + 1, controls[side], std::random_device{}());

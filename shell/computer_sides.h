@@ -28,7 +28,9 @@ private:
     int randomLevel();
 
     std::unique_ptr<CpuPlayer> sides[2];
+    // The bout its players were made for, and who played each side.
     int sidesBout = -1;
+    int sidesControls[2] = {HUMAN, HUMAN};
     bool demo = false;
     // The demo's first tick gives both sides to the computer.
     bool chooseNow = false;

@@ -232,4 +232,31 @@ TEST_F(MatchWindow, DoorsAndRowsPlayTheirSounds)
         releaseSound(*s);
 }
 
+// The demo through the window's own frames: its choices reach the rules in
+// the tick's input, the computer plays both sides, and a click gives the
+// game back at the title and does nothing else.
+TEST_F(MatchWindow, TheDemoPlaysThroughTheFramesAndAClickEndsIt)
+{
+    Match& m = liveMatch();
+    m = Match{};
+    shell().computer.startDemo();
+    ASSERT_GT(runUntil([&m] { return m.gameState == FIGHTING; }, [](int) {}, 400), 0);
+    EXPECT_NE(m.playerOneControl, HUMAN);
+    EXPECT_NE(m.playerTwoControl, HUMAN);
+    runUntil([] { return false; }, [](int) {}, 240);
+    EXPECT_TRUE(m.playerOne->z != -8.0f || m.playerTwo->z != 8.0f || m.playerOne->x != 0.0f)
+        << "nobody moved: the computer did not play";
+
+    onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 400, 300);
+    EXPECT_FALSE(shell().computer.demoRunning());
+    onMouse(GLUT_LEFT_BUTTON, GLUT_UP, 400, 300);
+    TraceSilence quiet;
+    advanceFrame();
+    EXPECT_EQ(m.gameState, MENU);
+    EXPECT_TRUE(m.titleShown);
+    EXPECT_TRUE(m.doorPhaseFlag) << "the click that ended the demo opened the doors";
+    EXPECT_EQ(m.playerOneControl, HUMAN);
+    EXPECT_EQ(m.playerTwoControl, HUMAN);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // fresh Match with scripted keys and a calendar the tests move by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -265,6 +266,29 @@ TEST_F(BoutFlow, RingOutByWalkingOffTheEdge)
     in.ringoutSoundPlaying = false;
     EXPECT_EQ(runUntil([this] { return atMenu(); }, noKeys), 1);
     expectTitlePhase();
+}
+
+// How the demo chooses: in the tick's input, before its clicks, silently,
+// and only on the menu.
+TEST_F(BoutFlow, SidesChosenInTheInputComeBeforeItsClicksAndOnlyOnTheMenu)
+{
+    in.sides = SideChoices{{DARTH, DARTH}, {CPU_HARD, CPU_EASY}};
+    in.releases = {START};
+    TickEvents events;
+    step(m, in, events);
+    ASSERT_EQ(m.gameState, FIGHTING);
+    EXPECT_EQ(m.playerOne->kind(), DARTH);
+    EXPECT_EQ(m.playerTwo->kind(), DARTH);
+    EXPECT_EQ(m.playerOneControl, CPU_HARD);
+    EXPECT_EQ(m.playerTwoControl, CPU_EASY);
+    EXPECT_EQ(
+        std::count(events.sounds.begin(), events.sounds.end(), SoundEvent{SoundAction::PLAY_ONCE, SoundId::CLICK}), 0);
+
+    in.sides = SideChoices{};
+    in.releases.clear();
+    step(m, in, events);
+    EXPECT_EQ(m.playerOneChoice, DARTH);
+    EXPECT_EQ(m.playerOneControl, CPU_HARD);
 }
 
 }  // namespace
