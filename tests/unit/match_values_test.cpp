@@ -20,6 +20,8 @@ std::atomic<long> allocations{0};
 
 }  // namespace
 
+// Counts every allocation of the test program; each form below, so that none
+// is paired with a deallocation of another kind.
 void* operator new(std::size_t size)
 {
     ++allocations;
@@ -27,11 +29,40 @@ void* operator new(std::size_t size)
         return p;
     throw std::bad_alloc();
 }
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    ++allocations;
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& nothrow) noexcept
+{
+    return operator new(size, nothrow);
+}
 void operator delete(void* p) noexcept
 {
     std::free(p);
 }
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
 void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept
 {
     std::free(p);
 }
