@@ -3,12 +3,19 @@
 #include <cstdio>
 
 #include "replay/recorder.h"
+#include "shell/computer_sides.h"
 
 namespace {
 
 ReplayRecorder recorder;
 // Only the game started by startGame records; tests that tick the shell do not.
 bool recordingOn = false;
+
+// The demo's bouts are nobody's: they are not kept.
+bool recordingNow()
+{
+    return recordingOn && !demoRunning();
+}
 
 void saveOrSay(const Replay& replay)
 {
@@ -38,13 +45,13 @@ void startReplayRecording()
 
 void recordBeforeTick(const Match& match)
 {
-    if (recordingOn && recorder.beforeTick(match))
+    if (recordingNow() && recorder.beforeTick(match))
         saveOrSay(recorder.takeFinished());
 }
 
 void recordAfterTick(const Match& match, const TickInput& input)
 {
-    if (!recordingOn)
+    if (!recordingNow())
         return;
     if (recorder.afterTick(match, input))
         saveOrSay(recorder.takeFinished());

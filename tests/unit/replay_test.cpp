@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "characters/core/trace.h"
@@ -370,6 +371,52 @@ TEST(ReplayFolder, SavesKeepsTheNewestHundredAndSaysWhyItCannot)
     }
     EXPECT_TRUE(saveReplay(r, "/proc/zandrel", error).empty());
     EXPECT_NE(error.find("/proc/zandrel"), std::string::npos) << error;
+}
+
+TEST(ReplayFolder, PruningTakesOnlyTheFilesTheGameNamed)
+{
+    const std::pair<const char*, bool> names[] = {
+        {"2026-12-08_22-41-07_darth-vs-jack.zrp", true},
+        {"2026-12-08_22-41-07_jack-vs-jack-2.zrp", true},
+        {"2026-12-08_22-41-07_darth-vs-darth-99.zrp", true},
+        {"2026-12-08_22-41-07_darth-vs-jack_network-player1.zrp", true},
+        {"2026-12-08_22-41-07_jack-vs-darth_network-unfinished-player2-3.zrp", true},
+        {"2026-12-08_22-41-07_darth-vs-jack_desync-at-1290-player2.zrp", true},
+        {"000-my-first-ko.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack-mine.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack.zrp.bak", false},
+        {"2026-12-08_22-41-07_darth-vs-jack-1.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack-100.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack_network-player3.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack_desync-at--player1.zrp", false},
+        {"copy of 2026-12-08_22-41-07_darth-vs-jack.zrp", false},
+    };
+    for (auto [name, made] : names)
+        EXPECT_EQ(isGameReplayName(name), made) << name;
+
+    // The player's own files sort first, as the oldest would; a link named
+    // like the game's points at one of them.
+    TempFolder temp;
+    const fs::path folder = temp.path / "replays";
+    fs::create_directories(folder);
+    const std::vector<std::string> kept = {"000-my-first-ko.zrp", "2000-01-01_00-00-00_darth-vs-jack-mine.zrp",
+        "2000-01-01_00-00-00_darth-vs-jack.zrp"};
+    std::ofstream(folder / kept[0]) << "mine";
+    std::ofstream(folder / kept[1]) << "mine too";
+    fs::create_symlink(kept[0], folder / kept[2]);
+    Replay r = sampleReplay(1'700'000'000);
+    std::string error;
+    for (int i = 0; i < KEPT_REPLAYS + 2; ++i) {
+        r.start.startSecond += 60;
+        const std::string tag = i % 2 ? "network-player1" : "";
+        ASSERT_FALSE(saveReplay(r, folder, replayFileName(r, std::time_t(r.start.startSecond), tag), error).empty());
+    }
+    long made = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        made += isGameReplayName(entry.path().filename().string()) && !entry.is_symlink();
+    EXPECT_EQ(made, KEPT_REPLAYS);
+    for (const std::string& name : kept)
+        EXPECT_TRUE(fs::exists(fs::symlink_status(folder / name))) << name;
 }
 
 }  // namespace
