@@ -1,8 +1,10 @@
 #include "players/controls.h"
 
 #include <GL/freeglut.h>
+#include <fcntl.h>
 #include <ini.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -546,25 +548,44 @@ ControlsReading readControlsFile(const std::string& path)
     const std::string defaults = "; using the default controls";
     if (path.empty())
         return {defaultControls(), {}};
-    // Anything but a regular file counts as no file, like a missing one.
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+    const auto refused = [&](const std::string& why) { return ControlsReading{defaultControls(), {path + why + defaults}}; };
+    // Opened without blocking, so that a pipe in its place cannot hang the game.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat link;
+        // No file is the usual case; a link to nothing is a mistake to name.
+        if ((error == ENOENT || error == ENOTDIR) && lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+            return refused(": a link to a file that is not there");
+        if (error == ENOENT || error == ENOTDIR)
             return {defaultControls(), {}};
-        return {defaultControls(), {path + ": " + std::strerror(errno) + defaults}};
+        return refused(std::string(": ") + std::strerror(error));
     }
-    if (!S_ISREG(info.st_mode))
-        return {defaultControls(), {}};
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return {defaultControls(), {path + ": " + std::strerror(errno) + defaults}};
+    struct stat info;
+    std::string fault;
+    if (fstat(fd, &info) != 0)
+        fault = std::string(": ") + std::strerror(errno);
+    else if (S_ISDIR(info.st_mode))
+        fault = ": is a folder, not a controls file";
+    else if (!S_ISREG(info.st_mode))
+        fault = ": not a regular file";
     // One byte more than a controls file may have tells a huge file without reading it all.
-    std::string text(CONTROLS_FILE_LIMIT + 1, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), file));
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return {defaultControls(), {path + ": cannot be read" + defaults}};
+    std::string text(fault.empty() ? CONTROLS_FILE_LIMIT + 1 : 0, '\0');
+    std::size_t got = 0;
+    while (fault.empty() && got < text.size()) {
+        const ssize_t n = read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fault = ": cannot be read";
+        if (n <= 0)
+            break;
+        got += std::size_t(n);
+    }
+    close(fd);
+    if (!fault.empty())
+        return refused(fault);
+    text.resize(got);
     return parseControls(text, path);
 }
 
