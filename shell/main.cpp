@@ -44,9 +44,11 @@ int main(int argc, char** argv)
     if (options.verify)
         return verifyReplay(options.replayFile);
 
-    DataFolder data = findDataFolder(std::getenv("ZANDREL_DATA"), installedDataFolder());
+    DataFolder data = findDataFolder(std::getenv("ZANDREL_DATA"), installedDataFolder(), sourceDataFolder());
     for (const std::string& message : data.messages)
         std::printf("%s\n", message.c_str());
+    if (!data.notFound.empty())
+        std::fprintf(stderr, "zandrel: %s\n", data.notFound.c_str());
 
     if (std::optional<NetConfig> net = netConfigOf(options))
         startNetPlay(*net);

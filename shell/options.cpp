@@ -167,6 +167,7 @@ std::string usageText()
     text += "\nGLUT's own options (-display DISPLAY, -geometry WxH+X+Y, -iconic, -direct,\n"
             "-indirect, -gldebug, -sync) are passed on to it.\n"
             "The art and sounds are read from graphics/ and sounds/ in the working\n"
-            "directory, else from $ZANDREL_DATA, else from the installed data folder.\n";
+            "directory, else from $ZANDREL_DATA, else from the installed data folder,\n"
+            "else (a build run from its build tree) from its source tree.\n";
     return text;
 }

@@ -27,4 +27,15 @@ for words in "--nope" "--window 0x0" "--window" "--fullscreen=1" "-iconic --bad"
     head -n 1 "$err" | grep -q '^zandrel: ' || fail "'$words': the message is not first"
     grep -q '^Usage: zandrel' "$err" || fail "'$words' shows no usage"
 done
+# Run from elsewhere, a build finds its source tree's art; a copy of it
+# outside the build tree finds none, and says where it looked in one line.
+here=$(mktemp -d)
+trap 'rm -f "$out" "$err"; rm -rf "$here"' EXIT
+(cd "$here" && env -u ZANDREL_DATA "$game" >"$out" 2>"$err")
+grep -q "No folder with the game's graphics/" "$out" && fail "run from another folder, the build finds no art"
+cp "$game" "$here/zandrel"
+(cd "$here" && env -u ZANDREL_DATA ./zandrel >"$out" 2>"$err")
+[ "$(grep -c '^zandrel: no graphics/ and sounds/ in the working directory ' "$err")" -eq 1 ] ||
+    fail "a binary with no data anywhere does not say so in one line on standard error"
+grep -qF "$(dirname "$here")/share/zandrel" "$err" || fail "the line does not name the installed folder"
 echo "ok"
