@@ -37,10 +37,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "zandrel: --verify needs --replay FILE\n%s", usageText().c_str());
         return REPLAY_UNREADABLE;
     }
-    if (!options.replayFile.empty() && (options.host || !options.join.empty())) {
-        std::fprintf(stderr, "zandrel: a replay is watched alone, not over the network\n%s", usageText().c_str());
-        return 2;
-    }
     if (options.verify)
         return verifyReplay(options.replayFile);
 

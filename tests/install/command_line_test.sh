@@ -17,7 +17,8 @@ grep -q -- '--window WIDTHxHEIGHT' "$out" || fail "--help shows no usage"
 "$game" --version >"$out" 2>"$err" || fail "--version exits with $?"
 [ "$(cat "$out")" = "zandrel $version" ] || fail "--version does not say zandrel $version"
 
-for words in "--nope" "--window 0x0" "--window" "--fullscreen=1" "-iconic --bad"; do
+for words in "--nope" "--window 0x0" "--window" "--fullscreen=1" "-iconic --bad" "--replay f.zrp --host" \
+    "bout.zrp" "--host abc" "--delay 7"; do
     # shellcheck disable=SC2086
     "$game" $words >"$out" 2>"$err"
     status=$?
