@@ -312,7 +312,13 @@ char* readLine(char* out, int size, void* stream)
         r.notes.push_back({r.line, std::move(why)});
         line.clear();
     };
-    if (line.empty() || line[0] == ';' || line[0] == '#') {
+    const bool text = std::none_of(line.begin(), line.end(), [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return (c < 0x20 && c != '\t' && c != '\r') || c == 0x7F;
+    });
+    if (!text) {
+        reject("not text");
+    } else if (line.empty() || line[0] == ';' || line[0] == '#') {
         // A comment, of any length, or nothing: inih needs to see neither.
         line.clear();
     } else if (line.size() > CONTROLS_LINE_LIMIT || line.size() + 2 > std::size_t(size)) {
@@ -464,12 +470,11 @@ ControlsReading parseControls(std::string_view text, const std::string& fileName
             " bytes, so not a controls file" + defaults);
         return result;
     }
-    for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
-            result.messages.push_back(fileName + ": not a text file" + defaults);
-            return result;
-        }
+    // No text holds a NUL: the file is something else. Any other stray byte
+    // spoils only its own line.
+    if (text.find('\0') != std::string_view::npos) {
+        result.messages.push_back(fileName + ": not a text file" + defaults);
+        return result;
     }
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
@@ -640,7 +645,10 @@ std::string formatControls(const Controls& c)
                         if (c.specials[code] == index)
                             (line += ' ') += keyName({Key::SPECIAL, code});
                 }
-                line.resize(std::max<std::size_t>(line.size() + 1, 47), ' ');
+                // The comments line up by characters: a UTF-8 key takes two bytes.
+                const auto characters = std::size_t(std::count_if(
+                    line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+                line.append(characters < 46 ? 47 - characters : 1, ' ');
                 out += line + "; " + (pad ? "pad: " : "") + CONTROL_MEANINGS[player - 1][control] + "\n";
             }
     }
