@@ -71,6 +71,8 @@ bool InitDirectSound()
     }
     if (!soundContext || !alcMakeContextCurrent(soundContext)) {
         report("InitDirectSound DirectSoundCreate");
+        // Beside OpenAL's own words, one a player can read.
+        std::fputs("zandrel: no sound device: the game plays on without sound\n", stderr);
         return false;
     }
     return true;
