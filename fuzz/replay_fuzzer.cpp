@@ -1,4 +1,4 @@
-// sources: replay/replay_file.cpp replay/player.cpp replay/recorder.cpp match/bout.cpp match/match_copy.cpp match/menu.cpp match/side_view.cpp match/state_hash.cpp characters/darth.cpp characters/darth_moves.cpp characters/jack.cpp characters/jack_moves.cpp characters/core/character.cpp characters/core/framelist.cpp characters/core/pose_stack.cpp characters/core/state_machine.cpp characters/core/trace.cpp
+// sources: replay/*.cpp match/*.cpp characters/*.cpp characters/core/*.cpp -lglut -lGLU -lGL
 // Feeds arbitrary bytes to the replay reader, as they are and again with the
 // checksum made right (so the fuzzer reaches the header and tick records): it
 // must refuse them, or read a replay that writes back to the very same bytes

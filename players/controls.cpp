@@ -553,7 +553,9 @@ ControlsReading readControlsFile(const std::string& path)
     const std::string defaults = "; using the default controls";
     if (path.empty())
         return {defaultControls(), {}};
-    const auto refused = [&](const std::string& why) { return ControlsReading{defaultControls(), {path + why + defaults}}; };
+    const auto refused = [&](const std::string& why) {
+        return ControlsReading{defaultControls(), {path + why + defaults}};
+    };
     // Opened without blocking, so that a pipe in its place cannot hang the game.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {

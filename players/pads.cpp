@@ -91,8 +91,8 @@ void noteJoystick(int deviceIndex)
         return;
     toldAbout.push_back(id);
     const char* name = SDL_JoystickNameForIndex(deviceIndex);
-    std::printf("Joystick \"%s\" is not a game controller SDL knows the layout of: it is not used\n",
-        name ? name : "joystick");
+    std::printf(
+        "Joystick \"%s\" is not a game controller SDL knows the layout of: it is not used\n", name ? name : "joystick");
 }
 
 void disconnect(SDL_JoystickID id)

@@ -38,8 +38,8 @@ std::string asPrefix(std::string folder)
 
 }  // namespace
 
-DataFolder findDataFolder(const char* environmentFolder, const std::string& installedFolder,
-    const std::string& sourceFolder)
+DataFolder findDataFolder(
+    const char* environmentFolder, const std::string& installedFolder, const std::string& sourceFolder)
 {
     DataFolder found;
     std::string missing = lacking(".");

@@ -144,9 +144,9 @@ TEST_F(DataFolderTest, TheSourceTreeComesLastAndNothingFoundIsOneLineNamingEvery
     fs::remove_all(source / "sounds");
     const DataFolder found = findDataFolder(env().c_str(), installed.string(), source.string());
     EXPECT_EQ(found.prefix, "");
-    EXPECT_EQ(found.notFound, "no graphics/ and sounds/ in the working directory " + working.string() +
-            ", $ZANDREL_DATA " + env() + ", " + installed.string() + ", " + source.string() +
-            ": the game shows blank pictures and plays silently");
+    EXPECT_EQ(found.notFound,
+        "no graphics/ and sounds/ in the working directory " + working.string() + ", $ZANDREL_DATA " + env() + ", " +
+            installed.string() + ", " + source.string() + ": the game shows blank pictures and plays silently");
 }
 
 TEST(InstalledDataFolder, LiesBesideTheBinarysFolderUnderShare)

@@ -149,10 +149,11 @@ TEST(ControlsFile, EachBadLineIsNamedAndIgnoredAndTheRestApplies)
         "left = z\n"                    // 14 unknown section
         "[player2]\n"                   // 15
         "right = o\n" +                 // 16 still applies
-        "down = p ;" + std::string(CONTROLS_LINE_LIMIT - 10, 'c') + "\n" +  // 17 at the limit: applies
-        "left = \xC2\xA0\n"              // 18 a no-break space is no key
-        "\x01\x02\x9b = \x1b\x7f\n"       // 19 binary bytes
-        "attack_v = 8\n";               // 20 still applies
+        "down = p ;" +
+        std::string(CONTROLS_LINE_LIMIT - 10, 'c') + "\n" +  // 17 at the limit: applies
+        "left = \xC2\xA0\n"                                  // 18 a no-break space is no key
+        "\x01\x02\x9b = \x1b\x7f\n"                          // 19 binary bytes
+        "attack_v = 8\n";                                    // 20 still applies
     const ControlsReading r = parseControls(text, "/home/p/controls.conf");
     const std::vector<std::string> expected = {
         "/home/p/controls.conf:3: unknown key \"foo\" for right; line ignored",

@@ -456,8 +456,8 @@ TEST(ReplayFolder, PruningTakesOnlyTheFilesTheGameNamed)
     TempFolder temp;
     const fs::path folder = temp.path / "replays";
     fs::create_directories(folder);
-    const std::vector<std::string> kept = {"000-my-first-ko.zrp", "2000-01-01_00-00-00_darth-vs-jack-mine.zrp",
-        "2000-01-01_00-00-00_darth-vs-jack.zrp"};
+    const std::vector<std::string> kept = {
+        "000-my-first-ko.zrp", "2000-01-01_00-00-00_darth-vs-jack-mine.zrp", "2000-01-01_00-00-00_darth-vs-jack.zrp"};
     std::ofstream(folder / kept[0]) << "mine";
     std::ofstream(folder / kept[1]) << "mine too";
     fs::create_symlink(kept[0], folder / kept[2]);
