@@ -1,7 +1,9 @@
 #include "players/controls.h"
 
+#include <fcntl.h>
 #include <ini.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -311,7 +313,13 @@ char* readLine(char* out, int size, void* stream)
         r.notes.push_back({r.line, std::move(why)});
         line.clear();
     };
-    if (line.empty() || line[0] == ';' || line[0] == '#') {
+    const bool text = std::none_of(line.begin(), line.end(), [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return (c < 0x20 && c != '\t' && c != '\r') || c == 0x7F;
+    });
+    if (!text) {
+        reject("not text");
+    } else if (line.empty() || line[0] == ';' || line[0] == '#') {
         // A comment, of any length, or nothing: inih needs to see neither.
         line.clear();
     } else if (line.size() > CONTROLS_LINE_LIMIT || line.size() + 2 > std::size_t(size)) {
@@ -463,12 +471,11 @@ ControlsReading parseControls(std::string_view text, const std::string& fileName
             " bytes, so not a controls file" + defaults);
         return result;
     }
-    for (char ch : text) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7F) {
-            result.messages.push_back(fileName + ": not a text file" + defaults);
-            return result;
-        }
+    // No text holds a NUL: the file is something else. Any other stray byte
+    // spoils only its own line.
+    if (text.find('\0') != std::string_view::npos) {
+        result.messages.push_back(fileName + ": not a text file" + defaults);
+        return result;
     }
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
@@ -547,25 +554,46 @@ ControlsReading readControlsFile(const std::string& path)
     const std::string defaults = "; using the default controls";
     if (path.empty())
         return {defaultControls(), {}};
-    // Anything but a regular file counts as no file, like a missing one.
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+    const auto refused = [&](const std::string& why) {
+        return ControlsReading{defaultControls(), {path + why + defaults}};
+    };
+    // Opened without blocking, so that a pipe in its place cannot hang the game.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        struct stat link;
+        // No file is the usual case; a link to nothing is a mistake to name.
+        if ((error == ENOENT || error == ENOTDIR) && lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode))
+            return refused(": a link to a file that is not there");
+        if (error == ENOENT || error == ENOTDIR)
             return {defaultControls(), {}};
-        return {defaultControls(), {path + ": " + std::strerror(errno) + defaults}};
+        return refused(std::string(": ") + std::strerror(error));
     }
-    if (!S_ISREG(info.st_mode))
-        return {defaultControls(), {}};
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return {defaultControls(), {path + ": " + std::strerror(errno) + defaults}};
+    struct stat info;
+    std::string fault;
+    if (fstat(fd, &info) != 0)
+        fault = std::string(": ") + std::strerror(errno);
+    else if (S_ISDIR(info.st_mode))
+        fault = ": is a folder, not a controls file";
+    else if (!S_ISREG(info.st_mode))
+        fault = ": not a regular file";
     // One byte more than a controls file may have tells a huge file without reading it all.
-    std::string text(CONTROLS_FILE_LIMIT + 1, '\0');
-    text.resize(std::fread(text.data(), 1, text.size(), file));
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    if (failed)
-        return {defaultControls(), {path + ": cannot be read" + defaults}};
+    std::string text(fault.empty() ? CONTROLS_FILE_LIMIT + 1 : 0, '\0');
+    std::size_t got = 0;
+    while (fault.empty() && got < text.size()) {
+        const ssize_t n = read(fd, text.data() + got, text.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            fault = ": cannot be read";
+        if (n <= 0)
+            break;
+        got += std::size_t(n);
+    }
+    close(fd);
+    if (!fault.empty())
+        return refused(fault);
+    text.resize(got);
     return parseControls(text, path);
 }
 
@@ -620,7 +648,10 @@ std::string formatControls(const Controls& c)
                         if (c.specials[code] == index)
                             (line += ' ') += keyName({Key::SPECIAL, code});
                 }
-                line.resize(std::max<std::size_t>(line.size() + 1, 47), ' ');
+                // The comments line up by characters: a UTF-8 key takes two bytes.
+                const auto characters = std::size_t(std::count_if(
+                    line.begin(), line.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+                line.append(characters < 46 ? 47 - characters : 1, ' ');
                 out += line + "; " + (pad ? "pad: " : "") + CONTROL_MEANINGS[player - 1][control] + "\n";
             }
     }

@@ -29,6 +29,8 @@ struct Seat {
 bool opened = false;
 std::vector<Pad> pads;
 std::array<Seat, PLAYER_COUNT> seats;
+// Joysticks without a controller mapping, told about once while connected.
+std::vector<SDL_JoystickID> toldAbout;
 
 std::string identityOf(SDL_GameController* controller)
 {
@@ -77,6 +79,20 @@ void connect(int deviceIndex)
     if (player)
         takeSeat(pad, player);
     pads.push_back(pad);
+}
+
+// SDL knows no controller layout for it, so its buttons mean nothing to the game.
+void noteJoystick(int deviceIndex)
+{
+    if (SDL_IsGameController(deviceIndex))
+        return;
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+    if (std::find(toldAbout.begin(), toldAbout.end(), id) != toldAbout.end())
+        return;
+    toldAbout.push_back(id);
+    const char* name = SDL_JoystickNameForIndex(deviceIndex);
+    std::printf(
+        "Joystick \"%s\" is not a game controller SDL knows the layout of: it is not used\n", name ? name : "joystick");
 }
 
 void disconnect(SDL_JoystickID id)
@@ -158,6 +174,7 @@ void closePads()
         SDL_GameControllerClose(pad.controller);
     pads.clear();
     seats = {};
+    toldAbout.clear();
     SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     SDL_Quit();
     opened = false;
@@ -174,6 +191,8 @@ MenuPresses pollPads(const Controls& controls, KeyState& held)
     while (SDL_PollEvent(&event)) {
         if (event.type == SDL_CONTROLLERDEVICEADDED)
             connect(event.cdevice.which);
+        else if (event.type == SDL_JOYDEVICEADDED)
+            noteJoystick(event.jdevice.which);
         else if (event.type == SDL_CONTROLLERDEVICEREMOVED)
             disconnect(event.cdevice.which);
     }

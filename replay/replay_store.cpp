@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <regex>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -35,6 +36,15 @@ bool writeFile(const fs::path& path, const std::vector<std::uint8_t>& bytes, std
 }
 
 }  // namespace
+
+bool isGameReplayName(const std::string& name)
+{
+    // replayFileName's stamp and fighters, a network tag, a number for a taken name.
+    static const std::regex made("[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{2}-[0-9]{2}-[0-9]{2}_(darth|jack)-vs-(darth|jack)"
+                                 "(_(network|network-unfinished|desync-at-[0-9]+)-player[12])?(-[2-9]|-[1-9][0-9])?"
+                                 "\\.zrp");
+    return std::regex_match(name, made);
+}
 
 fs::path replayFolder()
 {
@@ -83,8 +93,10 @@ void pruneReplays(const fs::path& folder, int keep)
 {
     std::error_code ec;
     std::vector<fs::path> replays;
+    // Only the files the game saved itself: one the player renamed, linked or
+    // put there is theirs to keep.
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-        if (it->path().extension() == ".zrp" && it->is_regular_file(ec))
+        if (isGameReplayName(it->path().filename().string()) && it->symlink_status(ec).type() == fs::file_type::regular)
             replays.push_back(it->path());
     if (int(replays.size()) <= keep)
         return;

@@ -22,5 +22,8 @@ std::filesystem::path saveReplay(const Replay& replay, const std::filesystem::pa
 // The same under the given name (a number added if it is taken).
 std::filesystem::path saveReplay(
     const Replay& replay, const std::filesystem::path& folder, const std::string& name, std::string& error);
-// Removes the oldest replays of the folder beyond `keep`.
+// Whether a file name is one replayFileName or saveReplay makes.
+bool isGameReplayName(const std::string& name);
+// Removes the oldest of the replays the game saved in the folder beyond
+// `keep`; any other file stays.
 void pruneReplays(const std::filesystem::path& folder, int keep);

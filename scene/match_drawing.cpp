@@ -108,10 +108,15 @@ void drawMenu(const Match& m)
 
 void drawMatch(const Match& m)
 {
-    if (m.gameState == MENU || !m.playerOne || !m.playerTwo)
+    if (m.gameState == MENU || !m.playerOne || !m.playerTwo) {
+        // What only a bout shows is let go while the menu shows.
+        releaseFighterModels();
+        releaseSky();
         drawMenu(m);
-    else
+    } else {
+        holdSky();
         drawBout(m);
+    }
 }
 
 void releaseFighterModels()

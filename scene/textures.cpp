@@ -1,6 +1,7 @@
 #include "scene/textures.h"
 
 #include <GL/gl.h>
+#include <malloc.h>
 
 #include <string>
 
@@ -11,6 +12,9 @@ TextureTable textureTable;
 namespace {
 
 std::string tableFolder;
+// The sky as the table loaded it: its file, and the texture while it is held.
+std::string skyFile;
+unsigned int heldSky = 0;
 
 }  // namespace
 
@@ -21,6 +25,8 @@ void loadTextureTable(const std::string& dataPrefix)
     auto load = [&](const char* fileName, unsigned int* slot) { loadTexture((dataPrefix + fileName).c_str(), slot); };
     load("graphics/marble.bmp", &t.marbleTexture);
     load("graphics/background.bmp", &t.backgroundTexture);
+    heldSky = t.backgroundTexture;
+    skyFile = heldSky ? dataPrefix + "graphics/background.bmp" : "";
     load("graphics/ground2.bmp", &t.ground2Texture);
     load("graphics/jackface.bmp", &t.jackfaceTexture);
     load("graphics/darthface.bmp", &t.darthfaceTexture);
@@ -53,6 +59,31 @@ void loadTextureTable(const std::string& dataPrefix)
     };
     for (int control = 0; control < 4; ++control)
         load(controlFiles[control], &t.controlTextures[control]);
+    // Decoded pictures were let go once uploaded; give their pages back.
+    malloc_trim(0);
+}
+
+void releaseSky()
+{
+    if (heldSky == 0 || textureTable.backgroundTexture != heldSky)
+        return;
+    glDeleteTextures(1, &heldSky);
+    heldSky = 0;
+    textureTable.backgroundTexture = 0;
+    malloc_trim(0);
+}
+
+void holdSky()
+{
+    if (skyFile.empty() || textureTable.backgroundTexture != 0)
+        return;
+    if (!loadTexture(skyFile.c_str(), &textureTable.backgroundTexture)) {
+        // Said once; the bouts go on without it.
+        skyFile.clear();
+        return;
+    }
+    heldSky = textureTable.backgroundTexture;
+    malloc_trim(0);
 }
 
 const std::string& textureTableFolder()

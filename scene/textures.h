@@ -29,6 +29,10 @@ extern TextureTable textureTable;
 // Loads every art file of textureTable from graphics/ under dataPrefix ("" for
 // the working directory, else a folder ending in '/').
 void loadTextureTable(const std::string& dataPrefix = "");
+// The sky is the one large picture, and only a bout shows it: the menu lets
+// go of the texture the table loaded, and the next bout uploads it again.
+void releaseSky();
+void holdSky();
 // The dataPrefix the table was loaded from; the fighters load their own
 // textures from it at each bout start.
 const std::string& textureTableFolder();

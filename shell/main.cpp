@@ -36,16 +36,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "zandrel: --verify needs --replay FILE\n%s", usageText().c_str());
         return REPLAY_UNREADABLE;
     }
-    if (!options.replayFile.empty() && (options.host || !options.join.empty())) {
-        std::fprintf(stderr, "zandrel: a replay is watched alone, not over the network\n%s", usageText().c_str());
-        return 2;
-    }
     if (options.verify)
         return verifyReplay(options.replayFile);
 
-    DataFolder data = findDataFolder(std::getenv("ZANDREL_DATA"), installedDataFolder());
+    DataFolder data = findDataFolder(std::getenv("ZANDREL_DATA"), installedDataFolder(), sourceDataFolder());
     for (const std::string& message : data.messages)
         std::printf("%s\n", message.c_str());
+    if (!data.notFound.empty())
+        std::fprintf(stderr, "zandrel: %s\n", data.notFound.c_str());
 
     // The game: everything the window's callbacks act on, for as long as it runs.
     Shell shell;

@@ -1,5 +1,6 @@
 #include "shell/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -55,8 +56,12 @@ struct OptionRule {
     const char* help;
     // Applies the option; false when the value is bad.
     bool (*apply)(Options& options, std::string_view value);
-    // The value may be left out (then the next word is taken only if it is a number).
+    // The value may be left out (then the next word is taken unless it is an option).
     bool optionalValue = false;
+    // The values a number may take, for the message about a bad one.
+    const char* range = nullptr;
+    // A mode of play: no two go together.
+    bool mode = false;
 };
 
 // Every option of the game, in the order the usage lists them.
@@ -68,17 +73,18 @@ const OptionRule OPTION_RULES[] = {
     {"--print-controls", nullptr, "print the controls in the controls file's format and quit",
         [](Options& o, std::string_view) { return o.printControls = true; }},
     {"--demo", nullptr, "let the computer play both sides, bout after bout, until a key or click",
-        [](Options& o, std::string_view) { return o.demo = true; }},
+        [](Options& o, std::string_view) { return o.demo = true; }, false, nullptr, true},
     {"--window", "WIDTHxHEIGHT", "open the window at this size, e.g. 1280x960 (default 800x600)",
         [](Options& o, std::string_view v) { return parseWindowSize(v, o.windowWidth, o.windowHeight); }},
     {"--host", "[PORT]", "wait for a network player to join (port 7445 unless given)",
-        [](Options& o, std::string_view v) { return (o.host = true) && (v.empty() || parsePort(v, o.port)); }, true},
+        [](Options& o, std::string_view v) { return (o.host = true) && (v.empty() || parsePort(v, o.port)); }, true,
+        "1 to 65535", true},
     {"--join", "HOST[:PORT]", "join a network game (port 7445 unless given)",
-        [](Options& o, std::string_view v) { return parseJoin(v, o); }},
+        [](Options& o, std::string_view v) { return parseJoin(v, o); }, false, nullptr, true},
     {"--delay", "N", "network input delay in ticks, 0 to 6 (default 2)",
-        [](Options& o, std::string_view v) { return parseDelay(v, o.delay); }},
+        [](Options& o, std::string_view v) { return parseDelay(v, o.delay); }, false, "0 to 6"},
     {"--replay", "FILE", "watch a recorded bout (Space pauses, Right steps, + and - change the speed)",
-        [](Options& o, std::string_view v) { return !(o.replayFile = v).empty(); }},
+        [](Options& o, std::string_view v) { return !(o.replayFile = v).empty(); }, false, nullptr, true},
     {"--verify", nullptr, "with --replay: check the bout headless, print its trace and outcome, and quit",
         [](Options& o, std::string_view) { return o.verify = true; }},
 };
@@ -97,6 +103,22 @@ bool isGlutOptionWithValue(std::string_view word)
     return word == "-display" || word == "-geometry";
 }
 
+// GLUT's options that take none; a word of one dash that is none of GLUT's
+// may take the next word as its value, as far as we can tell.
+bool isGlutFlag(std::string_view word)
+{
+    return word == "-iconic" || word == "-direct" || word == "-indirect" || word == "-gldebug" || word == "-sync";
+}
+
+// A word that is neither an option nor an option's value.
+std::string strayWord(std::string_view word)
+{
+    std::string error = "'" + std::string(word) + "' is not an option";
+    if (word.ends_with(".zrp"))
+        error += " (to watch a replay: --replay " + std::string(word) + ")";
+    return error;
+}
+
 }  // namespace
 
 ParsedOptions parseOptions(int argc, char** argv)
@@ -105,16 +127,30 @@ ParsedOptions parseOptions(int argc, char** argv)
     Options& options = parsed.options;
     if (argc > 0)
         options.glutArguments.push_back(argv[0]);
+    // The modes asked for, in the order given.
+    std::vector<std::string_view> modes;
+    bool mayBeAValue = false;
     for (int i = 1; i < argc; ++i) {
         std::string_view word = argv[i];
+        if (!word.starts_with("-")) {
+            if (!mayBeAValue) {
+                parsed.error = strayWord(word);
+                return parsed;
+            }
+            options.glutArguments.push_back(argv[i]);
+            mayBeAValue = false;
+            continue;
+        }
         if (!word.starts_with("--")) {
             options.glutArguments.push_back(argv[i]);
             if (word == "-geometry")
                 options.glutGeometry = true;
             if (isGlutOptionWithValue(word) && i + 1 < argc)
                 options.glutArguments.push_back(argv[++i]);
+            mayBeAValue = !isGlutOptionWithValue(word) && !isGlutFlag(word);
             continue;
         }
+        mayBeAValue = false;
         std::size_t equals = word.find('=');
         std::string_view name = word.substr(0, equals);
         const OptionRule* rule = findRule(name);
@@ -131,7 +167,7 @@ ParsedOptions parseOptions(int argc, char** argv)
         } else if (equals != std::string_view::npos) {
             value = word.substr(equals + 1);
         } else if (rule->optionalValue) {
-            if (i + 1 < argc && argv[i + 1][0] >= '0' && argv[i + 1][0] <= '9')
+            if (i + 1 < argc && argv[i + 1][0] != '-')
                 value = argv[++i];
         } else if (i + 1 < argc) {
             value = argv[++i];
@@ -141,12 +177,14 @@ ParsedOptions parseOptions(int argc, char** argv)
         }
         if (!rule->apply(options, value)) {
             parsed.error = "bad value '" + std::string(value) + "' for " + std::string(name) + " (expected " +
-                rule->valueName + ")";
+                rule->valueName + (rule->range ? std::string(", ") + rule->range : "") + ")";
             return parsed;
         }
+        if (rule->mode && std::find(modes.begin(), modes.end(), name) == modes.end())
+            modes.push_back(name);
     }
-    if (options.host && !options.join.empty())
-        parsed.error = "--host and --join cannot go together";
+    if (modes.size() > 1)
+        parsed.error = std::string(modes[0]) + " and " + std::string(modes[1]) + " cannot go together";
     return parsed;
 }
 
@@ -167,6 +205,7 @@ std::string usageText()
     text += "\nGLUT's own options (-display DISPLAY, -geometry WxH+X+Y, -iconic, -direct,\n"
             "-indirect, -gldebug, -sync) are passed on to it.\n"
             "The art and sounds are read from graphics/ and sounds/ in the working\n"
-            "directory, else from $ZANDREL_DATA, else from the installed data folder.\n";
+            "directory, else from $ZANDREL_DATA, else from the installed data folder,\n"
+            "else (a build run from its build tree) from its source tree.\n";
     return text;
 }

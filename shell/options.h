@@ -4,8 +4,9 @@
 #include <vector>
 
 // What the command line asked for. Our options all start with "--"; every
-// other word (GLUT's -display, -geometry, -iconic, ...) is kept, in order,
-// for glutInit.
+// word of one dash (GLUT's -display, -geometry, -iconic, ...) is kept, in
+// order, for glutInit, with the word after it when it may be its value. Any
+// other word is a mistake.
 struct Options {
     bool help = false;
     bool version = false;

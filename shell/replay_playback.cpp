@@ -1,13 +1,14 @@
 #include "shell/replay_playback.h"
 
 #include <GL/freeglut.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <vector>
 
@@ -93,30 +94,37 @@ int Playback::report() const
 
 bool readReplayFile(const std::string& path, Replay& replay, std::string& message)
 {
-    std::error_code ec;
-    const auto status = std::filesystem::status(path, ec);
-    if (std::filesystem::is_directory(status)) {
-        message = path + ": is a folder, not a replay";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // Checked before reading, and opened without blocking: a pipe named like
+    // a replay must not hang the game.
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         message = path + ": cannot open it: " + std::strerror(errno);
         return false;
     }
-    if (!std::filesystem::is_regular_file(status)) {
-        message = path + ": not a regular file";
-        return false;
+    struct stat status;
+    std::string fault;
+    if (fstat(fd, &status) != 0)
+        fault = std::string(": cannot tell its size: ") + std::strerror(errno);
+    else if (S_ISDIR(status.st_mode))
+        fault = ": is a folder, not a replay";
+    else if (!S_ISREG(status.st_mode))
+        fault = ": not a regular file";
+    else if (std::uintmax_t(status.st_size) > maxReplayFileSize())
+        fault = ": too large to be a replay";
+    std::vector<std::uint8_t> bytes(fault.empty() ? std::size_t(status.st_size) : 0);
+    std::size_t got = 0;
+    while (fault.empty() && got < bytes.size()) {
+        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fault = ": cannot read it whole";
+        else
+            got += std::size_t(n);
     }
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > maxReplayFileSize()) {
-        message = path + (ec ? ": cannot tell its size: " + ec.message() : ": too large to be a replay");
-        return false;
-    }
-    std::vector<std::uint8_t> bytes(size);
-    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(size));
-    if (std::uintmax_t(in.gcount()) != size) {
-        message = path + ": cannot read it whole";
+    close(fd);
+    if (!fault.empty()) {
+        message = path + fault;
         return false;
     }
     std::string error;

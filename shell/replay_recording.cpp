@@ -19,15 +19,16 @@ void Recording::start()
     on = true;
 }
 
-void Recording::beforeTick(const Match& match)
+void Recording::beforeTick(const Match& match, bool demo)
 {
-    if (on && recorder.beforeTick(match))
+    // The demo's bouts are nobody's: they are not kept.
+    if (on && !demo && recorder.beforeTick(match))
         saveOrSay(recorder.takeFinished());
 }
 
-void Recording::afterTick(const Match& match, const TickInput& input)
+void Recording::afterTick(const Match& match, const TickInput& input, bool demo)
 {
-    if (on && recorder.afterTick(match, input))
+    if (on && !demo && recorder.afterTick(match, input))
         saveOrSay(recorder.takeFinished());
 }
 

@@ -10,8 +10,9 @@ class Recording {
 public:
     // Only the game main starts records; tests that tick the shell do not.
     void start();
-    void beforeTick(const Match& match);
-    void afterTick(const Match& match, const TickInput& input);
+    // A demo tick is not recorded.
+    void beforeTick(const Match& match, bool demo);
+    void afterTick(const Match& match, const TickInput& input, bool demo);
     // The window closes, or the game exits, with a bout under way.
     void saveUnfinished();
 

@@ -77,7 +77,7 @@ bool Shell::nextInput(TickInput& input, TickEvents& events)
 void Shell::tick(TickInput input, TickEvents& events)
 {
     Match& game = playback ? playback->player.playing() : match;
-    recording.beforeTick(game);
+    recording.beforeTick(game, computer.demoRunning());
     // A watched replay's keys are the ones its computer sides pressed then.
     if (!playback)
         computer.play(game, input.keyState);
@@ -87,7 +87,7 @@ void Shell::tick(TickInput input, TickEvents& events)
         // The session is over: back to this machine's own game, at its title.
         match = Match{};
     }
-    recording.afterTick(game, input);
+    recording.afterTick(game, input, computer.demoRunning());
     if (playback)
         playback->player.played();
     playSoundEvents(events.sounds);

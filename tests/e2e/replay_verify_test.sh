@@ -32,7 +32,7 @@ echo "ok: another final state is a mismatch"
 
 # bad FILE WHAT: exit 2 and one line on standard error naming the file and WHAT.
 bad() {
-    "$game" --replay "$1" --verify >"$work/out.txt" 2>"$work/err.txt"
+    timeout 20 "$game" --replay "$1" --verify >"$work/out.txt" 2>"$work/err.txt"
     status=$?
     [ "$status" -eq 2 ] || fail "$1 exits with $status, not 2"
     [ "$(wc -l <"$work/err.txt")" -eq 1 ] || fail "$1: not one message: $(cat "$work/err.txt")"
@@ -47,6 +47,8 @@ bad "$work/corrupt.zrp" "corrupt"
 bad "$work/newer.zrp" "replay format version 9"
 bad "$data/../bmp" "is a folder"
 bad "$work/missing.zrp" "cannot open it"
+mkfifo "$work/pipe.zrp"
+bad "$work/pipe.zrp" "not a regular file"
 truncate -s 5M "$work/huge.zrp"
 bad "$work/huge.zrp" "too large to be a replay"
 "$game" --verify >/dev/null 2>&1

@@ -11,6 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "match/match.h"
+#include "scene/match_drawing.h"
+#include "tests/gl/scene_test_helpers.h"
+
 namespace {
 
 const char* const ODD_WIDTH_PICTURE = "tests/data/bmp/many_bmp3_24.bmp";  // 13 by 7
@@ -142,6 +146,38 @@ TEST(Textures, ShippedArtFillsEveryTableSlotAndModelTexture)
     for (unsigned int slot : t.digitTextures)
         EXPECT_TRUE(glIsTexture(slot));
     textureTable = TextureTable{};
+}
+
+// The sky, the one large picture, is held only while a bout shows.
+TEST(Textures, TheMenuLetsGoOfTheSkyAndTheNextBoutDrawsTheSameFrame)
+{
+    const TextureTable saved = textureTable;
+    loadTextureTable();
+    Match bout;
+    TickEvents events;
+    startBout(bout, 1000, events);
+    TickInput input;
+    input.calendarSecond = 1000;
+    step(bout, input, events);
+    boutProjection();
+    litScene();
+    const auto frame = [](const Match& m) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        drawMatch(m);
+        std::vector<unsigned char> pixels(800 * 600 * 3);
+        glReadPixels(0, 0, 800, 600, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+        return pixels;
+    };
+    const std::vector<unsigned char> first = frame(bout);
+    EXPECT_NE(textureTable.backgroundTexture, 0u);
+    frame(Match{});
+    EXPECT_EQ(textureTable.backgroundTexture, 0u);
+    EXPECT_TRUE(frame(bout) == first);
+    EXPECT_NE(textureTable.backgroundTexture, 0u);
+
+    frame(Match{});
+    glDisable(GL_LIGHTING);
+    textureTable = saved;
 }
 
 TEST(Textures, FolderNamedLikeAnArtFileIsTakenAsMissing)

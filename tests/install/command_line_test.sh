@@ -17,7 +17,8 @@ grep -q -- '--window WIDTHxHEIGHT' "$out" || fail "--help shows no usage"
 "$game" --version >"$out" 2>"$err" || fail "--version exits with $?"
 [ "$(cat "$out")" = "zandrel $version" ] || fail "--version does not say zandrel $version"
 
-for words in "--nope" "--window 0x0" "--window" "--fullscreen=1" "-iconic --bad"; do
+for words in "--nope" "--window 0x0" "--window" "--fullscreen=1" "-iconic --bad" "--replay f.zrp --host" \
+    "bout.zrp" "--host abc" "--delay 7"; do
     # shellcheck disable=SC2086
     "$game" $words >"$out" 2>"$err"
     status=$?
@@ -27,4 +28,15 @@ for words in "--nope" "--window 0x0" "--window" "--fullscreen=1" "-iconic --bad"
     head -n 1 "$err" | grep -q '^zandrel: ' || fail "'$words': the message is not first"
     grep -q '^Usage: zandrel' "$err" || fail "'$words' shows no usage"
 done
+# Run from elsewhere, a build finds its source tree's art; a copy of it
+# outside the build tree finds none, and says where it looked in one line.
+here=$(mktemp -d)
+trap 'rm -f "$out" "$err"; rm -rf "$here"' EXIT
+(cd "$here" && env -u ZANDREL_DATA "$game" >"$out" 2>"$err")
+grep -q "No folder with the game's graphics/" "$out" && fail "run from another folder, the build finds no art"
+cp "$game" "$here/zandrel"
+(cd "$here" && env -u ZANDREL_DATA ./zandrel >"$out" 2>"$err")
+[ "$(grep -c '^zandrel: no graphics/ and sounds/ in the working directory ' "$err")" -eq 1 ] ||
+    fail "a binary with no data anywhere does not say so in one line on standard error"
+grep -qF "$(dirname "$here")/share/zandrel" "$err" || fail "the line does not name the installed folder"
 echo "ok"

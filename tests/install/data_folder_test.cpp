@@ -133,6 +133,22 @@ TEST_F(DataFolderTest, WithNothingFoundTheGameStartsFromTheWorkingDirectory)
     EXPECT_EQ(findDataFolder(nullptr, "").messages.size(), 2u);
 }
 
+TEST_F(DataFolderTest, TheSourceTreeComesLastAndNothingFoundIsOneLineNamingEveryPlace)
+{
+    const fs::path source = root / "src";
+    fill(source, true, true);
+    fill(installed, true, false);
+    EXPECT_EQ(findDataFolder(nullptr, installed.string(), source.string()).prefix, source.string() + "/");
+    EXPECT_EQ(findDataFolder(nullptr, "", source.string()).notFound, "");
+
+    fs::remove_all(source / "sounds");
+    const DataFolder found = findDataFolder(env().c_str(), installed.string(), source.string());
+    EXPECT_EQ(found.prefix, "");
+    EXPECT_EQ(found.notFound,
+        "no graphics/ and sounds/ in the working directory " + working.string() + ", $ZANDREL_DATA " + env() + ", " +
+            installed.string() + ", " + source.string() + ": the game shows blank pictures and plays silently");
+}
+
 TEST(InstalledDataFolder, LiesBesideTheBinarysFolderUnderShare)
 {
     fs::path binary = fs::read_symlink("/proc/self/exe");

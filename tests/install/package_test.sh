@@ -1,7 +1,8 @@
 #!/bin/bash
 # Checks a built package: the file name carries the project's version, the
 # package lists the game, its data and the desktop's files, its dependencies
-# come from the libraries the binary links, and lintian finds no errors.
+# come from the libraries the binary links, lintian finds nothing even with
+# --pedantic -I, and the game is built with Debian's hardening flags.
 #
 # package_test.sh DEB VERSION
 set -u
@@ -28,5 +29,18 @@ for library in libglut3.12 libopenal1 libx11-6 libc6; do
 done
 echo "ok: Depends: $depends"
 
-lintian --fail-on error "$deb" || fail "lintian reports errors"
-echo "ok: lintian reports no errors"
+tags=$(lintian --pedantic -I "$deb") || fail "lintian reports errors: $tags"
+[ -z "$tags" ] || fail "lintian --pedantic -I reports: $tags"
+echo "ok: lintian --pedantic -I reports nothing"
+
+# Built with Debian's hardening flags.
+binary=$(mktemp -d)
+trap 'rm -rf "$binary"' EXIT
+dpkg-deb -x "$deb" "$binary"
+dynamic=$(readelf -d -h "$binary/usr/games/zandrel")
+grep -q 'Position-Independent Executable' <<<"$dynamic" || fail "the game is not a position-independent executable"
+grep -q 'BIND_NOW' <<<"$dynamic" || fail "the game is not linked with -z now"
+readelf -l "$binary/usr/games/zandrel" | grep -q GNU_RELRO || fail "the game is not linked with -z relro"
+nm -D "$binary/usr/games/zandrel" | grep -q '__stack_chk_fail' || fail "the game is built without the stack protector"
+nm -D "$binary/usr/games/zandrel" | grep -q '_chk@' || fail "the game is built without _FORTIFY_SOURCE"
+echo "ok: built with fortify, stack protector, relro, bind-now and PIE"

@@ -15,6 +15,7 @@
 #include "characters/core/trace.h"
 #include "net/session.h"
 #include "tests/net/relay.h"
+#include "tests/support/die_with_parent.h"
 #include "tests/support/key_script.h"
 
 namespace {
@@ -98,14 +99,17 @@ void expectTheSameBout(const NetSession& host, const NetSession& guest)
 }
 
 struct Pair {
-    Pair(Relay::Faults faults, std::uint32_t seed, int delay = 2)
+    Pair(Relay::Faults faults, std::uint32_t seed, int delay = 2, Rollback::Tamper hostTamper = {},
+        Rollback::Tamper guestTamper = {})
     {
         NetConfig hc = hostConfig();
         hc.delay = delay;
+        hc.tamper = std::move(hostTamper);
         host = std::make_unique<NetSession>(hc);
         relay = std::make_unique<Relay>(host->localPort(), faults, seed);
         NetConfig gc = guestConfig(relay->port());
         gc.delay = delay;
+        gc.tamper = std::move(guestTamper);
         guest = std::make_unique<NetSession>(gc);
     }
     bool run(auto done, double seconds)
@@ -184,9 +188,12 @@ TEST(NetSession, APeerKilledMidBoutEndsTheSessionAfterThreeSilentSeconds)
 {
     NetSession host(hostConfig());
     const std::uint16_t port = host.localPort();
+    const pid_t parent = getpid();
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+        // It loops until killed: a crash of the test must take it along.
+        dieWithParent(parent);
         TraceSilence quiet;
         NetSession guest(guestConfig(port));
         Hands hands(7);
@@ -278,4 +285,116 @@ TEST(NetSession, AFloodOfGarbageIsDroppedAndTheBoutGoesOn)
     EXPECT_TRUE(rogueRefused);
     enet_host_destroy(rogue);
     close(stranger);
+}
+
+// The bout ends by a knock-out on both sides at once; the guest's game then
+// differs only in the menu the bout ends on, after the last 30-tick check.
+TEST(NetSession, SidesThatDifferOnlyAtTheBoutsEndAreADesync)
+{
+    TraceCapture printed;
+    const auto knockOut = [](Match& m) {
+        if (m.tick == 20 && m.playerTwo)
+            m.playerTwo->health = 0.0f;
+    };
+    const auto knockOutThenDiffer = [knockOut](Match& m) {
+        knockOut(m);
+        if (m.gameState == MENU)
+            m.selectBrightness = 0.5f;
+    };
+    Pair p({0, 0, 0}, 6, 2, knockOut, knockOutThenDiffer);
+    ASSERT_TRUE(p.run([&] { return p.oneBoutPlayed(); }, 60)) << p.host->message() << p.guest->message();
+    ASSERT_TRUE(p.host->bout()->overTick());
+    ASSERT_NE(*p.host->bout()->overTick() % Rollback::HASH_INTERVAL, 0u) << "a 30-tick check would see it first";
+    for (const NetSession* side : {p.host.get(), p.guest.get()}) {
+        EXPECT_NE(side->message().find("desync at tick"), std::string::npos) << side->message();
+        EXPECT_NE(side->savedReplay().find("_desync-at-"), std::string::npos) << side->savedReplay();
+    }
+}
+
+namespace {
+
+// A guest that speaks the protocol by hand, to send what a real one never would.
+struct HandGuest {
+    explicit HandGuest(std::uint16_t port)
+    {
+        ENetAddress address{};
+        enet_address_set_host(&address, "127.0.0.1");
+        address.port = port;
+        host = enet_host_create(nullptr, 1, 2, 0, 0);
+        peer = enet_host_connect(host, &address, 2, 0);
+    }
+    ~HandGuest() { enet_host_destroy(host); }
+    void send(const Message& m)
+    {
+        const std::vector<std::uint8_t> bytes = encode(m);
+        const bool reliable = !std::holds_alternative<Inputs>(m);
+        enet_peer_send(peer, reliable ? SESSION_CHANNEL : INPUT_CHANNEL,
+            enet_packet_create(bytes.data(), bytes.size(), reliable ? ENET_PACKET_FLAG_RELIABLE : 0));
+        enet_host_flush(host);
+    }
+    // The furthest tick the host's input packets have reached.
+    std::uint32_t pump()
+    {
+        ENetEvent e;
+        while (enet_host_service(host, &e, 0) > 0)
+            if (e.type == ENET_EVENT_TYPE_RECEIVE) {
+                if (std::optional<Message> m = reader.read(e.packet->data, e.packet->dataLength))
+                    if (const Inputs* in = std::get_if<Inputs>(&*m))
+                        reached = std::max(reached, in->firstTick + std::uint32_t(in->bits.size()));
+                enet_packet_destroy(e.packet);
+            }
+        return reached;
+    }
+    ENetHost* host;
+    ENetPeer* peer;
+    PacketReader reader;
+    std::uint32_t reached = 0;
+};
+
+}  // namespace
+
+// An input packet of another bout, and an acknowledgement of more than the
+// host has sent, would each stall the bout: both are ignored.
+TEST(NetSession, StaleInputsAndAnAckBeyondWhatWasSentAreIgnored)
+{
+    TraceSilence quiet;
+    NetSession host(hostConfig());
+    HandGuest guest(host.localPort());
+    const auto frames = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            std::vector<SoundEvent> sounds;
+            host.frame(0, {START_CLICK}, {}, sounds);
+            guest.pump();
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    };
+    for (int i = 0; i < 500 && guest.peer->state != ENET_PEER_STATE_CONNECTED; ++i)
+        frames(1);
+    guest.send(Hello{PROTOCOL_VERSION, gameVersion()});
+    guest.send(Choice{0, true});
+    for (int i = 0; i < 500 && host.phase() != Phase::BOUT; ++i)
+        frames(1);
+    ASSERT_EQ(host.phase(), Phase::BOUT);
+
+    Inputs stale;
+    stale.sequence = 1;
+    stale.bout = 0;
+    stale.present = 10;
+    stale.bits.assign(10, 0);
+    guest.send(stale);
+    frames(50);
+    EXPECT_EQ(host.bout()->remoteKnown(), 0u) << "the other bout's inputs were taken";
+
+    const std::uint32_t before = guest.pump();
+    Inputs greedy = stale;
+    greedy.sequence = 2;
+    greedy.bout = 1;
+    greedy.bits.assign(5, 0);
+    greedy.present = 5;
+    greedy.ack = 1'000'000;
+    guest.send(greedy);
+    frames(100);
+    EXPECT_EQ(host.bout()->remoteKnown(), 5u);
+    // Five more ticks to play: the host sends their inputs still.
+    EXPECT_GE(guest.pump(), before + 5) << "the host stopped sending its inputs";
 }

@@ -18,6 +18,7 @@
 
 #include "replay/replay_file.h"
 #include "tests/net/relay.h"
+#include "tests/support/die_with_parent.h"
 
 namespace fs = std::filesystem;
 
@@ -53,8 +54,10 @@ struct Peer {
     {
         args.insert(args.begin(), NET_PEER);
         args.insert(args.end(), {"--replays", (folder / "replays").string()});
+        const pid_t parent = getpid();
         pid = fork();
         if (pid == 0) {
+            dieWithParent(parent);
             const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             dup2(o, 1);

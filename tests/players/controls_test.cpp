@@ -1,10 +1,13 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "players/controls.h"
@@ -98,6 +101,15 @@ TEST(ControlsFile, PrintedBindingsReadBackTheSame)
     EXPECT_EQ(c.characters['1'], P2_H);
     EXPECT_EQ(c.pads[0][PAD_SOUTH], int(Action::AttackH));
 
+    // Each binding's comment starts in the same column, counted in characters.
+    std::istringstream printed(formatControls(c));
+    for (std::string line; std::getline(printed, line);) {
+        if (line.empty() || line[0] == '#' || line[0] == '[')
+            continue;
+        const std::string before = line.substr(0, line.find("; "));
+        EXPECT_EQ(std::count_if(before.begin(), before.end(), [](char b) { return (b & 0xC0) != 0x80; }), 47) << line;
+    }
+
     const ControlsReading again2 = parseControls(formatControls(c), "printed");
     EXPECT_TRUE(again2.messages.empty()) << again2.messages.front();
     EXPECT_TRUE(sameControls(again2.controls, c));
@@ -136,7 +148,12 @@ TEST(ControlsFile, EachBadLineIsNamedAndIgnoredAndTheRestApplies)
         "[player3]\n"                   // 13
         "left = z\n"                    // 14 unknown section
         "[player2]\n"                   // 15
-        "right = o\n";                  // 16 still applies
+        "right = o\n" +                 // 16 still applies
+        "down = p ;" +
+        std::string(CONTROLS_LINE_LIMIT - 10, 'c') + "\n" +  // 17 at the limit: applies
+        "left = \xC2\xA0\n"                                  // 18 a no-break space is no key
+        "\x01\x02\x9b = \x1b\x7f\n"                          // 19 binary bytes
+        "attack_v = 8\n";                                    // 20 still applies
     const ControlsReading r = parseControls(text, "/home/p/controls.conf");
     const std::vector<std::string> expected = {
         "/home/p/controls.conf:3: unknown key \"foo\" for right; line ignored",
@@ -150,6 +167,8 @@ TEST(ControlsFile, EachBadLineIsNamedAndIgnoredAndTheRestApplies)
         "/home/p/controls.conf:11: section name without a closing ]; line ignored",
         "/home/p/controls.conf:12: line longer than 160 characters; line ignored",
         "/home/p/controls.conf:14: unknown section [player3]; line ignored",
+        "/home/p/controls.conf:18: unknown key \"\xC2\xA0\" for left; line ignored",
+        "/home/p/controls.conf:19: not text; line ignored",
     };
     EXPECT_EQ(r.messages, expected);
 
@@ -169,6 +188,8 @@ TEST(ControlsFile, EachBadLineIsNamedAndIgnoredAndTheRestApplies)
     // The line after all of them still applies.
     EXPECT_EQ(c.characters['o'], 9);
     EXPECT_EQ(c.specials[GLUT_KEY_RIGHT], UNBOUND);
+    EXPECT_EQ(c.characters['p'], 10);
+    EXPECT_EQ(c.characters['8'], 12);
 }
 
 TEST(ControlsFile, ASettingBeforeAnySectionIsRefused)
@@ -223,16 +244,28 @@ protected:
     std::string path;
 };
 
-TEST_F(ControlsFileOnDisk, MissingFileOrFolderGivesTheDefaultsSilently)
+TEST_F(ControlsFileOnDisk, AMissingFileGivesTheDefaultsSilentlyAndAnythingElseInItsPlaceIsNamed)
 {
     ControlsReading r = readControlsFile(path);
     EXPECT_TRUE(r.messages.empty());
     EXPECT_TRUE(sameControls(r.controls, defaultControls()));
-    std::filesystem::create_directory(path);
-    r = readControlsFile(path);
-    EXPECT_TRUE(r.messages.empty());
     r = readControlsFile("");
     EXPECT_TRUE(r.messages.empty());
+
+    // A pipe would block a plain open until something writes to it.
+    const std::pair<void (*)(const std::string&), const char*> places[] = {
+        {[](const std::string& p) { std::filesystem::create_directory(p); }, ": is a folder, not a controls file"},
+        {[](const std::string& p) { mkfifo(p.c_str(), 0600); }, ": not a regular file"},
+        {[](const std::string& p) { std::filesystem::create_symlink(p + ".gone", p); },
+            ": a link to a file that is not there"},
+    };
+    for (auto [make, why] : places) {
+        std::filesystem::remove_all(path);
+        make(path);
+        r = readControlsFile(path);
+        EXPECT_EQ(r.messages, std::vector<std::string>{path + why + "; using the default controls"});
+        EXPECT_TRUE(sameControls(r.controls, defaultControls()));
+    }
 }
 
 TEST_F(ControlsFileOnDisk, MessagesNameTheFile)

@@ -11,6 +11,7 @@
 
 #include "audio/sound_bank.h"
 #include "characters/core/character.h"
+#include "characters/core/trace.h"
 #include "characters/jack.h"
 #include "players/pads.h"
 #include "shell/game.h"
@@ -22,7 +23,13 @@ namespace {
 
 class VirtualPad {
 public:
-    explicit VirtualPad(const char* name = "Test pad") : name(name) { plug(); }
+    // A joystick of an unknown type has no controller mapping.
+    explicit VirtualPad(const char* name = "Test pad", SDL_JoystickType type = SDL_JOYSTICK_TYPE_GAMECONTROLLER)
+        : name(name),
+          type(type)
+    {
+        plug();
+    }
     ~VirtualPad() { unplug(); }
     VirtualPad(const VirtualPad&) = delete;
     VirtualPad& operator=(const VirtualPad&) = delete;
@@ -31,7 +38,7 @@ public:
     {
         SDL_VirtualJoystickDesc desc{};
         desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.type = Uint16(type);
         desc.naxes = SDL_CONTROLLER_AXIS_MAX;
         desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
         desc.name = name;
@@ -65,6 +72,7 @@ public:
     }
 
     const char* name;
+    SDL_JoystickType type;
     SDL_Joystick* joystick = nullptr;
     SDL_JoystickID id = -1;
 };
@@ -132,6 +140,23 @@ TEST_F(PadTest, APadWalksPlayerOneInAndStrikes)
     EXPECT_EQ(heldCount(), 1);
     EXPECT_EQ(one.state, ATTACK_H);
     EXPECT_FALSE(two.isAttacking() || two.isMoving());
+}
+
+TEST_F(PadTest, AJoystickWithoutALayoutIsNamedOnceAndPlaysNobody)
+{
+    TraceSilence quiet;
+    testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    VirtualPad stick("Flight stick", SDL_JOYSTICK_TYPE_FLIGHT_STICK);
+    for (int i = 0; i < 5; ++i) {
+        stick.press(SDL_GameControllerButton(i % 2));
+        tick();
+    }
+    const int held = heldCount();
+    const std::string out = testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(out, "Joystick \"Flight stick\" is not a game controller SDL knows the layout of: it is not used\n");
+    EXPECT_EQ(held, 0);
 }
 
 TEST_F(PadTest, TwoPadsPlayBothSides)

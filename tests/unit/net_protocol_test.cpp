@@ -89,3 +89,29 @@ TEST(NetProtocol, AnInputPacketSeenOrOlderThanOneSeenIsDropped)
     EXPECT_TRUE(roundTrip(reader, Choice{0, false}));
     EXPECT_TRUE(roundTrip(reader, Choice{0, false}));
 }
+
+TEST(NetProtocol, InputPacketsPastTheirLimitsAreMalformed)
+{
+    // The sender has played 200 ticks: it may hold inputs up to 64 past that.
+    const struct {
+        std::size_t inputs;
+        std::uint32_t firstTick;
+        bool accepted;
+    } rows[] = {
+        {MAX_INPUTS_PER_PACKET, 232, true},
+        {MAX_INPUTS_PER_PACKET + 1, 100, false},
+        {1, 263, true},
+        {1, 264, false},
+        {2, 0xffffffffu, false},
+    };
+    PacketReader reader;
+    std::uint32_t sequence = 1;
+    for (const auto& row : rows) {
+        Inputs in = inputs(sequence++);
+        in.firstTick = row.firstTick;
+        in.bits.assign(row.inputs, 0x01);
+        const long before = reader.counts().malformed;
+        EXPECT_EQ(roundTrip(reader, in).has_value(), row.accepted) << row.inputs << " from " << row.firstTick;
+        EXPECT_EQ(reader.counts().malformed - before, row.accepted ? 0 : 1);
+    }
+}

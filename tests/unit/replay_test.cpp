@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "characters/core/trace.h"
@@ -48,14 +49,19 @@ struct Session {
             tick(input);
         }
     }
-    // Until the menu is back, or `maxTicks`.
-    void bout(std::uint32_t seed, int maxTicks = 10000)
+    // Until the menu is back, or `maxTicks`. The first tick clicks player
+    // 1's row and START, or with padStart a pad chooses player 2's row and starts.
+    void bout(std::uint32_t seed, int maxTicks = 10000, bool padStart = false)
     {
         TraceCapture capture;
         RandomPlayers players(seed);
         players.startSecond = second;
         TickInput first = players.next();
         first.releases = {PLAYER_ONE_CLICK, START_CLICK};
+        if (padStart) {
+            first.releases.clear();
+            first.padPresses = {false, true, 1, 0};
+        }
         tick(first);
         playerOneChoices.push_back(match.playerOneChoice);
         // Pad presses reach only the menu: a replay leaves them out.
@@ -247,6 +253,58 @@ TEST(ReplayFile, RefusesHostileCountsEvenUnderAValidChecksum)
     EXPECT_NE(error.find("start second"), std::string::npos) << error;
 }
 
+// Each row one byte from a file the game writes, under a valid checksum: only
+// the reader's own check stands in the way. The rows that pass show the
+// files are otherwise sound.
+TEST(ReplayFile, RefusesWhatTheGameNeverWrites)
+{
+    Replay r;
+    r.gameVersion = "1";
+    r.start.startSecond = 100;
+    r.append({0, 100, false, false});
+    const std::vector<std::uint8_t> bytes = encodeReplay(r);
+    const std::size_t header = 7 + 1 + 61;
+    const std::size_t startAt = 8;
+    struct Row {
+        std::size_t startByte;  // of the start block, or header for none
+        std::uint8_t value;
+        std::uint32_t ticks;
+        std::vector<std::uint8_t> body;
+        const char* error;  // nullptr: read
+    };
+    const std::vector<std::uint8_t> plain = {0x00};
+    const Row rows[] = {
+        {1, 1, 1, plain, nullptr},
+        {1, 2, 1, plain, "neither Jack nor Darth"},
+        {0, 2, 1, plain, "neither Jack nor Darth"},
+        {3, 3, 1, plain, nullptr},
+        {3, 4, 1, plain, "neither a person nor the computer"},
+        {2, 4, 1, plain, "neither a person nor the computer"},
+        // A run of 16 ticks: 15 in its first byte, the rest as a number.
+        {header, 0, 16, {0xf0, 0x00}, nullptr},
+        {header, 0, 16, {0xf0, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x80, 0x02}, "too large"},
+        {header, 0, 2, {0x00, 0x01, 0x01}, nullptr},
+        {header, 0, 2, {0x00, 0x00}, "repeats the one before it"},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::uint8_t> file(bytes.begin(), bytes.begin() + header);
+        if (row.startByte != header)
+            file[startAt + row.startByte] = row.value;
+        for (int i = 0; i < 4; ++i) {
+            file[header - 16 + i] = std::uint8_t(row.ticks >> (8 * i));
+            file[header - 4 + i] = std::uint8_t(row.body.size() >> (8 * i));
+        }
+        file.insert(file.end(), row.body.begin(), row.body.end());
+        file.resize(file.size() + 4);
+        file = resealed(file);
+        Replay read;
+        std::string error;
+        const bool ok = decodeReplay(file.data(), file.size(), read, error);
+        EXPECT_EQ(ok, row.error == nullptr) << error;
+        EXPECT_TRUE(!row.error || error.find(row.error) != std::string::npos) << error;
+    }
+}
+
 TEST(Replay, RecordedBoutsPlayAgainExactly)
 {
     Session session;
@@ -256,7 +314,7 @@ TEST(Replay, RecordedBoutsPlayAgainExactly)
     // with the computer on one side (its keys are recorded like a person's).
     session.menuTicks(300);
     session.match.playerTwoControl = CPU_NORMAL;
-    session.bout(8);
+    session.bout(8, 10000, true);
     session.menuTicks(200);
     session.bout(9, 500);
     ASSERT_EQ(session.replays.size(), 2u);
@@ -281,7 +339,7 @@ TEST(Replay, RecordedBoutsPlayAgainExactly)
         EXPECT_TRUE(again.player.hashMatches()) << "bout " << i;
         EXPECT_EQ(again.trace, session.traces[i]) << "bout " << i;
         EXPECT_GT(again.trace.size(), 100u);
-        // Each bout's first tick clicks player 1's row before START.
+        // Each bout's first tick chose a row before START.
         const bool darth = session.playerOneChoices[i] == DARTH;
         EXPECT_EQ(read.start.playerOneChoice, session.playerOneChoices[i]);
         const std::string line = darth ? "initializing Darth as player 1" : "initializing Jack as player 1";
@@ -370,6 +428,52 @@ TEST(ReplayFolder, SavesKeepsTheNewestHundredAndSaysWhyItCannot)
     }
     EXPECT_TRUE(saveReplay(r, "/proc/zandrel", error).empty());
     EXPECT_NE(error.find("/proc/zandrel"), std::string::npos) << error;
+}
+
+TEST(ReplayFolder, PruningTakesOnlyTheFilesTheGameNamed)
+{
+    const std::pair<const char*, bool> names[] = {
+        {"2026-12-08_22-41-07_darth-vs-jack.zrp", true},
+        {"2026-12-08_22-41-07_jack-vs-jack-2.zrp", true},
+        {"2026-12-08_22-41-07_darth-vs-darth-99.zrp", true},
+        {"2026-12-08_22-41-07_darth-vs-jack_network-player1.zrp", true},
+        {"2026-12-08_22-41-07_jack-vs-darth_network-unfinished-player2-3.zrp", true},
+        {"2026-12-08_22-41-07_darth-vs-jack_desync-at-1290-player2.zrp", true},
+        {"000-my-first-ko.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack-mine.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack.zrp.bak", false},
+        {"2026-12-08_22-41-07_darth-vs-jack-1.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack-100.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack_network-player3.zrp", false},
+        {"2026-12-08_22-41-07_darth-vs-jack_desync-at--player1.zrp", false},
+        {"copy of 2026-12-08_22-41-07_darth-vs-jack.zrp", false},
+    };
+    for (auto [name, made] : names)
+        EXPECT_EQ(isGameReplayName(name), made) << name;
+
+    // The player's own files sort first, as the oldest would; a link named
+    // like the game's points at one of them.
+    TempFolder temp;
+    const fs::path folder = temp.path / "replays";
+    fs::create_directories(folder);
+    const std::vector<std::string> kept = {
+        "000-my-first-ko.zrp", "2000-01-01_00-00-00_darth-vs-jack-mine.zrp", "2000-01-01_00-00-00_darth-vs-jack.zrp"};
+    std::ofstream(folder / kept[0]) << "mine";
+    std::ofstream(folder / kept[1]) << "mine too";
+    fs::create_symlink(kept[0], folder / kept[2]);
+    Replay r = sampleReplay(1'700'000'000);
+    std::string error;
+    for (int i = 0; i < KEPT_REPLAYS + 2; ++i) {
+        r.start.startSecond += 60;
+        const std::string tag = i % 2 ? "network-player1" : "";
+        ASSERT_FALSE(saveReplay(r, folder, replayFileName(r, std::time_t(r.start.startSecond), tag), error).empty());
+    }
+    long made = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        made += isGameReplayName(entry.path().filename().string()) && !entry.is_symlink();
+    EXPECT_EQ(made, KEPT_REPLAYS);
+    for (const std::string& name : kept)
+        EXPECT_TRUE(fs::exists(fs::symlink_status(folder / name))) << name;
 }
 
 }  // namespace

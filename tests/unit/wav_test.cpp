@@ -305,6 +305,9 @@ TEST(SampleConversion, DeepIntegersAndFloatsKeepSignAndLevel)
     EXPECT_EQ(convert(formatBody(3, 1, 8000, 32), {2.0, -1.0, NAN, INFINITY}, true, 1),
         (std::vector<float>{1.0f, -0.5f, 0.0f, 0.0f}));
     EXPECT_EQ(convert(formatBody(3, 1, 8000, 64), {1e300, -1e300}, true, 1), (std::vector<float>{1.0f, -1.0f}));
+    // Full scale both ways in 16 bits: +1.0 is the loudest positive sample, not a wrap to the negative.
+    EXPECT_EQ(
+        convert(formatBody(3, 1, 8000, 32), {1.0, -1.0}, false, 1), (std::vector<float>{32767 / 32768.0f, -1.0f}));
 }
 
 TEST(SampleConversion, SurroundMixesDownToStereoWithoutClipping)
