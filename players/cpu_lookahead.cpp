@@ -31,6 +31,8 @@ constexpr int LAST_SECONDS = 6;        // from here a lead is only kept
 // Ticks before a guessed change of what the opponent does starts: a
 // person's answer to what it sees. Played carefully, none.
 constexpr int ANSWER_TICKS = 8;
+// Seen swinging more than this share of the time, an opponent is taken to swing without care.
+constexpr double RECKLESS_SHARE = 0.6;
 // A guess believed less than this share of all is left out of the worst case.
 constexpr double PLAUSIBLE = 0.15;
 // How long a step, circle or block is played in a rollout before guarding.
@@ -104,11 +106,12 @@ unsigned controlsShowing(int state)
     }
 }
 
-unsigned guessedControls(Guess guess, const Match& m, int opponent, unsigned seen)
+unsigned guessedControls(Guess guess, const Match& m, int opponent, unsigned seen, bool reckless)
 {
     // At the first opening (not into a swing of the other's), or on and on
     // when that is what it was seen doing.
-    const bool swings = guess == SWINGS ? !fighter(m, 3 - opponent).isAttacking() : guess == KEEPS_ON && seen == SWINGING;
+    const bool swings = guess == SWINGS ? reckless || !fighter(m, 3 - opponent).isAttacking()
+                                        : guess == KEEPS_ON && seen == SWINGING;
     if (swings) {
         const CpuMove* row = bestRowFrom(fighter(m, opponent).kind(), apart(m));
         return row ? row->controls : towards(opponent);
@@ -221,18 +224,23 @@ void Lookahead::begin(const Match& now, int who, unsigned seen, const Beliefs& b
     answerTicks = int(std::lround(ANSWER_TICKS * (1.0 - care)));
     const double all = believed.weight[KEEPS_ON] + believed.weight[SWINGS] + believed.weight[BLOCKS];
     swingShare = all > 0.0 ? believed.weight[SWINGS] / all : 0.0;
+    // One seen swinging most of the time swings at once, into anything.
+    reckless = swingShare > RECKLESS_SHARE;
+    if (reckless)
+        answerTicks = 0;
     second = clockSecond(now);
     options.clear();
     jobs.clear();
     addCandidates(chunk);
-    const int guesses = std::clamp(f.guesses, 1, GUESS_COUNT);
-    for (int g = guesses; g < GUESS_COUNT; ++g)
-        beliefs.weight[g] = 0.0;
     // Guessing it blocks is guessing it keeps on when it was seen blocking.
     if (seen == CONTROL_BLOCK) {
         beliefs.weight[KEEPS_ON] += beliefs.weight[BLOCKS];
         beliefs.weight[BLOCKS] = 0.0;
     }
+    // A level that looks less widely leaves the last guesses out.
+    const int guesses = std::clamp(f.guesses, 1, GUESS_COUNT);
+    for (int g = guesses; g < GUESS_COUNT; ++g)
+        beliefs.weight[g] = 0.0;
     for (int c = 0; c < int(options.size()); ++c)
         for (int g = 0; g < GUESS_COUNT; ++g)
             if (beliefs.weight[g] > 0.0)
@@ -332,7 +340,7 @@ void Lookahead::rollout(Job& job, Match& scratch) const
         writeControls(player, mine.at(t), input.keyState);
         // An answer to what it does takes the opponent a person's reaction to start.
         const Guess guess = t < answerTicks ? KEEPS_ON : job.guess;
-        writeControls(opponent, guessedControls(guess, scratch, opponent, opponentSeen), input.keyState);
+        writeControls(opponent, guessedControls(guess, scratch, opponent, opponentSeen, reckless), input.keyState);
         events.sounds.clear();
         events.fighting = true;
         events.ringOut = false;

@@ -42,7 +42,7 @@ struct Beliefs {
 
 // The opponent's controls this tick under a guess; `seen` is what it held
 // when last seen.
-unsigned guessedControls(Guess guess, const Match& match, int opponent, unsigned seen);
+unsigned guessedControls(Guess guess, const Match& match, int opponent, unsigned seen, bool reckless);
 // What a fighter seen in `state` holds, as far as the screen tells; a swing
 // shows as SWINGING.
 constexpr unsigned SWINGING = 1u << 8;
@@ -107,6 +107,7 @@ private:
     bool lastSeconds = false;  // a lead in the last seconds: kept, not pressed
     int answerTicks = 0;
     double swingShare = 0.0;  // how much of the time the opponent has been seen swinging
+    bool reckless = false;    // so much that it is taken to swing at once, into anything
     std::vector<Candidate> options;
     std::vector<Job> jobs;
     int next = 0;

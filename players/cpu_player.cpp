@@ -19,9 +19,9 @@ bool attacking(int state)
 CpuLevel cpuLevel(int control)
 {
     switch (control) {
-    case CPU_EASY: return {24, 5, {24, 1, 0.0}, 0.12, 0.30, 0.30, 0.6};
-    case CPU_NORMAL: return {14, 4, {30, 2, 0.3}, 0.04, 0.10, 0.12, 0.3};
-    default: return {8, 3, {30, 3, 0.5}, 0.01, 0.03, 0.03, 0.1};
+    case CPU_EASY: return {24, 5, {18, 1, 0.0}, 0.12, 0.30, 0.30, 0.6};
+    case CPU_NORMAL: return {14, 3, {24, 2, 0.3}, 0.04, 0.10, 0.12, 0.3};
+    default: return {8, 3, {24, 3, 0.5}, 0.01, 0.03, 0.03, 0.1};
     }
 }
 
@@ -66,7 +66,7 @@ void CpuPlayer::startThinking(long now, const MatchView& seen, long from)
     const Guess likeliest = habits.likeliest();
     for (long t = now - level.reaction; t < from && m.gameState == FIGHTING; ++t) {
         writeControls(player, t < now ? pressed[t % HISTORY] : planned(t), input.keyState);
-        writeControls(opponent, guessedControls(likeliest, m, opponent, opponentSeen), input.keyState);
+        writeControls(opponent, guessedControls(likeliest, m, opponent, opponentSeen, false), input.keyState);
         events.sounds.clear();
         step(m, input, events);
     }
