@@ -12,21 +12,21 @@
 namespace {
 
 // What the computer weighs, in hits (a hit is 1.7 health).
-constexpr double BOUT_VALUE = 60.0;   // a knock-out or ring-out, won or lost
-constexpr double EDGE_CARE = 12.0;    // room behind under which the edge starts to weigh
-constexpr double EDGE_WEIGHT = 0.6;   // per unit of room under that, its own
-constexpr double PUSH_WEIGHT = 0.25;  // per unit of room under that, the opponent's
-constexpr double GROUND_WEIGHT = 0.03; // per unit of room gained behind itself or taken from the opponent
-constexpr double PRESS_WEIGHT = 0.2;  // per unit beyond striking distance
-constexpr double WHIFF_COST = 0.5;    // a swing that took nothing leaves its swinger open
+constexpr double BOUT_VALUE = 60.0;       // a knock-out or ring-out, won or lost
+constexpr double EDGE_CARE = 12.0;        // room behind under which the edge starts to weigh
+constexpr double EDGE_WEIGHT = 0.6;       // per unit of room under that, its own
+constexpr double PUSH_WEIGHT = 0.25;      // per unit of room under that, the opponent's
+constexpr double GROUND_WEIGHT = 0.03;    // per unit of room gained behind itself or taken from the opponent
+constexpr double PRESS_WEIGHT = 0.2;      // per unit beyond striking distance
+constexpr double WHIFF_COST = 0.5;        // a swing that took nothing leaves its swinger open
 constexpr double SWING_TICK_COST = 0.01;  // each tick of its own swing: it can neither block nor move
 
 // Care: a lead of this many hits is played as carefully as the level ever plays.
 constexpr double LEAD_TO_GUARD = 5.0;
-constexpr double MOST_PAIN = 1.5;      // a hit taken, at most care, against one given
-constexpr double MOST_CAUTION = 0.8;   // the share of the level's carelessness care takes away
-constexpr double EXPOSURE = 1.5;       // per unit inside the free opponent's reach, at most care
-constexpr int LAST_SECONDS = 6;        // from here a lead is only kept
+constexpr double MOST_PAIN = 1.5;     // a hit taken, at most care, against one given
+constexpr double MOST_CAUTION = 0.8;  // the share of the level's carelessness care takes away
+constexpr double EXPOSURE = 1.5;      // per unit inside the free opponent's reach, at most care
+constexpr int LAST_SECONDS = 6;       // from here a lead is only kept
 
 // Ticks before a guessed change of what the opponent does starts: a
 // person's answer to what it sees. Played carefully, none.
@@ -110,8 +110,8 @@ unsigned guessedControls(Guess guess, const Match& m, int opponent, unsigned see
 {
     // At the first opening (not into a swing of the other's), or on and on
     // when that is what it was seen doing.
-    const bool swings = guess == SWINGS ? reckless || !fighter(m, 3 - opponent).isAttacking()
-                                        : guess == KEEPS_ON && seen == SWINGING;
+    const bool swings =
+        guess == SWINGS ? reckless || !fighter(m, 3 - opponent).isAttacking() : guess == KEEPS_ON && seen == SWINGING;
     if (swings) {
         const CpuMove* row = bestRowFrom(fighter(m, opponent).kind(), apart(m));
         return row ? row->controls : towards(opponent);
@@ -188,8 +188,8 @@ void Lookahead::addCandidates(int chunk)
     }
     // A step is judged as taken for a while and then guarded, as it would be
     // decided again on the way; a block or a wait, as held throughout.
-    for (unsigned controls : {towards(player), away(player), unsigned(CONTROL_UP), unsigned(CONTROL_DOWN),
-             CONTROL_BLOCK, 0u}) {
+    for (unsigned controls :
+        {towards(player), away(player), unsigned(CONTROL_UP), unsigned(CONTROL_DOWN), CONTROL_BLOCK, 0u}) {
         Candidate c;
         c.script.then(controls, STEP_TICKS);
         if (controls != 0)

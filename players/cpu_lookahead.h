@@ -103,7 +103,7 @@ private:
     unsigned opponentSeen = 0;
     Beliefs beliefs;
     Foresight foresight{};
-    double care = 0.0;        // 0 level or behind, to 1 with a lead to keep
+    double care = 0.0;         // 0 level or behind, to 1 with a lead to keep
     bool lastSeconds = false;  // a lead in the last seconds: kept, not pressed
     int answerTicks = 0;
     double swingShare = 0.0;  // how much of the time the opponent has been seen swinging

@@ -60,7 +60,7 @@ private:
     MatchView history[HISTORY];
     unsigned pressed[HISTORY] = {};  // what it held each tick
     long seenCount = 0;
-    int lastSeenState = RESTING;  // the opponent's, in the view it acted on last
+    int lastSeenState = RESTING;        // the opponent's, in the view it acted on last
     Beliefs habits{{0.5, 0.25, 0.25}};  // what the opponent has been seen doing, lately most
 
     Script plan;

@@ -210,7 +210,8 @@ void count(Tally& tally, int i, const BoutResult& r)
 
 }  // namespace
 
-Tally playPairing(int a, int b, int bouts, std::uint32_t firstSeed, int threads, const std::function<void(int)>& boutOver)
+Tally playPairing(
+    int a, int b, int bouts, std::uint32_t firstSeed, int threads, const std::function<void(int)>& boutOver)
 {
     std::vector<BoutResult> results(std::size_t(std::max(bouts, 0)));
     std::atomic<int> nextBout{0};

@@ -58,8 +58,8 @@ struct Tally {
 // `boutOver` (when given) is called once a bout is over, with the number
 // over so far, from whichever thread played it, one call at a time. The
 // tally does not depend on the number of threads.
-Tally playPairing(int a, int b, int bouts, std::uint32_t firstSeed, int threads = 0,
-    const std::function<void(int)>& boutOver = {});
+Tally playPairing(
+    int a, int b, int bouts, std::uint32_t firstSeed, int threads = 0, const std::function<void(int)>& boutOver = {});
 
 // Which rows of its fighter's table take effect when `fighter` (before its
 // update) reads these held controls.

@@ -106,8 +106,8 @@ public:
     void operator()(int over) const
     {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        std::fprintf(stderr, "\r%s vs %s: %d of %d bouts, %.0f s", contenderName(a), contenderName(b), over, bouts,
-            seconds);
+        std::fprintf(
+            stderr, "\r%s vs %s: %d of %d bouts, %.0f s", contenderName(a), contenderName(b), over, bouts, seconds);
         if (over == bouts)
             std::fprintf(stderr, "\n");
         std::fflush(stderr);
