@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "match/match.h"
 
 // What a player sees of one fighter on the screen.
@@ -13,14 +15,22 @@ struct FighterView {
 };
 
 // What a player sees of the match: the two fighters and the clock. Nothing
-// of the keys, the poses' queues or what comes next.
+// of the keys or what comes next.
 struct MatchView {
     bool fighting = false;
     int secondsLeft = 0;
     FighterView fighters[2];  // player 1, player 2
+    // The picture itself, to play on with the rules: the fighters' poses and
+    // the moves they have begun, as a player who knows the moves reads them.
+    // Empty outside a bout.
+    std::shared_ptr<const Match> scene;
 };
 
 MatchView viewOf(const Match& match);
+// A match that shows what the view shows, for a view without its scene: a
+// fighter seen swinging has just begun the row of that kind that lands most
+// from where it stands.
+Match sceneFrom(const MatchView& view);
 
 // The seven entries of the key table that one player's controls use.
 struct PlayerKeys {

@@ -1,12 +1,17 @@
 // Headless bouts between players, for the tournament tool and the tests.
 #include "players/tournament.h"
 
+#include <atomic>
 #include <cmath>
+#include <mutex>
 #include <optional>
+#include <thread>
+#include <vector>
 
 #include "characters/core/trace.h"
 #include "characters/darth.h"
 #include "characters/jack.h"
+#include "players/scripted_players.h"
 
 namespace {
 
@@ -51,9 +56,14 @@ bool knockedOut(const Match& before, const TickInput& input, int player)
 
 std::unique_ptr<Player> makePlayer(int contender, int player, std::uint32_t seed)
 {
-    if (contender == MASHER)
-        return std::make_unique<ButtonMasher>(player, seed);
-    return std::make_unique<CpuPlayer>(player, contender, seed);
+    switch (contender) {
+    case MASHER: return std::make_unique<ButtonMasher>(player, seed);
+    case WALK_IN: return std::make_unique<WalkInPlayer>(player, seed);
+    case BLOCKER: return std::make_unique<BlockerPlayer>(player, seed);
+    case CIRCLER: return std::make_unique<CirclerPlayer>(player, seed);
+    case TURTLE: return std::make_unique<TurtlePlayer>(player);
+    default: return std::make_unique<CpuPlayer>(player, contender, seed);
+    }
 }
 
 const char* contenderName(int contender)
@@ -63,13 +73,17 @@ const char* contenderName(int contender)
     case CPU_NORMAL: return "normal";
     case CPU_HARD: return "hard";
     case MASHER: return "masher";
+    case WALK_IN: return "walkin";
+    case BLOCKER: return "blocker";
+    case CIRCLER: return "circler";
+    case TURTLE: return "turtle";
     default: return "human";
     }
 }
 
 int contenderNamed(const std::string& name)
 {
-    for (int c : {int(CPU_EASY), int(CPU_NORMAL), int(CPU_HARD), MASHER})
+    for (int c = CPU_EASY; c < CONTENDER_COUNT; ++c)
         if (name == contenderName(c))
             return c;
     return -1;
@@ -138,40 +152,77 @@ BoutResult playBout(const BoutSetup& setup)
     return result;
 }
 
-Tally playPairing(int a, int b, int bouts, std::uint32_t firstSeed)
-{
-    Tally tally;
-    for (int i = 0; i < bouts; ++i) {
-        // Every eight bouts: each pairing of fighters, a in either slot.
-        const int kindA = i & 1 ? DARTH : JACK;
-        const int kindB = i & 2 ? DARTH : JACK;
-        const bool aFirst = (i & 4) == 0;
-        BoutSetup setup{};
-        setup.contender[0] = aFirst ? a : b;
-        setup.contender[1] = aFirst ? b : a;
-        setup.kind[0] = aFirst ? kindA : kindB;
-        setup.kind[1] = aFirst ? kindB : kindA;
-        setup.seed = firstSeed + std::uint32_t(i) * 7919u;
-        const BoutResult r = playBout(setup);
+namespace {
 
-        const int slotOf[2] = {aFirst ? 1 : 2, aFirst ? 2 : 1};
-        ++tally.bouts;
-        if (r.end == NEVER_ENDED)
-            ++tally.neverEnded;
-        for (int side = 0; side < 2; ++side) {
-            const int player = slotOf[side];
-            if (r.winner == player) {
-                ++tally.wins[side];
-                if (r.end != NEVER_ENDED)
-                    ++tally.winsBy[side][r.end];
-            }
-            if (r.selfRingOut == player)
-                ++tally.selfRingOuts[side];
-            const int kind = side == 0 ? kindA : kindB;
-            tally.rowsUsed[side][kind] |= r.rowsUsed[player - 1];
+// Every eight bouts: each pairing of fighters, a in either slot.
+BoutSetup setupOf(int a, int b, int i, std::uint32_t firstSeed)
+{
+    const int kindA = i & 1 ? DARTH : JACK;
+    const int kindB = i & 2 ? DARTH : JACK;
+    const bool aFirst = (i & 4) == 0;
+    BoutSetup setup{};
+    setup.contender[0] = aFirst ? a : b;
+    setup.contender[1] = aFirst ? b : a;
+    setup.kind[0] = aFirst ? kindA : kindB;
+    setup.kind[1] = aFirst ? kindB : kindA;
+    setup.seed = firstSeed + std::uint32_t(i) * 7919u;
+    return setup;
+}
+
+void count(Tally& tally, int i, const BoutResult& r)
+{
+    const int kindA = i & 1 ? DARTH : JACK;
+    const int kindB = i & 2 ? DARTH : JACK;
+    const bool aFirst = (i & 4) == 0;
+    const int slotOf[2] = {aFirst ? 1 : 2, aFirst ? 2 : 1};
+    ++tally.bouts;
+    if (r.end == NEVER_ENDED)
+        ++tally.neverEnded;
+    for (int side = 0; side < 2; ++side) {
+        const int player = slotOf[side];
+        if (r.winner == player) {
+            ++tally.wins[side];
+            if (r.end != NEVER_ENDED)
+                ++tally.winsBy[side][r.end];
         }
-        if (r.winner == 0 && r.end != NEVER_ENDED)
-            ++tally.draws;
+        if (r.selfRingOut == player)
+            ++tally.selfRingOuts[side];
+        const int kind = side == 0 ? kindA : kindB;
+        tally.rowsUsed[side][kind] |= r.rowsUsed[player - 1];
     }
+    if (r.winner == 0 && r.end != NEVER_ENDED)
+        ++tally.draws;
+}
+
+}  // namespace
+
+Tally playPairing(
+    int a, int b, int bouts, std::uint32_t firstSeed, int threads, const std::function<void(int)>& boutOver)
+{
+    std::vector<BoutResult> results(std::size_t(std::max(bouts, 0)));
+    std::atomic<int> nextBout{0};
+    std::mutex reporting;
+    int over = 0;
+    auto work = [&] {
+        for (int i; (i = nextBout++) < bouts;) {
+            results[std::size_t(i)] = playBout(setupOf(a, b, i, firstSeed));
+            if (boutOver) {
+                std::lock_guard<std::mutex> lock(reporting);
+                boutOver(++over);
+            }
+        }
+    };
+    if (threads <= 0)
+        threads = int(std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::thread> helpers;
+    for (int t = 1; t < std::min(threads, bouts); ++t)
+        helpers.emplace_back(work);
+    work();
+    for (std::thread& t : helpers)
+        t.join();
+
+    Tally tally;
+    for (int i = 0; i < bouts; ++i)
+        count(tally, i, results[std::size_t(i)]);
     return tally;
 }

@@ -1,17 +1,24 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "players/cpu_player.h"
 
 // Who plays a side in a headless bout: a CPU level (CPU_EASY, CPU_NORMAL,
-// CPU_HARD) or the button masher.
+// CPU_HARD), the button masher, or one of the scripted habits.
 constexpr int MASHER = PLAYER_CONTROL_COUNT;
+constexpr int WALK_IN = MASHER + 1;
+constexpr int BLOCKER = MASHER + 2;
+constexpr int CIRCLER = MASHER + 3;
+constexpr int TURTLE = MASHER + 4;
+constexpr int CONTENDER_COUNT = MASHER + 5;
 std::unique_ptr<Player> makePlayer(int contender, int player, std::uint32_t seed);
 const char* contenderName(int contender);
-// "easy", "normal", "hard" or "masher"; -1 for anything else.
+// "easy", "normal", "hard", "masher", "walkin", "blocker", "circler" or
+// "turtle"; -1 for anything else.
 int contenderNamed(const std::string& name);
 
 enum BoutEnd { KNOCKED_OUT = 0, TIMED_OUT = 1, RANG_OUT = 2, NEVER_ENDED = 3 };
@@ -47,7 +54,12 @@ struct Tally {
     int neverEnded = 0;
     unsigned rowsUsed[2][2] = {};  // [contender][kind]
 };
-Tally playPairing(int a, int b, int bouts, std::uint32_t firstSeed);
+// The bouts are shared out between `threads` threads (0: one a core);
+// `boutOver` (when given) is called once a bout is over, with the number
+// over so far, from whichever thread played it, one call at a time. The
+// tally does not depend on the number of threads.
+Tally playPairing(
+    int a, int b, int bouts, std::uint32_t firstSeed, int threads = 0, const std::function<void(int)>& boutOver = {});
 
 // Which rows of its fighter's table take effect when `fighter` (before its
 // update) reads these held controls.

@@ -5,8 +5,9 @@
 
 namespace {
 
-TraceCapture* capture = nullptr;
-bool silent = false;
+// Per thread: the tournament plays bouts on several at once.
+thread_local TraceCapture* capture = nullptr;
+thread_local bool silent = false;
 
 }  // namespace
 
