@@ -10,6 +10,7 @@
 #include "audio/sound_ids.h"
 #include "scene/camera.h"
 #include "scene/textures.h"
+#include "shell/quit_signals.h"
 #include "shell/shell.h"
 #include "shell/window_identity.h"
 
@@ -152,6 +153,8 @@ void waitForNextFrame()
 void onIdle()
 {
     waitForNextFrame();
+    if (const int signal = quitSignal())
+        shell().quit(signal);
     advanceFrame();
 }
 

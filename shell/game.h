@@ -24,7 +24,8 @@ Match& liveMatch();
 void advanceFrame();
 // Waits out the rest of the 1/60 s frame.
 void waitForNextFrame();
-// Idle callback: waits out the rest of the 1/60 s frame, then advanceFrame().
+// Idle callback: waits out the rest of the 1/60 s frame, ends the game on a
+// quit signal, else advanceFrame().
 void onIdle();
 // Display callback (expose, resize): draws the match again; no tick.
 void onDisplay();

@@ -10,6 +10,7 @@
 
 #include "audio/sound_ids.h"
 #include "scene/match_drawing.h"
+#include "shell/quit_signals.h"
 
 namespace {
 
@@ -155,4 +156,13 @@ void Shell::waitForNextFrame()
     const auto now = std::chrono::steady_clock::now();
     if (now > nextFrame)
         nextFrame = now;
+}
+
+void Shell::quit(int signal)
+{
+    std::fprintf(stderr, "zandrel: %s: the game ends\n", signalName(signal));
+    const std::filesystem::path saved = recording.saveUnfinished();
+    if (!saved.empty())
+        std::fprintf(stderr, "zandrel: the bout in play is kept as %s\n", saved.c_str());
+    std::exit(128 + signal);
 }

@@ -37,6 +37,9 @@ public:
     void endDemo();
     // Waits out the rest of the 1/60 s frame.
     void waitForNextFrame();
+    // A quit signal ends the game as closing the window does: the bout in
+    // play saved, then exit.
+    [[noreturn]] void quit(int signal);
 
     Match match;
     HeldKeys keys;
