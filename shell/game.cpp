@@ -42,6 +42,7 @@ void keyPressed(unsigned char key, int x, int y)
     Shell& s = shell();
     if (s.playback) {
         s.playback->key(key);
+        s.markWindow();
         return;
     }
     if (s.computer.demoRunning())
@@ -59,7 +60,7 @@ void specialPressed(int key, int x, int y)
         const ReplayPlayer& player = s.playback->player;
         std::fprintf(stderr, "replay: stepped to tick %u of %u\n", player.ticksPlayed(), player.tickCount());
         if (more)
-            glutPostRedisplay();
+            s.markWindow();
         return;
     }
     if (s.computer.demoRunning())
@@ -142,7 +143,7 @@ void advanceFrame()
 
 void onDisplay()
 {
-    shell().draw();
+    shell().markWindow();
 }
 
 void waitForNextFrame()
@@ -170,6 +171,7 @@ void onReshape(int width, int height)
         glMatrixMode(GL_MODELVIEW);
     }
     std::printf("Resized to %d %d\n", width, height);
+    shell().markWindow();
 }
 
 void onMouse(int, int state, int x, int y)

@@ -27,7 +27,8 @@ void waitForNextFrame();
 // Idle callback: waits out the rest of the 1/60 s frame, ends the game on a
 // quit signal, else advanceFrame().
 void onIdle();
-// Display callback (expose, resize): draws the match again; no tick.
+// Display callback (expose, resize): marks the window for the next paced
+// frame, which draws it; no tick, no drawing here.
 void onDisplay();
 void onReshape(int width, int height);
 // GLUT mouse callback: button releases go to the menu on the next tick.

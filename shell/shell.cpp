@@ -96,13 +96,16 @@ void Shell::tick(TickInput input, TickEvents& events)
 
 void Shell::frame()
 {
+    bool ticked = false;
     for (int due = playback ? playback->ticksDue() : 1; due > 0 && !playbackOver(); --due) {
         TickInput input;
         TickEvents events;
         if (nextInput(input, events))
             tick(std::move(input), events);
+        ticked = true;
     }
-    if (!playbackOver())
+    // A paused replay's picture stays until something marks the window.
+    if ((ticked || windowMarked) && !playbackOver())
         draw();
 }
 
@@ -137,6 +140,8 @@ void Shell::draw()
     drawMatch(network ? *network : playback ? playback->player.match() : match);
     net.drawLabels();
     glutSwapBuffers();
+    windowMarked = false;
+    ++framesDrawn;
 }
 
 void Shell::endDemo()
