@@ -1,7 +1,6 @@
 #include "shell/game.h"
 
 #include <GL/freeglut.h>
-#include <GL/glu.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,21 +19,6 @@ constexpr int WINDOW_X = 100;
 constexpr int WINDOW_Y = 100;
 constexpr int WINDOW_WIDTH = 800;
 constexpr int WINDOW_HEIGHT = 600;
-
-// The window's current size; 800 by 600 when there is no window to ask.
-void windowSize(int& width, int& height)
-{
-    width = 0;
-    height = 0;
-    if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
-        width = glutGet(GLUT_WINDOW_WIDTH);
-        height = glutGet(GLUT_WINDOW_HEIGHT);
-    }
-    if (width <= 0 || height <= 0) {
-        width = MENU_WIDTH;
-        height = MENU_HEIGHT;
-    }
-}
 
 // While a replay is watched the keys are its own: Space, + and -.
 void keyPressed(unsigned char key, int x, int y)
@@ -69,6 +53,20 @@ void specialPressed(int key, int x, int y)
 }
 
 }  // namespace
+
+void windowSize(int& width, int& height)
+{
+    width = 0;
+    height = 0;
+    if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
+        width = glutGet(GLUT_WINDOW_WIDTH);
+        height = glutGet(GLUT_WINDOW_HEIGHT);
+    }
+    if (width <= 0 || height <= 0) {
+        width = MENU_WIDTH;
+        height = MENU_HEIGHT;
+    }
+}
 
 Match& liveMatch()
 {
@@ -163,13 +161,8 @@ void onReshape(int width, int height)
 {
     glViewport(0, 0, width, height);
     // A minimised window has no height: keep the last projection.
-    if (height > 0) {
-        float aspect = width * 1.0f / height;
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(60.0, aspect, 1.5, 300.0);
-        glMatrixMode(GL_MODELVIEW);
-    }
+    if (height > 0)
+        setPerspective(width * 1.0f / height);
     std::printf("Resized to %d %d\n", width, height);
     shell().markWindow();
 }
@@ -191,5 +184,5 @@ void onMouse(int, int state, int x, int y)
         return;
     int width, height;
     windowSize(width, height);
-    s.releases.push_back(toMenuPoint(x, y, width, height));
+    s.releases.push_back(clickOnMenu(x, y, width, height));
 }

@@ -17,6 +17,9 @@ void openGameWindow(int argc, char** argv, const Options& options, const std::st
 // The window's callbacks, all reaching the shell in use.
 void setWindowCallbacks();
 
+// The window's current size; 800 by 600 when there is no window to ask.
+void windowSize(int& width, int& height);
+
 // The shell's match: the one the window shows and the keyboard and mouse play.
 Match& liveMatch();
 

@@ -10,6 +10,7 @@
 
 #include "audio/sound_ids.h"
 #include "scene/match_drawing.h"
+#include "shell/game.h"
 #include "shell/quit_signals.h"
 
 namespace {
@@ -137,7 +138,11 @@ void Shell::draw()
         return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const Match* network = net.match();
-    drawMatch(network ? *network : playback ? playback->player.match() : match);
+    const Match& shown = network ? *network : playback ? playback->player.match() : match;
+    int width, height;
+    windowSize(width, height);
+    viewMatch(shown, width, height);
+    drawMatch(shown, !network);
     net.drawLabels();
     glutSwapBuffers();
     windowMarked = false;
