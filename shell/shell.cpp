@@ -10,6 +10,7 @@
 
 #include "audio/sound_ids.h"
 #include "scene/match_drawing.h"
+#include "scene/overlay_text.h"
 #include "shell/game.h"
 #include "shell/quit_signals.h"
 
@@ -18,6 +19,9 @@ namespace {
 // One simulation tick per displayed frame, so frames are paced to keep the
 // game at the same speed on every machine.
 constexpr auto FRAME_PERIOD = std::chrono::nanoseconds(1'000'000'000 / TICK_RATE);
+
+// The watched replay's state sits in the lower left corner, over the floor.
+constexpr int REPLAY_STATUS_MARGIN = 8;
 
 Shell* inUse = nullptr;
 
@@ -144,6 +148,8 @@ void Shell::draw()
     viewMatch(shown, width, height);
     drawMatch(shown, !network);
     net.drawLabels();
+    if (playback)
+        drawOverlayText({playback->status(), REPLAY_STATUS_MARGIN, height - REPLAY_STATUS_MARGIN}, width, height);
     glutSwapBuffers();
     windowMarked = false;
     ++framesDrawn;
