@@ -19,9 +19,11 @@ void drawOverlayText(const OverlayText& line, int windowWidth, int windowHeight)
     void* font = line.large ? GLUT_BITMAP_HELVETICA_18 : GLUT_BITMAP_HELVETICA_12;
     const auto* chars = reinterpret_cast<const unsigned char*>(line.text.c_str());
     const int length = glutBitmapLength(font, chars);
-    const int left = line.x - (line.anchor == OverlayText::MIDDLE  ? length / 2
-                                  : line.anchor == OverlayText::RIGHT ? length
-                                                                      : 0);
+    int left = line.x;
+    if (line.anchor == OverlayText::MIDDLE)
+        left -= length / 2;
+    if (line.anchor == OverlayText::RIGHT)
+        left -= length;
     // A raster position outside the window would drop the whole line.
     const int x = std::clamp(left, 1, std::max(1, windowWidth - 2));
     const int y = std::clamp(windowHeight - line.y, 1, std::max(1, windowHeight - 2));

@@ -70,7 +70,8 @@ void NetPlay::drawLabels() const
     if (session) {
         switch (session->phase()) {
         case NetSession::Phase::CONNECTING:
-            drawText(session->player() == 1 ? "waiting for a player" : "connecting", width, height, height - 40, 1, 1, 1);
+            drawText(
+                session->player() == 1 ? "waiting for a player" : "connecting", width, height, height - 40, 1, 1, 1);
             break;
         case NetSession::Phase::SELECT:
             if (session->waiting())
@@ -80,8 +81,8 @@ void NetPlay::drawLabels() const
             char line[64];
             std::snprintf(
                 line, sizeof line, "%d ms  %.1f rollbacks/s", session->roundTripMs(), session->rollbacksPerSecond());
-            drawOverlayText({line, width - BOUT_LINE_MARGIN, height - BOUT_LINE_MARGIN, OverlayText::RIGHT}, width,
-                height);
+            drawOverlayText(
+                {line, width - BOUT_LINE_MARGIN, height - BOUT_LINE_MARGIN, OverlayText::RIGHT}, width, height);
             break;
         }
         default: break;

@@ -122,7 +122,7 @@ TEST_F(MatchWindow, EveryWindowShapeShowsEachControlWhereItsClickLands)
         };
         for (const auto& [r, worked] : controls) {
             const std::string where = std::to_string(width) + "x" + std::to_string(height) + ", region at " +
-                                      std::to_string(r.left) + "," + std::to_string(r.top);
+                std::to_string(r.left) + "," + std::to_string(r.top);
             long landing = 0, lit = 0, sumX = 0, sumY = 0;
             for (int y = 0; y < height; ++y)
                 for (int x = 0; x < width; ++x)
