@@ -30,6 +30,20 @@ MenuPoint toMenuPoint(int x, int y, int width, int height)
     return {MENU_WIDTH / 2.0 + (x - width / 2.0) * scale, y * scale};
 }
 
+MenuViewport menuViewport(int width, int height)
+{
+    if (width <= 0 || height <= 0 || width * MENU_HEIGHT >= height * MENU_WIDTH)
+        return {0, 0, width, height};
+    const int band = (width * MENU_HEIGHT + MENU_WIDTH / 2) / MENU_WIDTH;
+    return {0, (height - band) / 2, width, band};
+}
+
+MenuPoint clickOnMenu(int x, int y, int width, int height)
+{
+    const MenuViewport v = menuViewport(width, height);
+    return toMenuPoint(x - v.x, y - v.top, v.width, v.height);
+}
+
 void menuRelease(Match& m, MenuPoint p, long calendarSecond, TickEvents& events)
 {
     if (m.gameState != MENU)

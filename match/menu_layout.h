@@ -8,6 +8,17 @@ struct MenuPoint {
 };
 MenuPoint toMenuPoint(int x, int y, int width, int height);
 
+// The part of a width by height window that the menu's picture fills, y from
+// the top: a window at least 4:3 wide shows the picture as tall, centred,
+// with more of its sides; a narrower one shows it whole across its width,
+// in a band centred top to bottom, so every control stays on screen.
+struct MenuViewport {
+    int x, top, width, height;
+};
+MenuViewport menuViewport(int width, int height);
+// A click at window pixel (x, y) on the menu's layout, through its viewport.
+MenuPoint clickOnMenu(int x, int y, int width, int height);
+
 // A click region of the menu, in pixels of the 800 by 600 layout.
 struct Region {
     int left, top, right, bottom;

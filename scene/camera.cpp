@@ -10,6 +10,14 @@ void setCamera(const SideView& view)
     gluLookAt(c.eyeX, c.eyeY, c.eyeZ, c.centreX, c.centreY, c.centreZ, 0.0, 1.0, 0.0);
 }
 
+void setPerspective(float aspect)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, aspect, 1.5, 300.0);
+    glMatrixMode(GL_MODELVIEW);
+}
+
 void setupLights()
 {
     static const GLfloat globalAmbient[] = {0.8f, 0.8f, 0.8f, 1.0f};

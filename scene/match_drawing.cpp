@@ -75,44 +75,59 @@ void drawBout(const Match& m)
     drawFighters(m);
 }
 
-void drawLayer(const Match& m, const MenuLayer& layer)
+void drawLayer(const Match& m, const MenuLayer& layer, bool controlLabels)
 {
     switch (layer.kind) {
     case MenuLayer::TITLE: drawTitle(); break;
     case MenuLayer::DOORS: drawDoors(layer.doorOffset); break;
     case MenuLayer::SELECT:
         drawSelectScreen(m.playerOneChoice, m.playerTwoChoice, m.selectedPlayer, layer.selectBrightness,
-            m.playerOneControl, m.playerTwoControl);
+            m.playerOneControl, m.playerTwoControl, controlLabels);
         break;
     }
 }
 
-void drawMenu(const Match& m)
+void drawMenu(const Match& m, bool controlLabels)
 {
     glLoadIdentity();
     gluLookAt(0.0, 10.0, 20.0, 0.0, 0.0, 0.0, 0.0, 1.0, 0.0);
     for (int i = 0; i < m.menuLayerCount; ++i)
-        drawLayer(m, m.menuLayers[i]);
+        drawLayer(m, m.menuLayers[i], controlLabels);
     if (m.menuLayerCount > 0)
         return;
     // Before the menu's first tick: what the flags show, without stepping.
     if (m.titleShown)
-        drawLayer(m, {MenuLayer::TITLE, m.doorOffset, m.selectBrightness});
+        drawLayer(m, {MenuLayer::TITLE, m.doorOffset, m.selectBrightness}, controlLabels);
     if (!m.titleShown)
-        drawLayer(m, {MenuLayer::SELECT, m.doorOffset, m.selectBrightness});
+        drawLayer(m, {MenuLayer::SELECT, m.doorOffset, m.selectBrightness}, controlLabels);
     if (m.titleShown != m.doorPhaseFlag)
-        drawLayer(m, {MenuLayer::DOORS, m.doorOffset, m.selectBrightness});
+        drawLayer(m, {MenuLayer::DOORS, m.doorOffset, m.selectBrightness}, controlLabels);
+}
+
+bool showsMenu(const Match& m)
+{
+    return m.gameState == MENU || !m.playerOne || !m.playerTwo;
 }
 
 }  // namespace
 
-void drawMatch(const Match& m)
+void viewMatch(const Match& m, int width, int height)
 {
-    if (m.gameState == MENU || !m.playerOne || !m.playerTwo) {
+    const MenuViewport v = showsMenu(m) ? menuViewport(width, height) : MenuViewport{0, 0, width, height};
+    // GL counts the viewport's rows from the bottom.
+    glViewport(v.x, height - v.top - v.height, v.width, v.height);
+    // A minimised window has no height: keep the last projection.
+    if (v.width > 0 && v.height > 0)
+        setPerspective(float(v.width) / float(v.height));
+}
+
+void drawMatch(const Match& m, bool controlLabels)
+{
+    if (showsMenu(m)) {
         // What only a bout shows is let go while the menu shows.
         releaseFighterModels();
         releaseSky();
-        drawMenu(m);
+        drawMenu(m, controlLabels);
     } else {
         holdSky();
         drawBout(m);

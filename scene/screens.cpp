@@ -107,7 +107,7 @@ unsigned int controlTextureOf(int control)
 }
 
 void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness,
-    int playerOneControl, int playerTwoControl)
+    int playerOneControl, int playerTwoControl, bool controlLabels)
 {
     setMaterial(1.0f, 1.0f, 1.0f);
     glEnable(GL_TEXTURE_2D);
@@ -140,8 +140,10 @@ void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlay
     drawPictureQuad(textureTable.startTexture, -2.0f, 0.0f, 10.0f, 4.0f, 1.5f);
 
     // Where PLAYER_ONE_CONTROL and PLAYER_TWO_CONTROL are clicked.
-    drawPictureQuad(controlTextureOf(playerOneControl), 3.0f, 4.5f, 10.0f, 3.5f, 1.5f);
-    drawPictureQuad(controlTextureOf(playerTwoControl), 3.0f, 2.0f, 10.0f, 3.5f, 1.5f);
+    if (controlLabels) {
+        drawPictureQuad(controlTextureOf(playerOneControl), 3.0f, 4.5f, 10.0f, 3.5f, 1.5f);
+        drawPictureQuad(controlTextureOf(playerTwoControl), 3.0f, 2.0f, 10.0f, 3.5f, 1.5f);
+    }
 
     glDisable(GL_TEXTURE_2D);
 }

@@ -4,9 +4,9 @@
 void drawTitle();
 void drawDoors(float doorOffset);
 // Player rows with their choices (0 Jack, else Darth); the selected row pulses.
-// Beside each row, who plays that side (a PlayerControl).
+// Beside each row, who plays that side (a PlayerControl), unless !controlLabels.
 void drawSelectScreen(int playerOneChoice, int playerTwoChoice, int selectedPlayer, float brightness,
-    int playerOneControl = 0, int playerTwoControl = 0);
+    int playerOneControl = 0, int playerTwoControl = 0, bool controlLabels = true);
 // The picture of a PlayerControl.
 unsigned int controlTextureOf(int control);
 

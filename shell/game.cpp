@@ -1,7 +1,6 @@
 #include "shell/game.h"
 
 #include <GL/freeglut.h>
-#include <GL/glu.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "audio/sound_ids.h"
 #include "scene/camera.h"
 #include "scene/textures.h"
+#include "shell/quit_signals.h"
 #include "shell/shell.h"
 #include "shell/window_identity.h"
 
@@ -20,27 +20,13 @@ constexpr int WINDOW_Y = 100;
 constexpr int WINDOW_WIDTH = 800;
 constexpr int WINDOW_HEIGHT = 600;
 
-// The window's current size; 800 by 600 when there is no window to ask.
-void windowSize(int& width, int& height)
-{
-    width = 0;
-    height = 0;
-    if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
-        width = glutGet(GLUT_WINDOW_WIDTH);
-        height = glutGet(GLUT_WINDOW_HEIGHT);
-    }
-    if (width <= 0 || height <= 0) {
-        width = MENU_WIDTH;
-        height = MENU_HEIGHT;
-    }
-}
-
 // While a replay is watched the keys are its own: Space, + and -.
 void keyPressed(unsigned char key, int x, int y)
 {
     Shell& s = shell();
     if (s.playback) {
         s.playback->key(key);
+        s.markWindow();
         return;
     }
     if (s.computer.demoRunning())
@@ -58,7 +44,7 @@ void specialPressed(int key, int x, int y)
         const ReplayPlayer& player = s.playback->player;
         std::fprintf(stderr, "replay: stepped to tick %u of %u\n", player.ticksPlayed(), player.tickCount());
         if (more)
-            glutPostRedisplay();
+            s.markWindow();
         return;
     }
     if (s.computer.demoRunning())
@@ -67,6 +53,20 @@ void specialPressed(int key, int x, int y)
 }
 
 }  // namespace
+
+void windowSize(int& width, int& height)
+{
+    width = 0;
+    height = 0;
+    if (glutGet(GLUT_INIT_STATE) && glutGetWindow() != 0) {
+        width = glutGet(GLUT_WINDOW_WIDTH);
+        height = glutGet(GLUT_WINDOW_HEIGHT);
+    }
+    if (width <= 0 || height <= 0) {
+        width = MENU_WIDTH;
+        height = MENU_HEIGHT;
+    }
+}
 
 Match& liveMatch()
 {
@@ -141,7 +141,7 @@ void advanceFrame()
 
 void onDisplay()
 {
-    shell().draw();
+    shell().markWindow();
 }
 
 void waitForNextFrame()
@@ -152,6 +152,8 @@ void waitForNextFrame()
 void onIdle()
 {
     waitForNextFrame();
+    if (const int signal = quitSignal())
+        shell().quit(signal);
     advanceFrame();
 }
 
@@ -159,14 +161,10 @@ void onReshape(int width, int height)
 {
     glViewport(0, 0, width, height);
     // A minimised window has no height: keep the last projection.
-    if (height > 0) {
-        float aspect = width * 1.0f / height;
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(60.0, aspect, 1.5, 300.0);
-        glMatrixMode(GL_MODELVIEW);
-    }
+    if (height > 0)
+        setPerspective(width * 1.0f / height);
     std::printf("Resized to %d %d\n", width, height);
+    shell().markWindow();
 }
 
 void onMouse(int, int state, int x, int y)
@@ -186,5 +184,5 @@ void onMouse(int, int state, int x, int y)
         return;
     int width, height;
     windowSize(width, height);
-    s.releases.push_back(toMenuPoint(x, y, width, height));
+    s.releases.push_back(clickOnMenu(x, y, width, height));
 }

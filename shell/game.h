@@ -17,6 +17,9 @@ void openGameWindow(int argc, char** argv, const Options& options, const std::st
 // The window's callbacks, all reaching the shell in use.
 void setWindowCallbacks();
 
+// The window's current size; 800 by 600 when there is no window to ask.
+void windowSize(int& width, int& height);
+
 // The shell's match: the one the window shows and the keyboard and mouse play.
 Match& liveMatch();
 
@@ -24,9 +27,11 @@ Match& liveMatch();
 void advanceFrame();
 // Waits out the rest of the 1/60 s frame.
 void waitForNextFrame();
-// Idle callback: waits out the rest of the 1/60 s frame, then advanceFrame().
+// Idle callback: waits out the rest of the 1/60 s frame, ends the game on a
+// quit signal, else advanceFrame().
 void onIdle();
-// Display callback (expose, resize): draws the match again; no tick.
+// Display callback (expose, resize): marks the window for the next paced
+// frame, which draws it; no tick, no drawing here.
 void onDisplay();
 void onReshape(int width, int height);
 // GLUT mouse callback: button releases go to the menu on the next tick.

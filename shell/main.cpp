@@ -5,6 +5,7 @@
 #include "shell/data_folder.h"
 #include "shell/game.h"
 #include "shell/options.h"
+#include "shell/quit_signals.h"
 #include "shell/shell.h"
 #include "zandrel_build.h"
 
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
     if (!data.notFound.empty())
         std::fprintf(stderr, "zandrel: %s\n", data.notFound.c_str());
 
+    catchQuitSignals();
     // The game: everything the window's callbacks act on, for as long as it runs.
     Shell shell;
     useShell(&shell);

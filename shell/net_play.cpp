@@ -9,30 +9,19 @@
 #include <cstring>
 #include <memory>
 
+#include "scene/overlay_text.h"
+
 namespace {
 
 constexpr auto MESSAGE_SHOWN = std::chrono::seconds(6);
+// The bout's line sits small in the lower right corner, over the floor, away
+// from the fighters' heads and the HUD (a watched replay's line takes the left).
+constexpr int BOUT_LINE_MARGIN = 8;
 
-// Text in a window of width by height pixels, x centred, y from the top.
-void drawText(const std::string& text, int width, int height, int centreX, int y, float r, float g, float b)
+// A large line in a width by height window, centred, its baseline y from the top.
+void drawText(const std::string& text, int width, int height, int y, float r, float g, float b)
 {
-    void* font = GLUT_BITMAP_HELVETICA_18;
-    const auto* chars = reinterpret_cast<const unsigned char*>(text.c_str());
-    const int textWidth = glutBitmapLength(font, chars);
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0, width, 0, height, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glColor3f(r, g, b);
-    glRasterPos2i(std::max(0, centreX - textWidth / 2), height - y);
-    glutBitmapString(font, chars);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    drawOverlayText({text, width / 2, y, OverlayText::MIDDLE, true, r, g, b}, width, height);
 }
 
 }  // namespace
@@ -78,31 +67,27 @@ void NetPlay::drawLabels() const
         return;
     const int width = glutGet(GLUT_WINDOW_WIDTH);
     const int height = glutGet(GLUT_WINDOW_HEIGHT);
-    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
     if (session) {
         switch (session->phase()) {
         case NetSession::Phase::CONNECTING:
-            drawText(session->player() == 1 ? "waiting for a player" : "connecting", width, height, width / 2,
-                height - 40, 1, 1, 1);
+            drawText(
+                session->player() == 1 ? "waiting for a player" : "connecting", width, height, height - 40, 1, 1, 1);
             break;
         case NetSession::Phase::SELECT:
             if (session->waiting())
-                drawText("waiting", width, height, width / 2, height * 5 / 6, 1, 1, 0.3f);
+                drawText("waiting", width, height, height * 5 / 6, 1, 1, 0.3f);
             break;
         case NetSession::Phase::BOUT: {
             char line[64];
             std::snprintf(
                 line, sizeof line, "%d ms  %.1f rollbacks/s", session->roundTripMs(), session->rollbacksPerSecond());
-            drawText(line, width, height, width / 2, height / 5, 0.8f, 0.8f, 0.8f);
+            drawOverlayText(
+                {line, width - BOUT_LINE_MARGIN, height - BOUT_LINE_MARGIN, OverlayText::RIGHT}, width, height);
             break;
         }
         default: break;
         }
     }
     if (messageShown)
-        drawText(lastMessage, width, height, width / 2, height - 70, 1, 0.4f, 0.4f);
-    glPopAttrib();
+        drawText(lastMessage, width, height, height - 70, 1, 0.4f, 0.4f);
 }

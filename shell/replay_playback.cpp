@@ -82,6 +82,14 @@ void Playback::key(unsigned char key)
     std::fprintf(stderr, "replay: speed x%g\n", SPEEDS[speed]);
 }
 
+std::string Playback::status() const
+{
+    char line[80];
+    std::snprintf(line, sizeof line, "x%g  %stick %u of %u", SPEEDS[speed], paused ? "paused at " : "",
+        player.ticksPlayed(), player.tickCount());
+    return line;
+}
+
 bool Playback::stepKey(int specialKey) const
 {
     return specialKey == GLUT_KEY_RIGHT && paused;

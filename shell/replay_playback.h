@@ -31,6 +31,8 @@ public:
     // Space, + and -; true for the right arrow while paused (a tick to step).
     void key(unsigned char key);
     bool stepKey(int specialKey) const;
+    // What the window shows of it: "x1  tick 290 of 1539", or "x8  paused at ...".
+    std::string status() const;
     // Once finished: the outcome and whether the game ended on the recorded
     // state, printed; the exit code.
     int report() const;

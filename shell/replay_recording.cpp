@@ -4,11 +4,13 @@
 
 namespace {
 
-void saveOrSay(const Replay& replay)
+std::filesystem::path saveOrSay(const Replay& replay)
 {
     std::string error;
-    if (saveReplay(replay, replayFolder(), error).empty())
+    std::filesystem::path saved = saveReplay(replay, replayFolder(), error);
+    if (saved.empty())
         std::fprintf(stderr, "zandrel: replay not saved: %s\n", error.c_str());
+    return saved;
 }
 
 }  // namespace
@@ -32,10 +34,11 @@ void Recording::afterTick(const Match& match, const TickInput& input, bool demo)
         saveOrSay(recorder.takeFinished());
 }
 
-void Recording::saveUnfinished()
+std::filesystem::path Recording::saveUnfinished()
 {
     if (!on)
-        return;
+        return {};
     if (std::optional<Replay> replay = recorder.takeUnfinished())
-        saveOrSay(*replay);
+        return saveOrSay(*replay);
+    return {};
 }

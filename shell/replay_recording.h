@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+
 #include "match/match.h"
 #include "replay/recorder.h"
 #include "replay/replay_store.h"
@@ -13,8 +15,9 @@ public:
     // A demo tick is not recorded.
     void beforeTick(const Match& match, bool demo);
     void afterTick(const Match& match, const TickInput& input, bool demo);
-    // The window closes, or the game exits, with a bout under way.
-    void saveUnfinished();
+    // The window closes, or the game exits, with a bout under way: the file
+    // it was saved to, if it was.
+    std::filesystem::path saveUnfinished();
 
 private:
     ReplayRecorder recorder;

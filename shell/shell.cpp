@@ -10,12 +10,18 @@
 
 #include "audio/sound_ids.h"
 #include "scene/match_drawing.h"
+#include "scene/overlay_text.h"
+#include "shell/game.h"
+#include "shell/quit_signals.h"
 
 namespace {
 
 // One simulation tick per displayed frame, so frames are paced to keep the
 // game at the same speed on every machine.
 constexpr auto FRAME_PERIOD = std::chrono::nanoseconds(1'000'000'000 / TICK_RATE);
+
+// The watched replay's state sits in the lower left corner, over the floor.
+constexpr int REPLAY_STATUS_MARGIN = 8;
 
 Shell* inUse = nullptr;
 
@@ -95,13 +101,16 @@ void Shell::tick(TickInput input, TickEvents& events)
 
 void Shell::frame()
 {
+    bool ticked = false;
     for (int due = playback ? playback->ticksDue() : 1; due > 0 && !playbackOver(); --due) {
         TickInput input;
         TickEvents events;
         if (nextInput(input, events))
             tick(std::move(input), events);
+        ticked = true;
     }
-    if (!playbackOver())
+    // A paused replay's picture stays until something marks the window.
+    if ((ticked || windowMarked) && !playbackOver())
         draw();
 }
 
@@ -133,9 +142,17 @@ void Shell::draw()
         return;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     const Match* network = net.match();
-    drawMatch(network ? *network : playback ? playback->player.match() : match);
+    const Match& shown = network ? *network : playback ? playback->player.match() : match;
+    int width, height;
+    windowSize(width, height);
+    viewMatch(shown, width, height);
+    drawMatch(shown, !network);
     net.drawLabels();
+    if (playback)
+        drawOverlayText({playback->status(), REPLAY_STATUS_MARGIN, height - REPLAY_STATUS_MARGIN}, width, height);
     glutSwapBuffers();
+    windowMarked = false;
+    ++framesDrawn;
 }
 
 void Shell::endDemo()
@@ -155,4 +172,13 @@ void Shell::waitForNextFrame()
     const auto now = std::chrono::steady_clock::now();
     if (now > nextFrame)
         nextFrame = now;
+}
+
+void Shell::quit(int signal)
+{
+    std::fprintf(stderr, "zandrel: %s: the game ends\n", signalName(signal));
+    const std::filesystem::path saved = recording.saveUnfinished();
+    if (!saved.empty())
+        std::fprintf(stderr, "zandrel: the bout in play is kept as %s\n", saved.c_str());
+    std::exit(128 + signal);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -33,10 +34,17 @@ public:
     bool stepPlayback();
     // The picture of the match as its last tick left it; changes nothing.
     void draw();
+    // An expose, a resize or a replay's key: the next paced frame draws the
+    // window even if it plays no tick. A storm of window events costs no more
+    // than the frames the game draws anyway.
+    void markWindow() { windowMarked = true; }
     // A key or a click during the demo ends it; that key or click does nothing else.
     void endDemo();
     // Waits out the rest of the 1/60 s frame.
     void waitForNextFrame();
+    // A quit signal ends the game as closing the window does: the bout in
+    // play saved, then exit.
+    [[noreturn]] void quit(int signal);
 
     Match match;
     HeldKeys keys;
@@ -52,6 +60,8 @@ public:
     int exitCode = 0;
     // Tests move the calendar by hand.
     long (*calendar)() = systemCalendarSeconds;
+    // Pictures drawn so far.
+    std::uint64_t framesDrawn = 0;
 
 private:
     TickInput gatherInput();
@@ -62,6 +72,7 @@ private:
     bool playbackOver();
 
     bool playbackReported = false;
+    bool windowMarked = true;
     std::chrono::steady_clock::time_point nextFrame = std::chrono::steady_clock::now();
 };
 

@@ -54,7 +54,7 @@ if [ "$1" = "--record-bout" ]; then
     done
     xdotool windowfocus --sync "$window"
     eval "$(xdotool getwindowgeometry --shell "$window")"
-    ffmpeg -loglevel error -y -f x11grab -framerate 20 -video_size 800x600 -i "$DISPLAY+$X,$Y" -t 7.5 \
+    ffmpeg -loglevel error -y -f x11grab -draw_mouse 0 -framerate 20 -video_size 800x600 -i "$DISPLAY+$X,$Y" -t 7.5 \
         -c:v utvideo "$work/bout.mkv" &
     recorder=$!
     # The loop starts a second in, once the recorder runs.

@@ -1,8 +1,9 @@
 #!/bin/bash
 # Watches a replay in the real game's window under the X server in $DISPLAY
 # and works its controls with xdotool: Space pauses, the right arrow steps one
-# tick, - and + change the speed. The players' keys do nothing to it, and it
-# plays the same trace as --verify, then exits by itself.
+# tick, - and + change the speed (shown in the window's lower left corner).
+# The players' keys do nothing to it, and it plays the same trace as
+# --verify, then exits by itself.
 #
 # replay_controls_test.sh GAME REPO_ROOT WORK_DIR
 set -u
@@ -53,6 +54,12 @@ status_after() {
     return 1
 }
 
+# corner_shot FILE: the lower left corner of the window, where the state shows.
+corner_shot() {
+    sleep 0.3
+    import -window "$window" shot.png 2>/dev/null && convert shot.png -crop 300x26+0+574 +repage "$1"
+}
+
 # tick_of LINE: the tick number in "replay: ... at tick N of M".
 tick_of() {
     sed -E 's/.*tick ([0-9]+) of.*/\1/' <<<"$1"
@@ -76,10 +83,15 @@ line=$(status_after Right "stepped to tick") || fail "the right arrow does not s
 line=$(status_after Right "stepped to tick") || fail "the right arrow does not step again"
 [ "$(tick_of "$line")" -eq $((paused + 2)) ] || fail "two steps from $paused went to $(tick_of "$line")"
 echo "ok: paused at tick $paused, nothing moved, and each right arrow stepped one tick"
+corner_shot corner-x1.png || fail "could not capture the window"
 
 # The players' keys while paused and playing change nothing (the trace below).
 xdotool key t d Left 1
 status_after minus "speed x0.5" >/dev/null || fail "- does not slow to x0.5"
+corner_shot corner-half.png || fail "could not capture the window"
+changed=$(compare -metric AE corner-x1.png corner-half.png null: 2>&1)
+awk -v n="$changed" 'BEGIN { exit !(n > 20) }' || fail "the paused picture's corner did not change with the speed ($changed pixels)"
+echo "ok: the corner shows the speed change ($changed pixels)"
 status_after minus "speed x0.25" >/dev/null || fail "- does not slow to x0.25"
 line=$(status_after space "playing at tick") || fail "Space does not resume"
 start=$(tick_of "$line")

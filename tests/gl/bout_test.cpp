@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "audio/sound_bank.h"
 #include "characters/core/trace.h"
@@ -91,6 +93,56 @@ TEST_F(MatchWindow, AResizedWindowKeepsItsRows)
     ASSERT_TRUE(resizeWindow(800, 600));
     click(375, 290);
     EXPECT_EQ(m.playerOneChoice, 1);
+}
+
+// In any window shape each control of the select screen is drawn where its
+// clicks land, and a click there works it.
+TEST_F(MatchWindow, EveryWindowShapeShowsEachControlWhereItsClickLands)
+{
+    for (auto [width, height] : {std::pair{300, 500}, std::pair{500, 1000}, std::pair{800, 600}}) {
+        ASSERT_TRUE(resizeWindow(width, height));
+        live.reset();
+        live.emplace(5000);
+        Match& m = liveMatch();
+        m.titleShown = m.doorPhaseFlag = false;
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        viewMatch(m, width, height);
+        drawMatch(m);
+        std::vector<unsigned char> red(std::size_t(width) * height);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, width, height, GL_RED, GL_UNSIGNED_BYTE, red.data());
+
+        // Each control, with what a click on it changes; START last.
+        const std::pair<Region, std::function<bool()>> controls[] = {
+            {PLAYER_ONE_ROW, [&m] { return m.playerOneChoice == DARTH; }},
+            {PLAYER_TWO_ROW, [&m] { return m.playerTwoChoice == JACK; }},
+            {PLAYER_ONE_CONTROL, [&m] { return m.playerOneControl == CPU_EASY; }},
+            {PLAYER_TWO_CONTROL, [&m] { return m.playerTwoControl == CPU_EASY; }},
+            {START_LABEL, [&m] { return m.gameState == FIGHTING; }},
+        };
+        for (const auto& [r, worked] : controls) {
+            const std::string where = std::to_string(width) + "x" + std::to_string(height) + ", region at " +
+                std::to_string(r.left) + "," + std::to_string(r.top);
+            long landing = 0, lit = 0, sumX = 0, sumY = 0;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    if (r.contains(clickOnMenu(x, y, width, height))) {
+                        ++landing;
+                        lit += red[std::size_t(height - 1 - y) * width + x] > 40;
+                        sumX += x;
+                        sumY += y;
+                    }
+            const MenuPoint first = clickOnMenu(0, 0, width, height);
+            const MenuPoint last = clickOnMenu(width - 1, height - 1, width, height);
+            EXPECT_TRUE(first.x <= r.left && first.y <= r.top && last.x >= r.right && last.y >= r.bottom)
+                << where << ": partly outside the window";
+            ASSERT_GT(landing, 0) << where << ": no pixel of the window reaches it";
+            EXPECT_GT(lit * 2, landing) << where << ": not drawn where its clicks land";
+            click(int(sumX / landing), int(sumY / landing));
+            EXPECT_TRUE(worked()) << where << ": a click in its middle did nothing";
+        }
+    }
+    ASSERT_TRUE(resizeWindow(800, 600));
 }
 
 TEST_F(MatchWindow, KnockOutPlayedWithTheKeyTableThenTheTitle)
