@@ -1,9 +1,10 @@
 #!/bin/bash
 # Checks a built package: the file name carries the project's version, the
 # package lists the game, its data and the desktop's files, its dependencies
-# come from the libraries the binary links, and lintian finds no errors.
+# come from the libraries the binary links, and lintian finds no errors; the
+# same of the meeting server's package when it is given.
 #
-# package_test.sh DEB VERSION
+# package_test.sh DEB VERSION [SERVER_DEB]
 set -u
 deb=$1
 version=$2
@@ -30,3 +31,31 @@ echo "ok: Depends: $depends"
 
 lintian --fail-on error "$deb" || fail "lintian reports errors"
 echo "ok: lintian reports no errors"
+
+# package_test.sh DEB VERSION SERVER_DEB: the meeting server's package too.
+server=${3:-}
+[ -n "$server" ] || exit 0
+[ "$(basename "$server")" = "zandrel-server_${version}_amd64.deb" ] || fail "the server's package is named $(basename "$server")"
+listing=$(dpkg-deb -c "$server" | awk '{ print $NF }') || fail "dpkg-deb cannot read $server"
+for file in ./usr/sbin/zandrel-server ./usr/lib/systemd/system/zandrel-server.service \
+    ./usr/share/man/man8/zandrel-server.8.gz ./usr/share/doc/zandrel-server/copyright \
+    ./usr/share/doc/zandrel-server/changelog.gz; do
+    grep -qxF "$file" <<<"$listing" || fail "the server's package lacks $file"
+done
+grep -q '^./usr/\(games\|share/zandrel\)' <<<"$listing" && fail "the server's package holds the game's files"
+echo "ok: dpkg-deb lists the server, its service and its man page"
+
+depends=$(dpkg-deb -f "$server" Depends)
+grep -q libenet7 <<<"$depends" || fail "the server's Depends lacks libenet7: $depends"
+grep -qE 'libgl|glut|openal|sdl|x11' <<<"$depends" && fail "the server depends on the game's libraries: $depends"
+echo "ok: the server's Depends: $depends"
+
+unit=$(dpkg-deb --fsys-tarfile "$server" | tar -xO ./usr/lib/systemd/system/zandrel-server.service)
+for line in DynamicUser=yes StateDirectory=zandrel-server ProtectSystem=strict ProtectHome=yes NoNewPrivileges=yes \
+    Restart=on-failure; do
+    grep -qxF "$line" <<<"$unit" || fail "the service lacks $line"
+done
+echo "ok: the service runs as a dynamic user, sandboxed, restarted on failure"
+
+lintian --pedantic -I --fail-on warning "$server" || fail "lintian reports warnings or errors on the server's package"
+echo "ok: lintian reports no warnings on the server's package"
