@@ -26,6 +26,10 @@ const char* const USAGE = "Usage: zandrel-server [OPTION]...\n"
                           "  --max-rooms N        rooms kept at once (default 2000)\n"
                           "  --max-clients N      connections at once, players and watchers (default 1024)\n"
                           "  --room-expiry SECONDS  how long a room with no player in it is kept (default 60)\n"
+                          "  --address-clients N  connections at once from one IPv4 address (default 32)\n"
+                          "  --address-packets N  datagrams a second taken from one address (default 500)\n"
+                          "  --address-rooms N    rooms one address may open a minute, and twice as many\n"
+                          "                       joins and watches it may try (default 10)\n"
                           "  --version            show the version and quit\n"
                           "  --help               show this and quit\n";
 
@@ -71,6 +75,15 @@ int main(int argc, char** argv)
             config.maxClients = int(n);
         else if (arg == "--room-expiry" && number(value, 1, 86400, n))
             config.rooms.expirySeconds = double(n);
+        // Players behind one carrier's shared address may need more.
+        else if (arg == "--address-clients" && number(value, 1, 4095, n))
+            config.clientsPerAddress = int(n);
+        else if (arg == "--address-packets" && number(value, 10, 10000000, n))
+            config.packets = {double(n), 2.0 * double(n)};
+        else if (arg == "--address-rooms" && number(value, 1, 1000000, n)) {
+            config.rooms.opens = {double(n) / 60.0, double(n)};
+            config.rooms.attempts = {2.0 * double(n) / 60.0, 2.0 * double(n)};
+        }
         else
             return usageError("bad option or value: " + arg + " " + value);
     }
