@@ -16,6 +16,7 @@ constexpr int MALFORMED_LIMIT = 50;
 constexpr double PENDING_SECONDS = 30;
 // What ENet may hold for one peer: our messages are small.
 constexpr std::size_t WAITING_DATA_LIMIT = 32 * 1024;
+constexpr int RECEIVE_BUFFER = 4 * 1024 * 1024;
 
 thread_local MeetingServer* serving = nullptr;
 
@@ -91,6 +92,9 @@ MeetingServer::MeetingServer(const ServerConfig& cfg)
         return;
     }
     host->intercept = interceptHook;
+    // Room for a few busy milliseconds of every relayed room (the kernel caps it at net.core.rmem_max).
+    enet_socket_set_option(host->socket, ENET_SOCKOPT_RCVBUF, RECEIVE_BUFFER);
+    enet_socket_set_option(host->socket, ENET_SOCKOPT_SNDBUF, RECEIVE_BUFFER);
     host->duplicatePeers = std::size_t(config.clientsPerAddress);
     host->maximumPacketSize = MAX_MEETING_MESSAGE;
     host->maximumWaitingData = WAITING_DATA_LIMIT;
@@ -226,6 +230,9 @@ void MeetingServer::connected(ENetPeer* peer)
     peer->data = reinterpret_cast<void*>(std::uintptr_t(client.id));
     // A game gone silent leaves its room within seconds, not ENet's half-minute.
     enet_peer_timeout(peer, 0, 5000, 10000);
+    // The relay passes on what the players send (little, at a steady rate)
+    // rather than thin it out when round trips vary: the players' own ENet does that.
+    enet_peer_throttle_configure(peer, ENET_PEER_PACKET_THROTTLE_INTERVAL, ENET_PEER_PACKET_THROTTLE_SCALE, 0);
     ++addresses[keyOf(client.address)].peers;
     clients[client.id] = client;
 }
