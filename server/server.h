@@ -24,7 +24,7 @@ struct ServerConfig {
     std::uint16_t port = DEFAULT_SERVER_PORT;
     RoomsConfig rooms;
     // ENet connections in all and from one address.
-    int maxClients = 1024;
+    int maxClients = 4000;
     int clientsPerAddress = 32;
     // Datagrams a second from one address: a player sends about 130 when relayed.
     Rate packets{500, 1000};
