@@ -82,8 +82,7 @@ void BM_ServerRelays200Rooms(benchmark::State& state)
     if (server == 0) {
         const std::string p = std::to_string(port);
         execl(ZANDREL_SERVER, ZANDREL_SERVER, "--bind", "127.0.0.1", "--port", p.c_str(), "--address-clients", "1000",
-            "--address-packets", "1000000",
-            "--address-rooms", "100000", static_cast<char*>(nullptr));
+            "--address-packets", "1000000", "--address-rooms", "100000", static_cast<char*>(nullptr));
         _exit(127);
     }
     std::this_thread::sleep_for(300ms);
@@ -124,7 +123,8 @@ void BM_ServerRelays200Rooms(benchmark::State& state)
         }
         std::this_thread::sleep_for(1ms);
     }
-    while (Clock::now() < meetBy && !std::all_of(players.begin(), players.end(), [](const Player& p) { return p.connected; }))
+    while (Clock::now() < meetBy &&
+        !std::all_of(players.begin(), players.end(), [](const Player& p) { return p.connected; }))
         serviceAll();
     if (!std::all_of(players.begin(), players.end(), [](const Player& p) { return p.connected; }))
         state.SkipWithError("the players did not all meet");

@@ -38,7 +38,7 @@ DirectLink DirectLink::join(const std::string& host, std::uint16_t port)
     if (!enetStarted())
         link.closeWith("The network could not be started.");
     else if (!(link.enet = enet_host_create(nullptr, 1, CHANNELS, 0, 0)) ||
-             enet_address_set_host(&address, host.c_str()) != 0)
+        enet_address_set_host(&address, host.c_str()) != 0)
         link.closeWith("Cannot find the host " + host + ".");
     else if (!(link.peer = enet_host_connect(link.enet, &address, CHANNELS, 0)))
         link.closeWith("Cannot connect to " + host + ".");
@@ -53,8 +53,7 @@ DirectLink::DirectLink(DirectLink&& other) noexcept
       connected(other.connected),
       closed(other.closed),
       pending(std::move(other.pending))
-{
-}
+{}
 
 DirectLink::~DirectLink()
 {
@@ -138,7 +137,8 @@ void DirectLink::service(std::vector<Event>& events)
             break;
         case ENET_EVENT_TYPE_RECEIVE:
             if (event.peer == peer && connected)
-                pending.push_back({Event::Kind::RECEIVED, {event.packet->data, event.packet->data + event.packet->dataLength}, {}});
+                pending.push_back(
+                    {Event::Kind::RECEIVED, {event.packet->data, event.packet->data + event.packet->dataLength}, {}});
             enet_packet_destroy(event.packet);
             break;
         case ENET_EVENT_TYPE_DISCONNECT:

@@ -311,8 +311,9 @@ void Meeting::service(std::vector<Event>& events)
                     server = nullptr;
                     // A direct bout goes on without the server; only its watchers lose it.
                     if (!(stage == Stage::PLAYING && pathKind == PathKind::DIRECT))
-                        closeWith(stage == Stage::CONTACTING ? "Cannot reach the server " + serverText() + "."
-                                                             : "Lost the connection to the server " + serverText() + ".");
+                        closeWith(stage == Stage::CONTACTING
+                                ? "Cannot reach the server " + serverText() + "."
+                                : "Lost the connection to the server " + serverText() + ".");
                 } else if (event.peer == direct) {
                     direct = nullptr;
                     if (stage == Stage::PLAYING && pathKind == PathKind::DIRECT)
@@ -374,28 +375,28 @@ void Meeting::fromServer(const std::uint8_t* data, std::size_t size)
     const std::optional<MeetingMessage> m = reader.read(data, size);
     if (!m)
         return;
-    if (const Opened* opened = std::get_if<Opened>(&*m); opened && stage == Stage::CONTACTING &&
-        config.role == MeetingConfig::Role::OPEN) {
+    if (const Opened* opened = std::get_if<Opened>(&*m);
+        opened && stage == Stage::CONTACTING && config.role == MeetingConfig::Role::OPEN) {
         roomCode = opened->code;
         seen = opened->seen;
         playerNumber = 1;
         stage = Stage::WAITING;
-    } else if (const Joined* joined = std::get_if<Joined>(&*m); joined && stage == Stage::CONTACTING &&
-               config.role == MeetingConfig::Role::JOIN) {
+    } else if (const Joined* joined = std::get_if<Joined>(&*m);
+               joined && stage == Stage::CONTACTING && config.role == MeetingConfig::Role::JOIN) {
         roomCode = joined->code;
         seen = joined->seen;
         playerNumber = 2;
         stage = Stage::WAITING;
-    } else if (const Watching* watching = std::get_if<Watching>(&*m); watching && stage == Stage::CONTACTING &&
-               config.role == MeetingConfig::Role::WATCH) {
+    } else if (const Watching* watching = std::get_if<Watching>(&*m);
+               watching && stage == Stage::CONTACTING && config.role == MeetingConfig::Role::WATCH) {
         roomCode = watching->code;
         stage = Stage::WATCHING;
         connectedSaid = true;
         pending.push_back({Event::Kind::CONNECTED, {}, {}});
     } else if (const Refused* refused = std::get_if<Refused>(&*m)) {
         closeWith(refusal(refused->reason));
-    } else if (const Introduce* introduce = std::get_if<Introduce>(&*m); introduce && stage == Stage::WAITING &&
-               introduce->player == playerNumber) {
+    } else if (const Introduce* introduce = std::get_if<Introduce>(&*m);
+               introduce && stage == Stage::WAITING && introduce->player == playerNumber) {
         introduced(*introduce);
     } else if (std::holds_alternative<PeerLeft>(*m)) {
         if (stage == Stage::WATCHING)

@@ -425,7 +425,8 @@ std::vector<std::uint8_t> encodeDatagram(const Datagram& datagram)
 
 bool isDatagram(const std::uint8_t* data, std::size_t size)
 {
-    return data && size >= sizeof DATAGRAM_MAGIC && std::equal(std::begin(DATAGRAM_MAGIC), std::end(DATAGRAM_MAGIC), data);
+    return data && size >= sizeof DATAGRAM_MAGIC &&
+        std::equal(std::begin(DATAGRAM_MAGIC), std::end(DATAGRAM_MAGIC), data);
 }
 
 std::optional<Datagram> readDatagram(const std::uint8_t* data, std::size_t size)

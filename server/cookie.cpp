@@ -65,7 +65,8 @@ CookieJar::CookieJar()
     fillRandom(key, sizeof key);
 }
 
-CookieJar::CookieJar(const std::uint64_t secret[2]) : key{secret[0], secret[1]} {}
+CookieJar::CookieJar(const std::uint64_t secret[2]) : key{secret[0], secret[1]}
+{}
 
 std::uint32_t CookieJar::make(const Endpoint& address, std::int64_t period) const
 {

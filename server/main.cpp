@@ -83,9 +83,9 @@ int main(int argc, char** argv)
         else if (arg == "--address-rooms" && number(value, 1, 1000000, n)) {
             config.rooms.opens = {double(n) / 60.0, double(n)};
             config.rooms.attempts = {2.0 * double(n) / 60.0, 2.0 * double(n)};
-        }
-        else
+        } else {
             return usageError("bad option or value: " + arg + " " + value);
+        }
     }
 
     std::signal(SIGPIPE, SIG_IGN);

@@ -17,8 +17,7 @@ Rooms::Rooms(const RoomsConfig& config, Codes codes, Tokens tokens)
       tokens(tokens ? std::move(tokens) : Tokens(randomToken)),
       opens(config.opens, config.addresses),
       attempts(config.attempts, config.addresses)
-{
-}
+{}
 
 Room* Rooms::find(const std::string& code)
 {

@@ -73,7 +73,10 @@ const char* reasonText(Refused::Reason reason)
 }  // namespace
 
 MeetingServer::MeetingServer(const ServerConfig& cfg)
-    : config(cfg), packets(cfg.packets, cfg.rooms.addresses), rooms(cfg.rooms), started(std::chrono::steady_clock::now())
+    : config(cfg),
+      packets(cfg.packets, cfg.rooms.addresses),
+      rooms(cfg.rooms),
+      started(std::chrono::steady_clock::now())
 {
     if (!enetStarted()) {
         failure = "the network could not be started";
@@ -285,6 +288,7 @@ void MeetingServer::sendBytes(ClientId to, const std::vector<std::uint8_t>& byte
 
 void MeetingServer::refuse(Client& client, Refused::Reason reason)
 {
+    ++tally.refused;
     send(client.id, Refused{reason});
     // The answer goes out first; the connection's place is free for another.
     enet_peer_disconnect_later(client.peer, 0);
@@ -320,8 +324,9 @@ void MeetingServer::received(Client& client, ENetPacket* packet, std::uint8_t ch
         sendBytes(partner, bytes, channel == RELAY_CHANNEL ? RELAY_CHANNEL : MEETING_CHANNEL,
             (packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0);
         ++tally.relayed;
-    } else if (role == Role::OPENER && (std::holds_alternative<PathChosen>(*m) || std::holds_alternative<FeedStart>(*m) ||
-                                           std::holds_alternative<FeedTicks>(*m) || std::holds_alternative<FeedEnd>(*m))) {
+    } else if (role == Role::OPENER &&
+        (std::holds_alternative<PathChosen>(*m) || std::holds_alternative<FeedStart>(*m) ||
+            std::holds_alternative<FeedTicks>(*m) || std::holds_alternative<FeedEnd>(*m))) {
         fromOpener(client, *m, std::vector<std::uint8_t>(packet->data, packet->data + packet->dataLength));
     } else {
         ++tally.refused;
@@ -332,11 +337,10 @@ void MeetingServer::opened(Client& client, const Open& m)
 {
     if (m.protocol != MEETING_PROTOCOL_VERSION)
         return refuse(client, Refused::VERSION);
-    const Rooms::Result result = rooms.open(client.address.ip, m.gameVersion, Seat{client.id, client.address, m.local}, now());
-    if (const Refused::Reason* why = std::get_if<Refused::Reason>(&result)) {
-        ++tally.refused;
+    const Rooms::Result result =
+        rooms.open(client.address.ip, m.gameVersion, Seat{client.id, client.address, m.local}, now());
+    if (const Refused::Reason* why = std::get_if<Refused::Reason>(&result))
         return refuse(client, *why);
-    }
     const Room& room = *std::get<Room*>(result);
     send(client.id, Opened{room.code, client.address});
     say("room " + room.code + " opened by " + endpointText(client.address) + " (" + std::to_string(rooms.size()) +
@@ -350,7 +354,6 @@ void MeetingServer::joined(Client& client, const Join& m)
     const Rooms::Result result =
         rooms.join(client.address.ip, m.gameVersion, m.code, Seat{client.id, client.address, m.local}, now());
     if (const Refused::Reason* why = std::get_if<Refused::Reason>(&result)) {
-        ++tally.refused;
         // A wrong code is not an event of any room: counted, not logged, as a guesser would flood the log.
         if (*why != Refused::NO_ROOM && *why != Refused::TOO_MANY)
             say("room " + m.code + ": refused " + endpointText(client.address) + " (" + reasonText(*why) + ")");
@@ -371,7 +374,6 @@ void MeetingServer::watching(Client& client, const Watch& m)
         return refuse(client, Refused::VERSION);
     const Rooms::Result result = rooms.watch(client.address.ip, m.gameVersion, m.code, client.id, now());
     if (const Refused::Reason* why = std::get_if<Refused::Reason>(&result)) {
-        ++tally.refused;
         if (*why != Refused::NO_ROOM && *why != Refused::TOO_MANY)
             say("room " + m.code + ": refused watcher " + endpointText(client.address) + " (" + reasonText(*why) + ")");
         return refuse(client, *why);

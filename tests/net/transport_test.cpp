@@ -60,7 +60,8 @@ bool pump(MeetingServer* server, End& a, End& b, const std::function<bool()>& do
     return false;
 }
 
-std::unique_ptr<Meeting> meeting(const MeetingServer& server, MeetingConfig::Role role, const std::string& code, bool relay)
+std::unique_ptr<Meeting> meeting(
+    const MeetingServer& server, MeetingConfig::Role role, const std::string& code, bool relay)
 {
     MeetingConfig c;
     c.serverPort = server.port();
@@ -120,9 +121,8 @@ TEST(Transport, EveryWayCarriesTheSessionsPacketsAndSaysWhenTheOtherLeaves)
             two.transport->send(packet(i + 1), true);
             two.transport->send({0xaa}, false);
         }
-        ASSERT_TRUE(pump(server.get(), one, two, [&] {
-            return two.packets.size() == std::size_t(COUNT) && one.packets.size() >= std::size_t(COUNT);
-        }));
+        ASSERT_TRUE(pump(server.get(), one, two,
+            [&] { return two.packets.size() == std::size_t(COUNT) && one.packets.size() >= std::size_t(COUNT); }));
         for (int i = 0; i < COUNT; ++i)
             EXPECT_EQ(two.packets[std::size_t(i)], packet(i)) << i;
         std::erase(one.packets, std::vector<std::uint8_t>{0xaa});

@@ -230,7 +230,8 @@ int main(int argc, char** argv)
                 feedTicksGot += std::uint32_t(feedTicksCount(*t));
             if (const FeedEnd* end = std::get_if<FeedEnd>(&f)) {
                 say("feed: " + std::to_string(feedMessages) + " messages, " + std::to_string(feedTicksGot) +
-                    " ticks, ends at tick " + std::to_string(end->ticks) + " with hash " + std::to_string(end->finalHash));
+                    " ticks, ends at tick " + std::to_string(end->ticks) + " with hash " +
+                    std::to_string(end->finalHash));
                 return 0;
             }
         }

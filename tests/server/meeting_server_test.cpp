@@ -159,7 +159,8 @@ struct RawClient {
     void send(const MeetingMessage& m)
     {
         const std::vector<std::uint8_t> bytes = encodeMeeting(m);
-        enet_peer_send(peer, MEETING_CHANNEL, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
+        enet_peer_send(
+            peer, MEETING_CHANNEL, enet_packet_create(bytes.data(), bytes.size(), ENET_PACKET_FLAG_RELIABLE));
         enet_host_flush(host);
     }
     void service()
@@ -177,7 +178,8 @@ struct RawClient {
     template <class T>
     bool got() const
     {
-        return std::any_of(heard.begin(), heard.end(), [](const MeetingMessage& m) { return std::holds_alternative<T>(m); });
+        return std::any_of(
+            heard.begin(), heard.end(), [](const MeetingMessage& m) { return std::holds_alternative<T>(m); });
     }
     Rig& rig;
     ENetHost* host = nullptr;
@@ -207,9 +209,9 @@ TEST(MeetingServer, PlayersMeetByCodeAndAWatcherGetsTheFeedLateOrNot)
 
         Side guest(rig.client(MeetingConfig::Role::JOIN, code));
         Side early(rig.client(MeetingConfig::Role::WATCH, code));
-        ASSERT_TRUE(rig.pumpUntil({&opener, &guest, &early}, [&] {
-            return opener.connected && guest.connected && early.connected;
-        })) << opener.closed << guest.closed << early.closed;
+        ASSERT_TRUE(rig.pumpUntil(
+            {&opener, &guest, &early}, [&] { return opener.connected && guest.connected && early.connected; }))
+            << opener.closed << guest.closed << early.closed;
         const PathKind want = relayOnly ? PathKind::RELAYED : PathKind::DIRECT;
         EXPECT_EQ(opener.meeting.path(), want);
         EXPECT_EQ(guest.meeting.path(), want);
@@ -254,11 +256,13 @@ TEST(MeetingServer, RefusalsSayWhyOnTheSideRefused)
     };
     const std::string wrong = code == "ACDEFH" ? "ACDEFJ" : "ACDEFH";
     const std::vector<Case> cases = {
-        {MeetingConfig::Role::JOIN, wrong, "test", "There is no room " + wrong + " on the server: the code is wrong or the room has expired."},
+        {MeetingConfig::Role::JOIN, wrong, "test",
+            "There is no room " + wrong + " on the server: the code is wrong or the room has expired."},
         {MeetingConfig::Role::JOIN, code, "test", "Room " + code + " already has two players."},
         {MeetingConfig::Role::WATCH, code, "test", "Room " + code + " has as many watchers as it takes."},
         {MeetingConfig::Role::WATCH, code, "other", "Room " + code + " has as many watchers as it takes."},
-        {MeetingConfig::Role::WATCH, wrong, "test", "There is no room " + wrong + " on the server: the code is wrong or the room has expired."},
+        {MeetingConfig::Role::WATCH, wrong, "test",
+            "There is no room " + wrong + " on the server: the code is wrong or the room has expired."},
     };
     for (const Case& c : cases) {
         MeetingConfig config = rig.client(c.role, c.code);
@@ -308,9 +312,8 @@ TEST(MeetingServer, BadDatagramsAreDroppedAndCountedAndNeverAnsweredWithMore)
         raw.sendTo(port, bytes);
     for (const auto& [what, bytes] : unproven)
         raw.sendTo(port, bytes);
-    ASSERT_TRUE(rig.pumpUntil({}, [&] {
-        return rig.server->counts().datagrams == long(malformed.size() + unproven.size());
-    }));
+    ASSERT_TRUE(
+        rig.pumpUntil({}, [&] { return rig.server->counts().datagrams == long(malformed.size() + unproven.size()); }));
     EXPECT_EQ(rig.server->counts().malformed, long(malformed.size()));
     EXPECT_EQ(rig.server->counts().unproven, long(unproven.size()));
     std::this_thread::sleep_for(50ms);

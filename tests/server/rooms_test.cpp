@@ -64,10 +64,12 @@ TEST(RoomCodes, AreSixLettersWithoutLookAlikesAndEachLetterAsLikely)
 TEST(RoomCodes, TypedCodesAreNormalized)
 {
     const std::vector<std::pair<std::string, std::string>> cases = {
-        {"KFMTAX", "KFMTAX"}, {"kfm-tax", "KFMTAX"}, {" k f m t a x ", "KFMTAX"},
-        {"KFMTAO", ""},     // O looks like 0
-        {"KFMTA", ""},      // too short
-        {"KFMTAXX", ""},    // too long
+        {"KFMTAX", "KFMTAX"},
+        {"kfm-tax", "KFMTAX"},
+        {" k f m t a x ", "KFMTAX"},
+        {"KFMTAO", ""},   // O looks like 0
+        {"KFMTA", ""},    // too short
+        {"KFMTAXX", ""},  // too long
         {"KFM\tAX", ""},
     };
     for (const auto& [typed, want] : cases) {
