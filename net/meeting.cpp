@@ -224,7 +224,7 @@ void Meeting::send(const std::vector<std::uint8_t>& packet, bool reliable)
     if (stage != Stage::PLAYING || !connectedSaid || packet.empty())
         return;
     if (pathKind == PathKind::RELAYED) {
-        toServer(Relay{packet}, reliable);
+        toServer(RelayPacket{packet}, reliable);
         return;
     }
     if (!direct)
@@ -411,7 +411,7 @@ void Meeting::fromServer(const std::uint8_t* data, std::size_t size)
             settle(PathKind::RELAYED);
         else if (direct && direct->state == ENET_PEER_STATE_CONNECTED)
             settle(PathKind::DIRECT);
-    } else if (const Relay* relay = std::get_if<Relay>(&*m)) {
+    } else if (const RelayPacket* relay = std::get_if<RelayPacket>(&*m)) {
         lastRelayHeard = Clock::now();
         if (pathKind != PathKind::DIRECT && playerNumber != 0)
             received(relay->payload);

@@ -100,7 +100,7 @@ struct Encoder {
         endpoints(w, m.local);
     }
     void operator()(const PeerLeft&) { type(MeetingType::PEER_LEFT); }
-    void operator()(const Relay& m)
+    void operator()(const RelayPacket& m)
     {
         type(MeetingType::RELAY);
         const std::size_t n = std::min(m.payload.size(), MAX_RELAY_PAYLOAD);
@@ -249,7 +249,7 @@ std::optional<MeetingMessage> decode(Reader& r)
     }
     case MeetingType::PEER_LEFT: return PeerLeft{};
     case MeetingType::RELAY: {
-        Relay m;
+        RelayPacket m;
         const std::uint16_t n = r.u16();
         if (n == 0 || n > MAX_RELAY_PAYLOAD || n != r.left())
             return std::nullopt;

@@ -132,9 +132,9 @@ struct PeerLeft {
 
 // Between the players through the server: a game packet, a round-trip probe,
 // and the path the opener settled on.
-struct Relay {
+struct RelayPacket {
     std::vector<std::uint8_t> payload;
-    bool operator==(const Relay&) const = default;
+    bool operator==(const RelayPacket&) const = default;
 };
 struct Probe {
     std::uint32_t stamp = 0;
@@ -169,8 +169,8 @@ struct FeedEnd {
     bool operator==(const FeedEnd&) const = default;
 };
 
-using MeetingMessage = std::variant<Open, Join, Watch, Opened, Joined, Watching, Refused, Introduce, PeerLeft, Relay,
-    Probe, PathChosen, FeedStart, FeedTicks, FeedEnd>;
+using MeetingMessage = std::variant<Open, Join, Watch, Opened, Joined, Watching, Refused, Introduce, PeerLeft,
+    RelayPacket, Probe, PathChosen, FeedStart, FeedTicks, FeedEnd>;
 using Feed = std::variant<FeedStart, FeedTicks, FeedEnd>;
 
 std::vector<std::uint8_t> encodeMeeting(const MeetingMessage& message);

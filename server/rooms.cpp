@@ -25,7 +25,7 @@ Room* Rooms::find(const std::string& code)
     return found == rooms.end() ? nullptr : &found->second;
 }
 
-Rooms::Result Rooms::open(std::uint32_t ip, const std::string& version, const Seat& opener, double now)
+Rooms::Result Rooms::open(std::uint32_t ip, const std::string& version, const PlayerSeat& opener, double now)
 {
     if (int(rooms.size()) >= config.maxRooms)
         return Refused::SERVER_FULL;
@@ -39,14 +39,14 @@ Rooms::Result Rooms::open(std::uint32_t ip, const std::string& version, const Se
         room.code = code;
         room.gameVersion = version;
         room.players[0] = opener;
-        members[opener.client] = {code, Role::OPENER};
+        members[opener.client] = {code, RoomRole::OPENER};
         return &room;
     }
     return Refused::SERVER_FULL;
 }
 
 Rooms::Result Rooms::join(
-    std::uint32_t ip, const std::string& version, const std::string& code, const Seat& guest, double now)
+    std::uint32_t ip, const std::string& version, const std::string& code, const PlayerSeat& guest, double now)
 {
     if (!attempts.take(ip, now))
         return Refused::TOO_MANY;
@@ -60,7 +60,7 @@ Rooms::Result Rooms::join(
         return Refused::VERSION;
     room->players[1] = guest;
     room->token = tokens();
-    members[guest.client] = {code, Role::GUEST};
+    members[guest.client] = {code, RoomRole::GUEST};
     return room;
 }
 
@@ -77,7 +77,7 @@ Rooms::Result Rooms::watch(
     if (room->gameVersion != version)
         return Refused::VERSION;
     room->watchers.push_back(watcher);
-    members[watcher] = {code, Role::WATCHER};
+    members[watcher] = {code, RoomRole::WATCHER};
     return room;
 }
 
@@ -87,19 +87,19 @@ Room* Rooms::roomOf(ClientId client)
     return member == members.end() ? nullptr : find(member->second.code);
 }
 
-Role Rooms::roleOf(ClientId client) const
+RoomRole Rooms::roleOf(ClientId client) const
 {
     auto member = members.find(client);
-    return member == members.end() ? Role::NONE : member->second.role;
+    return member == members.end() ? RoomRole::NONE : member->second.role;
 }
 
 ClientId Rooms::partnerOf(ClientId client) const
 {
     auto member = members.find(client);
-    if (member == members.end() || member->second.role == Role::WATCHER)
+    if (member == members.end() || member->second.role == RoomRole::WATCHER)
         return 0;
     const Room& room = rooms.at(member->second.code);
-    return room.players[member->second.role == Role::OPENER ? 1 : 0].client;
+    return room.players[member->second.role == RoomRole::OPENER ? 1 : 0].client;
 }
 
 Room* Rooms::leave(ClientId client, double now)
@@ -108,14 +108,14 @@ Room* Rooms::leave(ClientId client, double now)
     if (member == members.end())
         return nullptr;
     Room* room = find(member->second.code);
-    const Role role = member->second.role;
+    const RoomRole role = member->second.role;
     members.erase(member);
     if (!room)
         return nullptr;
-    if (role == Role::WATCHER) {
+    if (role == RoomRole::WATCHER) {
         std::erase(room->watchers, client);
     } else {
-        room->players[role == Role::OPENER ? 0 : 1] = Seat{};
+        room->players[role == RoomRole::OPENER ? 0 : 1] = PlayerSeat{};
         if (room->playersIn() == 0)
             room->emptySince = now;
     }

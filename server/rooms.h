@@ -28,7 +28,7 @@ struct RoomsConfig {
     std::size_t addresses = 65536;
 };
 
-struct Seat {
+struct PlayerSeat {
     ClientId client = 0;
     Endpoint seen;
     std::vector<Endpoint> local;
@@ -51,7 +51,7 @@ struct FeedLog {
 struct Room {
     std::string code;
     std::string gameVersion;
-    std::array<Seat, 2> players;
+    std::array<PlayerSeat, 2> players;
     std::vector<ClientId> watchers;
     // Both players' punches carry it.
     std::uint64_t token = 0;
@@ -60,7 +60,7 @@ struct Room {
     int playersIn() const { return int(players[0].present()) + int(players[1].present()); }
 };
 
-enum class Role { NONE, OPENER, GUEST, WATCHER };
+enum class RoomRole { NONE, OPENER, GUEST, WATCHER };
 
 class Rooms {
 public:
@@ -70,12 +70,13 @@ public:
 
     using Result = std::variant<Room*, Refused::Reason>;
     // The seat's client opens a room; its code comes from the code source.
-    Result open(std::uint32_t ip, const std::string& version, const Seat& opener, double now);
-    Result join(std::uint32_t ip, const std::string& version, const std::string& code, const Seat& guest, double now);
+    Result open(std::uint32_t ip, const std::string& version, const PlayerSeat& opener, double now);
+    Result join(
+        std::uint32_t ip, const std::string& version, const std::string& code, const PlayerSeat& guest, double now);
     Result watch(std::uint32_t ip, const std::string& version, const std::string& code, ClientId watcher, double now);
 
     Room* roomOf(ClientId client);
-    Role roleOf(ClientId client) const;
+    RoomRole roleOf(ClientId client) const;
     // The other player of the client's room, or 0.
     ClientId partnerOf(ClientId client) const;
     // Takes the client out of its room: the room it left, if any.
@@ -91,7 +92,7 @@ public:
 private:
     struct Member {
         std::string code;
-        Role role = Role::NONE;
+        RoomRole role = RoomRole::NONE;
     };
     Room* find(const std::string& code);
 

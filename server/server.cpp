@@ -252,21 +252,21 @@ void MeetingServer::disconnected(ENetPeer* peer)
     if (known != addresses.end() && --known->second.peers <= 0)
         addresses.erase(known);
 
-    const Role role = rooms.roleOf(id);
+    const RoomRole role = rooms.roleOf(id);
     const ClientId partner = rooms.partnerOf(id);
     Room* room = rooms.leave(id, now());
     if (!room)
         return;
-    if (role == Role::WATCHER) {
+    if (role == RoomRole::WATCHER) {
         say("room " + room->code + ": a watcher left (" + std::to_string(room->watchers.size()) + " watching)");
         return;
     }
-    say("room " + room->code + ": player " + (role == Role::OPENER ? "1" : "2") + " left" +
+    say("room " + room->code + ": player " + (role == RoomRole::OPENER ? "1" : "2") + " left" +
         (room->playersIn() == 0 ? ", the room is empty" : ""));
     if (partner)
         send(partner, PeerLeft{});
     // The bout's feed ends with its opener.
-    if (role == Role::OPENER)
+    if (role == RoomRole::OPENER)
         for (ClientId watcher : room->watchers)
             send(watcher, PeerLeft{});
 }
@@ -306,14 +306,14 @@ void MeetingServer::received(Client& client, ENetPacket* packet, std::uint8_t ch
         }
         return;
     }
-    const Role role = rooms.roleOf(client.id);
-    if (const Open* open = std::get_if<Open>(&*m); open && role == Role::NONE) {
+    const RoomRole role = rooms.roleOf(client.id);
+    if (const Open* open = std::get_if<Open>(&*m); open && role == RoomRole::NONE) {
         opened(client, *open);
-    } else if (const Join* join = std::get_if<Join>(&*m); join && role == Role::NONE) {
+    } else if (const Join* join = std::get_if<Join>(&*m); join && role == RoomRole::NONE) {
         joined(client, *join);
-    } else if (const Watch* watch = std::get_if<Watch>(&*m); watch && role == Role::NONE) {
+    } else if (const Watch* watch = std::get_if<Watch>(&*m); watch && role == RoomRole::NONE) {
         watching(client, *watch);
-    } else if (std::holds_alternative<Relay>(*m) || std::holds_alternative<Probe>(*m)) {
+    } else if (std::holds_alternative<RelayPacket>(*m) || std::holds_alternative<Probe>(*m)) {
         // Only between a room's two players.
         const ClientId partner = rooms.partnerOf(client.id);
         if (!partner) {
@@ -324,7 +324,7 @@ void MeetingServer::received(Client& client, ENetPacket* packet, std::uint8_t ch
         sendBytes(partner, bytes, channel == RELAY_CHANNEL ? RELAY_CHANNEL : MEETING_CHANNEL,
             (packet->flags & ENET_PACKET_FLAG_RELIABLE) != 0);
         ++tally.relayed;
-    } else if (role == Role::OPENER &&
+    } else if (role == RoomRole::OPENER &&
         (std::holds_alternative<PathChosen>(*m) || std::holds_alternative<FeedStart>(*m) ||
             std::holds_alternative<FeedTicks>(*m) || std::holds_alternative<FeedEnd>(*m))) {
         fromOpener(client, *m, std::vector<std::uint8_t>(packet->data, packet->data + packet->dataLength));
@@ -338,7 +338,7 @@ void MeetingServer::opened(Client& client, const Open& m)
     if (m.protocol != MEETING_PROTOCOL_VERSION)
         return refuse(client, Refused::VERSION);
     const Rooms::Result result =
-        rooms.open(client.address.ip, m.gameVersion, Seat{client.id, client.address, m.local}, now());
+        rooms.open(client.address.ip, m.gameVersion, PlayerSeat{client.id, client.address, m.local}, now());
     if (const Refused::Reason* why = std::get_if<Refused::Reason>(&result))
         return refuse(client, *why);
     const Room& room = *std::get<Room*>(result);
@@ -352,7 +352,7 @@ void MeetingServer::joined(Client& client, const Join& m)
     if (m.protocol != MEETING_PROTOCOL_VERSION)
         return refuse(client, Refused::VERSION);
     const Rooms::Result result =
-        rooms.join(client.address.ip, m.gameVersion, m.code, Seat{client.id, client.address, m.local}, now());
+        rooms.join(client.address.ip, m.gameVersion, m.code, PlayerSeat{client.id, client.address, m.local}, now());
     if (const Refused::Reason* why = std::get_if<Refused::Reason>(&result)) {
         // A wrong code is not an event of any room: counted, not logged, as a guesser would flood the log.
         if (*why != Refused::NO_ROOM && *why != Refused::TOO_MANY)
@@ -360,8 +360,8 @@ void MeetingServer::joined(Client& client, const Join& m)
         return refuse(client, *why);
     }
     const Room& room = *std::get<Room*>(result);
-    const Seat& opener = room.players[0];
-    const Seat& guest = room.players[1];
+    const PlayerSeat& opener = room.players[0];
+    const PlayerSeat& guest = room.players[1];
     send(guest.client, Joined{room.code, client.address});
     send(opener.client, Introduce{1, room.token, guest.seen, guest.local});
     send(guest.client, Introduce{2, room.token, opener.seen, opener.local});

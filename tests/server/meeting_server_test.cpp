@@ -358,7 +358,7 @@ TEST(MeetingServer, OnlyARoomsPlayersSendIntoItAndOnlyItsOpenerFeedsIt)
     // What a modified game could send: a watcher and a stranger speak into
     // the room, the guest feeds it and chooses the path.
     const std::vector<MeetingMessage> intrusions = {
-        Relay{{1, 2, 3}}, Probe{1, false}, PathChosen{PathKind::DIRECT}, FeedStart{1, 0, 0}};
+        RelayPacket{{1, 2, 3}}, Probe{1, false}, PathChosen{PathKind::DIRECT}, FeedStart{1, 0, 0}};
     for (const MeetingMessage& m : intrusions) {
         watcher.send(m);
         stranger.send(m);
@@ -366,7 +366,7 @@ TEST(MeetingServer, OnlyARoomsPlayersSendIntoItAndOnlyItsOpenerFeedsIt)
     watcher.send(Open{MEETING_PROTOCOL_VERSION, "test", {}});
     guest.send(FeedStart{2, 0, 0});
     guest.send(PathChosen{PathKind::DIRECT});
-    guest.send(Relay{{9, 9}});
+    guest.send(RelayPacket{{9, 9}});
     const long refused = 2 * long(intrusions.size()) + 3;
     ASSERT_TRUE(rig.pumpUntil({&opener}, [&] {
         for (RawClient* r : raws)

@@ -15,7 +15,7 @@ namespace {
 constexpr std::uint32_t HOME = 0xc6336402;   // 198.51.100.2
 constexpr std::uint32_t OTHER = 0xc0000202;  // 192.0.2.2
 
-Seat seat(ClientId id)
+PlayerSeat seat(ClientId id)
 {
     return {id, {HOME, std::uint16_t(40000 + id)}, {}};
 }
@@ -114,10 +114,10 @@ TEST(Rooms, JoinWatchAndTheirRefusals)
         else
             EXPECT_EQ(roomOf(r), room) << c.what;
     }
-    EXPECT_EQ(rooms.roleOf(1), Role::OPENER);
-    EXPECT_EQ(rooms.roleOf(2), Role::GUEST);
-    EXPECT_EQ(rooms.roleOf(4), Role::WATCHER);
-    EXPECT_EQ(rooms.roleOf(3), Role::NONE);
+    EXPECT_EQ(rooms.roleOf(1), RoomRole::OPENER);
+    EXPECT_EQ(rooms.roleOf(2), RoomRole::GUEST);
+    EXPECT_EQ(rooms.roleOf(4), RoomRole::WATCHER);
+    EXPECT_EQ(rooms.roleOf(3), RoomRole::NONE);
     EXPECT_EQ(rooms.partnerOf(1), 2u);
     EXPECT_EQ(rooms.partnerOf(2), 1u);
     EXPECT_EQ(rooms.partnerOf(4), 0u) << "a watcher has no one to send to";
@@ -144,7 +144,7 @@ TEST(Rooms, AnEmptyRoomExpiresAfterItsTimeAndOnlyThen)
     ASSERT_EQ(gone.size(), 1u);
     EXPECT_EQ(gone[0].watchers, std::vector<ClientId>{3}) << "its watchers are to be sent away";
     EXPECT_EQ(rooms.size(), 0u);
-    EXPECT_EQ(rooms.roleOf(3), Role::NONE);
+    EXPECT_EQ(rooms.roleOf(3), RoomRole::NONE);
     EXPECT_EQ(reasonOf(rooms.watch(OTHER, "v", "KFMTAX", 5, 671)), Refused::NO_ROOM);
 }
 

@@ -49,7 +49,7 @@ TEST(MeetingProtocol, EveryMessageReadsBackAsWritten)
         Refused{Refused::VERSION},
         Introduce{2, ~0ull, HOME, {LAN, LAN, LAN, LAN}},
         PeerLeft{},
-        Relay{std::vector<std::uint8_t>(MAX_RELAY_PAYLOAD, 0xee)},
+        RelayPacket{std::vector<std::uint8_t>(MAX_RELAY_PAYLOAD, 0xee)},
         Probe{123456, true},
         PathChosen{PathKind::DIRECT},
         FeedStart{9, 1, 0},
@@ -80,8 +80,8 @@ TEST(MeetingProtocol, MalformedMessagesAreDroppedAndCounted)
 {
     const std::vector<std::uint8_t> join = encodeMeeting(Join{1, "v", "KFMTAX", {HOME}});
     const std::vector<std::uint8_t> ticks = encodeMeeting(FeedTicks{1, 0, {{TickRecord{}, 10}}});
-    const std::vector<std::uint8_t> relay = encodeMeeting(Relay{{1, 2, 3}});
-    std::vector<std::uint8_t> relayOver = encodeMeeting(Relay{{1}});
+    const std::vector<std::uint8_t> relay = encodeMeeting(RelayPacket{{1, 2, 3}});
+    std::vector<std::uint8_t> relayOver = encodeMeeting(RelayPacket{{1}});
     relayOver[1] = std::uint8_t(MAX_RELAY_PAYLOAD + 1);
     relayOver[2] = std::uint8_t((MAX_RELAY_PAYLOAD + 1) >> 8);
     relayOver.resize(3 + MAX_RELAY_PAYLOAD + 1, 0);
