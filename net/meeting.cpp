@@ -138,7 +138,9 @@ Meeting::Meeting(const MeetingConfig& cfg) : config(cfg), started(Clock::now())
         return;
     }
     serverAt = endpointOf(address);
-    localAddresses = ownAddresses(localPort());
+    // Players who meet on this machine's loopback are both here: its other addresses add nothing.
+    if (serverAt.ip >> 24 != 127)
+        localAddresses = ownAddresses(localPort());
 }
 
 Meeting::~Meeting()
