@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "characters/core/trace.h"
+#include "net/enet_start.h"
 #include "replay/replay_store.h"
 
 namespace {
@@ -17,17 +18,6 @@ constexpr auto SILENCE_LIMIT = std::chrono::seconds(3);
 constexpr auto CONNECT_LIMIT = std::chrono::seconds(5);
 constexpr int MAX_PEERS = 4;
 constexpr int CHANNELS = 2;
-
-bool enetReady()
-{
-    static const bool ready = [] {
-        if (enet_initialize() != 0)
-            return false;
-        std::atexit(enet_deinitialize);
-        return true;
-    }();
-    return ready;
-}
 
 std::string versionText(const std::string& version, int protocol)
 {
@@ -61,7 +51,7 @@ NetSession::NetSession(const NetConfig& cfg) : config(cfg), enet(std::make_uniqu
 {
     config.delay = std::clamp(config.delay, 0, MAX_INPUT_DELAY);
     started = lastHeard = rateSince = Clock::now();
-    if (!enetReady()) {
+    if (!enetStarted()) {
         end("The network could not be started.");
         return;
     }

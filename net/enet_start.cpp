@@ -1,0 +1,16 @@
+#include "net/enet_start.h"
+
+#include <enet/enet.h>
+
+#include <cstdlib>
+
+bool enetStarted()
+{
+    static const bool ready = [] {
+        if (enet_initialize() != 0)
+            return false;
+        std::atexit(enet_deinitialize);
+        return true;
+    }();
+    return ready;
+}
