@@ -88,6 +88,12 @@ void DirectLink::flush()
         enet_host_flush(enet);
 }
 
+void DirectLink::waitForData(std::uint32_t ms)
+{
+    // A closed link reads nothing more: what arrives would wake it at once.
+    waitForDatagram(closed ? nullptr : enet, ms);
+}
+
 std::uint16_t DirectLink::localPort() const
 {
     ENetAddress address{};

@@ -24,6 +24,7 @@ public:
     void service(std::vector<Event>& events) override;
     void send(const std::vector<std::uint8_t>& packet, bool reliable) override;
     void flush() override;
+    void waitForData(std::uint32_t ms) override;
     void close() override;
     PathKind path() const override { return connected ? PathKind::DIRECT : PathKind::NONE; }
     int roundTripMs() const override;

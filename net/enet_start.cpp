@@ -2,7 +2,9 @@
 
 #include <enet/enet.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 bool enetStarted()
 {
@@ -13,4 +15,13 @@ bool enetStarted()
         return true;
     }();
     return ready;
+}
+
+void waitForDatagram(ENetHost* host, std::uint32_t ms)
+{
+    enet_uint32 condition = ENET_SOCKET_WAIT_RECEIVE;
+    if (!host)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    else
+        enet_socket_wait(host->socket, &condition, ms);
 }

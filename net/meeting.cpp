@@ -146,8 +146,15 @@ Meeting::Meeting(const MeetingConfig& cfg) : config(cfg), started(Clock::now())
 Meeting::~Meeting()
 {
     close();
-    if (host)
+    if (host) {
+        // Said now, with the last packets flushed above: the server frees the
+        // room's seat at once instead of when its connection times out.
+        if (server)
+            enet_peer_disconnect_now(server, 0);
+        if (direct)
+            enet_peer_disconnect_now(direct, 0);
         enet_host_destroy(host);
+    }
 }
 
 std::uint16_t Meeting::localPort() const
@@ -209,6 +216,12 @@ void Meeting::flush()
 {
     if (host)
         enet_host_flush(host);
+}
+
+void Meeting::waitForData(std::uint32_t ms)
+{
+    // A closed meeting reads nothing more: what arrives would wake it at once.
+    waitForDatagram(stage == Stage::CLOSED ? nullptr : host, ms);
 }
 
 void Meeting::toServer(const MeetingMessage& m, bool reliable)

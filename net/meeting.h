@@ -52,6 +52,7 @@ public:
     void service(std::vector<Event>& events) override;
     void send(const std::vector<std::uint8_t>& packet, bool reliable) override;
     void flush() override;
+    void waitForData(std::uint32_t ms) override;
     void close() override;
     PathKind path() const override { return stage == Stage::PLAYING ? pathKind : PathKind::NONE; }
     int roundTripMs() const override;

@@ -31,6 +31,9 @@ public:
     virtual void send(const std::vector<std::uint8_t>& packet, bool reliable) = 0;
     // Sends what is queued now rather than at the next service().
     virtual void flush() = 0;
+    // Sleeps until a datagram arrives or `ms` pass, for service() to read it
+    // at once: answered between frames, the round trip is the network's own.
+    virtual void waitForData(std::uint32_t ms) = 0;
     // After the last packet: lets the other side know, frees the connection.
     virtual void close() = 0;
 

@@ -1,22 +1,12 @@
 #include "net/watch_feed.h"
 
-#include "match/match.h"
+#include "net/rollback.h"
 #include "replay/recorder.h"
 
 namespace {
 
 // A run holds at most this many ticks on the wire.
 constexpr std::uint32_t MAX_RUN = 0xffff;
-
-// As a network bout starts (Rollback::replay): a fresh match counting ticks.
-BoutStart networkBoutStartOf(int choiceOne, int choiceTwo)
-{
-    Match m;
-    m.countTicks = true;
-    m.playerOneChoice = choiceOne;
-    m.playerTwoChoice = choiceTwo;
-    return boutStartOf(m);
-}
 
 }  // namespace
 
@@ -59,7 +49,7 @@ bool FeedReader::take(const Feed& message, std::string& error)
         boutId = start->bout;
         replayed = Replay{};
         replayed.gameVersion = gameVersion();
-        replayed.start = networkBoutStartOf(start->choiceOne, start->choiceTwo);
+        replayed.start = boutStartOf(networkMatch(start->choiceOne, start->choiceTwo));
         return true;
     }
     if (!begun) {
