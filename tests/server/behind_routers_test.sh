@@ -1,16 +1,18 @@
 #!/bin/bash
-# Players behind home routers meet through the real server. Network
-# namespaces make an "internet" (documentation addresses only) with the server
-# on it, and three homes (private addresses) behind routers doing NAT with
-# nftables: two masquerade as most home routers do, one gives every
-# destination a port of its own at random, which defeats punching. All of it
-# is made here and removed on exit; every wait is bounded.
+# Players behind home routers meet through the real server and play scripted
+# bouts (net_peer) that a friend watches. Network namespaces make an
+# "internet" (documentation addresses only) with the server on it, and three
+# homes (private addresses) behind routers doing NAT with nftables: two
+# masquerade as most home routers do, one gives every destination a port of
+# its own at random, which defeats punching. All of it is made here and
+# removed on exit; every wait is bounded.
 #
-# behind_routers_test.sh SERVER MEET_PEER WORKDIR
+# behind_routers_test.sh SERVER MEET_PEER NET_PEER WORKDIR
 set -u
 server=$1
 peer=$2
-work=$3
+net_peer=$3
+work=$4
 if [ "$(id -u)" -ne 0 ]; then
     echo "SKIP: making network namespaces and NAT needs root"
     exit 77
@@ -122,28 +124,44 @@ finish() {
     kill -0 "$pid" 2>/dev/null && fail "$1 did not end within $2 s"
     wait "$pid"
 }
+# bout NAME WHERE ARGS...: a scripted player or watcher (net_peer), in the background.
+bout() {
+    local name=$1 where=$2
+    shift 2
+    spawn "$name" "$where" "$net_peer" --replays "$work/replays-$name" --timeout 60 "$@"
+    eval "pid_$name=$!"
+}
+# same_bout NAME...: each printed the same trace lines, outcome and final hash.
+same_bout() {
+    local first=$1
+    for name in "$@"; do
+        grep -v -e '^room: ' -e '^path: ' -e '^replay: ' "$work/$name.out" >"$work/$name.trace"
+        grep -q '^outcome: ' "$work/$name.trace" || fail "$name saw no bout to its end"
+        cmp -s "$work/$first.trace" "$work/$name.trace" || fail "$name's bout differs from $first's"
+    done
+}
 expect_line() { grep -qxF -- "$2" "$work/$1.out" || fail "$1 did not say '$2'"; }
 room_of() { wait_for "$work/$1.out" '^room: ' 10 || fail "$1 opened no room"; sed -n 's/^room: //p' "$work/$1.out"; }
 
 server_at=203.0.113.10:7446
-spawn server srv "$server" --room-expiry 2
+# The scripted players play as fast as their link lets them, far above the 60
+# input packets a second of a game, and their watchers come from the same addresses.
+spawn server srv "$server" --room-expiry 2 --address-packets 20000
 server_pid=$!
 wait_for "$work/server.err" "listening on UDP port 7446" 10 || fail "the server did not start"
 
-# Two ordinary routers: the players punch through to each other, and a friend watches.
-start a1 ha --server $server_at --open --messages 100 --feed 300
+# Two ordinary routers: the players punch through to each other, and a friend watches the bout.
+bout a1 ha --online $server_at --seed 1
 code=$(room_of a1)
-start w1 hb --server $server_at --watch "$code"
-start b1 hb --server $server_at --join "$code" --messages 100
-finish a1 30 || fail "the opener behind a masquerading router failed"
-finish b1 30 || fail "the guest behind a masquerading router failed"
-finish w1 30 || fail "the watcher failed"
-for side in a1 b1; do
-    expect_line $side "path: direct"
-    expect_line $side "exchanged: 100"
-done
-expect_line w1 "feed: 22 messages, 300 ticks, ends at tick 300 with hash 2100"
-echo "ok: behind masquerading routers the path is direct, packets cross, the watcher has the feed"
+bout w1 hb --online $server_at --watch "$code"
+bout b1 hb --online $server_at --room "$code" --seed 2
+finish a1 60 || fail "the opener behind a masquerading router failed"
+finish b1 60 || fail "the guest behind a masquerading router failed"
+finish w1 60 || fail "the watcher failed"
+expect_line a1 "path: direct"
+expect_line b1 "path: direct"
+same_bout a1 b1 w1
+echo "ok: behind masquerading routers the path is direct, and both players and the watcher see the same bout"
 
 # Two players behind one router (here one machine): the address each sees itself at gets through.
 start a3 ha --server $server_at --open --messages 20
@@ -155,35 +173,38 @@ echo "ok: behind one router the path is direct"
 
 # A router with a port per destination: the bout goes through the server, while
 # a third player is turned away and garbage floods the server from the internet.
-start a2 ha --server $server_at --open --messages 500
+bout a2 ha --online $server_at --seed 3
 code=$(room_of a2)
-start c2 hc --server $server_at --join "$code" --messages 500
+bout c2 hc --online $server_at --room "$code" --seed 4
+bout w2 hb --online $server_at --watch "$code"
 wait_for "$work/c2.out" '^path: ' 15 || fail "no path behind the randomising router"
 start flood inet --flood $server_at --count 30000 --timeout 6
-start d2 hb --server $server_at --join "$code"
+bout d2 hb --online $server_at --room "$code"
 finish d2 20 && fail "a third player got into a full room"
-expect_line d2 "closed: Room $code already has two players."
+expect_line d2 "session ended: Room $code already has two players."
 finish flood 20 || fail "the server answered the flood with more than it sent"
-finish a2 40 || fail "the opener of the relayed room failed"
-finish c2 40 || fail "the guest behind the randomising router failed"
-for side in a2 c2; do
-    expect_line $side "path: relayed"
-    expect_line $side "exchanged: 500"
-done
-echo "ok: behind a randomising router the path is relayed, the flood and a third player change nothing"
+finish a2 60 || fail "the opener of the relayed room failed"
+finish c2 60 || fail "the guest behind the randomising router failed"
+finish w2 60 || fail "the watcher of the relayed room failed"
+expect_line a2 "path: relayed"
+expect_line c2 "path: relayed"
+same_bout a2 c2 w2
+echo "ok: behind a randomising router the bout is relayed and agrees; the flood and a third player change nothing"
 cat "$work/flood.out"
 
 # A wrong code, and a room gone once empty for its expiry.
 wrong=ACDEFH
 [ "$code" = $wrong ] && wrong=ACDEFJ
-run hb "$peer" --server $server_at --join $wrong >"$work/wrong.out" 2>&1 && fail "a wrong code got in"
-expect_line wrong "closed: There is no room $wrong on the server: the code is wrong or the room has expired."
+bout wrong hb --online $server_at --room $wrong
+finish wrong 20 && fail "a wrong code got in"
+expect_line wrong "session ended: There is no room $wrong on the server: the code is wrong or the room has expired."
 start a4 ha --server $server_at --open --quit-when-open
 code=$(room_of a4)
 finish a4 10 || fail "the opener that leaves failed"
 wait_for "$work/server.err" "room $code expired" 10 || fail "the empty room did not expire"
-run hb "$peer" --server $server_at --join "$code" >"$work/expired.out" 2>&1 && fail "an expired room let a player in"
-expect_line expired "closed: There is no room $code on the server: the code is wrong or the room has expired."
+bout expired hb --online $server_at --room "$code"
+finish expired 20 && fail "an expired room let a player in"
+expect_line expired "session ended: There is no room $code on the server: the code is wrong or the room has expired."
 echo "ok: a wrong code and an expired room are told apart from nothing, and said"
 
 kill -TERM "$(cat "$work/server.pid")"
