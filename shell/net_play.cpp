@@ -174,7 +174,7 @@ void NetPlay::drawLabels() const
             // The opener's code, to give the other player, until the guest arrives.
             const Meeting* meeting = session->meeting();
             if (meeting && session->player() == 1 && !meeting->code().empty())
-                drawText("room code: " + meeting->code(), width, height, width / 2, height / 2, 1, 1, 0.3f);
+                drawText("room code: " + meeting->code(), width, height, width / 2, height - 70, 1, 1, 0.3f);
             break;
         }
         case NetSession::Phase::SELECT:

@@ -7,11 +7,17 @@
 //   net_peer (--host PORT | --join PORT | --online HOST:PORT [--room CODE | --watch CODE])
 //            --replays FOLDER [--seed N] [--delay N] [--bouts N] [--tamper-at TICK]
 //            [--version TEXT] [--relay-only] [--timeout SECONDS]
+//            [--paced SECONDS [--sleep-between-frames]]
 //
 // Prints "port N" first when hosting, "room: CODE" when it opened a room and
 // "path: direct" or "path: relayed" once the path is settled. Exits 0 when
 // the bouts were played (or watched), 1 when the session ended first (its
 // message on stderr), 2 on bad arguments, 3 on the timeout (default 120 s).
+// --paced plays at the window's 60 frames a second for SECONDS instead, then
+// prints the round trip seen in the bout's second half: between frames the
+// session answers what arrives, or with --sleep-between-frames only sleeps
+// (how the window waited before), to measure what that costs.
+#include <algorithm>
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -78,6 +84,44 @@ bool splitServer(const std::string& text, MeetingConfig& config)
     return !config.server.empty() && config.serverPort != 0;
 }
 
+// Frames at 60 a second for `seconds`, clicking START; the round trips seen
+// once the first half is over (ENet's figure starts high and settles).
+int paced(NetSession& session, KeyScript& keys, int seconds, bool sleepBetween)
+{
+    const auto frame = std::chrono::microseconds(16667);
+    const Clock::time_point start = Clock::now(), half = start + std::chrono::seconds(seconds) / 2,
+                            end = start + std::chrono::seconds(seconds);
+    Clock::time_point next = start;
+    long samples = 0, sum = 0;
+    int least = 1 << 30, most = 0;
+    while (session.phase() != NetSession::Phase::ENDED && Clock::now() < end) {
+        std::vector<MenuPoint> clicks;
+        if (session.phase() == NetSession::Phase::SELECT)
+            clicks.push_back(START_CLICK);
+        std::vector<SoundEvent> sounds;
+        session.frame(keys.next(), clicks, {}, sounds);
+        if (session.phase() == NetSession::Phase::BOUT && Clock::now() > half) {
+            const int rtt = session.roundTripMs();
+            sum += rtt;
+            ++samples;
+            least = std::min(least, rtt);
+            most = std::max(most, rtt);
+        }
+        next += frame;
+        if (sleepBetween)
+            std::this_thread::sleep_until(next);
+        else
+            session.waitUntil(next);
+    }
+    if (samples == 0) {
+        std::printf("session ended: %s\n", session.message().c_str());
+        return 1;
+    }
+    std::printf("round trip: mean %.1f ms, least %d, most %d, over %ld frames\n", double(sum) / double(samples), least,
+        most, samples);
+    return 0;
+}
+
 void sayProgress(const NetSession& session, bool& roomSaid, bool& pathSaid)
 {
     const Meeting* meeting = session.meeting();
@@ -104,10 +148,16 @@ int main(int argc, char** argv)
     int bouts = 1;
     long tamperAt = -1;
     int timeoutSeconds = 120;
+    int pacedSeconds = 0;
+    bool sleepBetween = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--relay-only") {
             meeting.relayOnly = true;
+            continue;
+        }
+        if (arg == "--sleep-between-frames") {
+            sleepBetween = true;
             continue;
         }
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -140,6 +190,8 @@ int main(int argc, char** argv)
         } else if (arg == "--room" || arg == "--watch") {
             meeting.role = arg == "--room" ? MeetingConfig::Role::JOIN : MeetingConfig::Role::WATCH;
             meeting.code = value;
+        } else if (arg == "--paced") {
+            pacedSeconds = std::atoi(value);
         } else if (arg == "--timeout") {
             timeoutSeconds = std::atoi(value);
         } else {
@@ -169,6 +221,8 @@ int main(int argc, char** argv)
     if (config.host && !online)
         std::printf("port %u\n", unsigned(session.localPort()));
     KeyScript keys(seed);
+    if (pacedSeconds > 0)
+        return paced(session, keys, pacedSeconds, sleepBetween);
     int played = 0;
     bool roomSaid = false, pathSaid = false;
     while (session.phase() != NetSession::Phase::ENDED && played < bouts) {
