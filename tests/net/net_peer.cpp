@@ -84,6 +84,21 @@ bool splitServer(const std::string& text, MeetingConfig& config)
     return !config.server.empty() && config.serverPort != 0;
 }
 
+void sayProgress(const NetSession& session, bool& roomSaid, bool& pathSaid)
+{
+    const Meeting* meeting = session.meeting();
+    if (!meeting)
+        return;
+    if (!roomSaid && session.player() == 1 && !meeting->code().empty()) {
+        roomSaid = true;
+        std::printf("room: %s\n", meeting->code().c_str());
+    }
+    if (!pathSaid && session.path() != PathKind::NONE) {
+        pathSaid = true;
+        std::printf("path: %s\n", pathName(session.path()));
+    }
+}
+
 // Frames at 60 a second for `seconds`, clicking START; the round trips seen
 // once the first half is over (ENet's figure starts high and settles).
 int paced(NetSession& session, KeyScript& keys, int seconds, bool sleepBetween)
@@ -94,7 +109,9 @@ int paced(NetSession& session, KeyScript& keys, int seconds, bool sleepBetween)
     Clock::time_point next = start;
     long samples = 0, sum = 0;
     int least = 1 << 30, most = 0;
+    bool roomSaid = false, pathSaid = false;
     while (session.phase() != NetSession::Phase::ENDED && Clock::now() < end) {
+        sayProgress(session, roomSaid, pathSaid);
         std::vector<MenuPoint> clicks;
         if (session.phase() == NetSession::Phase::SELECT)
             clicks.push_back(START_CLICK);
@@ -120,21 +137,6 @@ int paced(NetSession& session, KeyScript& keys, int seconds, bool sleepBetween)
     std::printf("round trip: mean %.1f ms, least %d, most %d, over %ld frames\n", double(sum) / double(samples), least,
         most, samples);
     return 0;
-}
-
-void sayProgress(const NetSession& session, bool& roomSaid, bool& pathSaid)
-{
-    const Meeting* meeting = session.meeting();
-    if (!meeting)
-        return;
-    if (!roomSaid && session.player() == 1 && !meeting->code().empty()) {
-        roomSaid = true;
-        std::printf("room: %s\n", meeting->code().c_str());
-    }
-    if (!pathSaid && session.path() != PathKind::NONE) {
-        pathSaid = true;
-        std::printf("path: %s\n", pathName(session.path()));
-    }
 }
 
 }  // namespace
