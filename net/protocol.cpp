@@ -6,15 +6,6 @@
 
 namespace {
 
-// A byte that must be 0 or 1.
-bool flag(ByteReader& r)
-{
-    const std::uint8_t v = r.u8();
-    if (v > 1)
-        r.fail("a flag is neither 0 nor 1");
-    return v == 1;
-}
-
 struct Encoder {
     ByteWriter& w;
     void operator()(const Hello& m)
@@ -102,7 +93,7 @@ std::optional<Message> decode(ByteReader& r)
     case MessageType::CHOICE: {
         Choice m;
         m.choice = r.u8();
-        m.ready = flag(r);
+        m.ready = r.flag();
         if (!validChoice(m.choice))
             return std::nullopt;
         return m;

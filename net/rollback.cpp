@@ -29,9 +29,6 @@ KeyState keyStateOf(PlayerInput one, PlayerInput two)
     return keys;
 }
 
-namespace {
-
-// The match a network bout starts from: a fresh match, counting ticks.
 Match networkMatch(int choiceOne, int choiceTwo)
 {
     Match m;
@@ -40,8 +37,6 @@ Match networkMatch(int choiceOne, int choiceTwo)
     m.playerTwoChoice = choiceTwo;
     return m;
 }
-
-}  // namespace
 
 Match networkBoutStart(int choiceOne, int choiceTwo, TickEvents* events)
 {
@@ -204,13 +199,17 @@ BoutRecord Rollback::record() const
     BoutRecord r;
     r.choiceOne = choiceOne;
     r.choiceTwo = choiceTwo;
-    for (std::uint32_t tick = 0; tick < confirmedTicks; ++tick) {
-        TickInput in;
-        in.keyState = localPlayer == 1 ? keyStateOf(localInputs[tick], remoteInputs[tick])
-                                       : keyStateOf(remoteInputs[tick], localInputs[tick]);
-        r.ticks.push_back(in);
-    }
+    for (std::uint32_t tick = 0; tick < confirmedTicks; ++tick)
+        r.ticks.push_back(confirmedInput(tick));
     return r;
+}
+
+TickInput Rollback::confirmedInput(std::uint32_t tick) const
+{
+    TickInput in;
+    in.keyState = localPlayer == 1 ? keyStateOf(localInputs[tick], remoteInputs[tick])
+                                   : keyStateOf(remoteInputs[tick], localInputs[tick]);
+    return in;
 }
 
 Replay Rollback::replay() const

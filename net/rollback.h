@@ -29,6 +29,8 @@ PlayerInput eitherKeySet(const int* keys);
 // The key table of a tick from both players' inputs.
 KeyState keyStateOf(PlayerInput one, PlayerInput two);
 
+// The match a network bout starts from: a fresh match counting ticks.
+Match networkMatch(int choiceOne, int choiceTwo);
 // A network bout from its start: a fresh match counting ticks, the bout begun
 // (its sounds added to `events` if given).
 Match networkBoutStart(int choiceOne, int choiceTwo, TickEvents* events = nullptr);
@@ -94,6 +96,8 @@ public:
     std::optional<std::uint32_t> overTick() const { return over; }
     std::uint64_t overHash() const { return finalHash; }
     BoutRecord record() const;
+    // Both sides' keys of a confirmed tick (tick < confirmed()).
+    TickInput confirmedInput(std::uint32_t tick) const;
     // The state hash after the last confirmed tick.
     std::uint64_t confirmedHash() const { return stateHash(stateAt(confirmedTicks)); }
     // The confirmed ticks as a replay, ending on the confirmed state.

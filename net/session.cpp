@@ -1,33 +1,19 @@
 #include "net/session.h"
 
-#include <enet/enet.h>
-#include <enet/time.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "characters/core/trace.h"
+#include "net/direct_link.h"
 #include "replay/replay_store.h"
 
 namespace {
 
 constexpr auto SILENCE_LIMIT = std::chrono::seconds(3);
+// From the start for --join; for a room's guest, from the meeting's connection.
 constexpr auto CONNECT_LIMIT = std::chrono::seconds(5);
-constexpr int MAX_PEERS = 4;
-constexpr int CHANNELS = 2;
-
-bool enetReady()
-{
-    static const bool ready = [] {
-        if (enet_initialize() != 0)
-            return false;
-        std::atexit(enet_deinitialize);
-        return true;
-    }();
-    return ready;
-}
 
 std::string versionText(const std::string& version, int protocol)
 {
@@ -47,70 +33,32 @@ Match selectScreen(int choiceOne, int choiceTwo)
 
 }  // namespace
 
-struct NetSession::EnetState {
-    ENetHost* host = nullptr;
-    ENetPeer* peer = nullptr;  // the other player, once connected
-    ~EnetState()
-    {
-        if (host)
-            enet_host_destroy(host);
-    }
-};
-
-NetSession::NetSession(const NetConfig& cfg) : config(cfg), enet(std::make_unique<EnetState>())
+NetSession::NetSession(const NetConfig& cfg) : config(cfg)
 {
     config.delay = std::clamp(config.delay, 0, MAX_INPUT_DELAY);
     started = lastHeard = rateSince = Clock::now();
-    if (!enetReady()) {
-        end("The network could not be started.");
-        return;
-    }
-    if (config.host) {
-        ENetAddress address{};
-        address.host = ENET_HOST_ANY;
-        address.port = config.port;
-        enet->host = enet_host_create(&address, MAX_PEERS, CHANNELS, 0, 0);
-        if (!enet->host) {
-            end("Cannot wait for a player on port " + std::to_string(config.port) + ": is it in use?");
-            return;
-        }
+    if (config.online) {
+        config.online->gameVersion = config.gameVersion;
+        config.host = config.online->role == MeetingConfig::Role::OPEN;
+        auto meeting = std::make_unique<Meeting>(*config.online);
+        online = meeting.get();
+        transport = std::move(meeting);
+    } else if (config.host) {
+        transport = std::make_unique<DirectLink>(DirectLink::host(config.port));
     } else {
-        enet->host = enet_host_create(nullptr, 1, CHANNELS, 0, 0);
-        ENetAddress address{};
-        address.port = config.port;
-        if (!enet->host || enet_address_set_host(&address, config.address.c_str()) != 0) {
-            end("Cannot find the host " + config.address + ".");
-            return;
-        }
-        enet->peer = enet_host_connect(enet->host, &address, CHANNELS, 0);
-        if (!enet->peer) {
-            end("Cannot connect to " + config.address + ".");
-            return;
-        }
+        transport = std::make_unique<DirectLink>(DirectLink::join(config.address, config.port));
     }
     lobby = selectScreen(JACK, DARTH);
+    // A transport that failed to start says why at once.
+    service();
 }
 
 NetSession::~NetSession()
 {
-    if (enet->host && enet->peer && currentPhase != Phase::ENDED) {
+    if (currentPhase != Phase::ENDED) {
         send(Leave{Leave::QUIT, 0}, true);
-        enet_peer_disconnect_later(enet->peer, 0);
-        enet_host_flush(enet->host);
+        transport->close();
     }
-}
-
-std::uint16_t NetSession::localPort() const
-{
-    ENetAddress address{};
-    if (!enet->host || enet_socket_get_address(enet->host->socket, &address) != 0)
-        return 0;
-    return address.port;
-}
-
-int NetSession::roundTripMs() const
-{
-    return enet->peer ? int(enet->peer->roundTripTime) : 0;
 }
 
 const Match& NetSession::match() const
@@ -130,78 +78,62 @@ void NetSession::end(const std::string& why)
     std::fprintf(stderr, "zandrel: %s\n", why.c_str());
     if (midBout)
         keepReplay("network-unfinished");
-    if (enet->peer && enet->host) {
-        enet_peer_disconnect_later(enet->peer, 0);
-        enet_host_flush(enet->host);
-    }
+    transport->close();
 }
 
 void NetSession::send(const Message& m, bool reliable)
 {
-    if (!enet->peer || !enet->host)
-        return;
-    const std::vector<std::uint8_t> bytes = encode(m);
-    ENetPacket* packet = enet_packet_create(bytes.data(), bytes.size(), reliable ? ENET_PACKET_FLAG_RELIABLE : 0);
-    if (enet_peer_send(enet->peer, reliable ? SESSION_CHANNEL : INPUT_CHANNEL, packet) != 0)
-        enet_packet_destroy(packet);
+    transport->send(encode(m), reliable);
 }
 
 void NetSession::service()
 {
-    if (!enet->host)
-        return;
-    ENetEvent event;
-    while (enet_host_service(enet->host, &event, 0) > 0) {
-        switch (event.type) {
-        case ENET_EVENT_TYPE_CONNECT:
-            if (enet->peer && enet->peer != event.peer) {
-                // One guest at a time.
-                enet_peer_disconnect_now(event.peer, 0);
-                break;
-            }
-            enet->peer = event.peer;
-            // Silence is ours to judge (3 s); ENet pings often and gives up later.
-            enet_peer_ping_interval(event.peer, 250);
-            enet_peer_timeout(event.peer, 0, 10000, 10000);
-            lastHeard = Clock::now();
+    std::vector<Transport::Event> events;
+    transport->service(events);
+    for (Transport::Event& event : events) {
+        switch (event.kind) {
+        case Transport::Event::Kind::CONNECTED:
+            connectedAt = lastHeard = Clock::now();
             if (!helloSent) {
                 send(Hello{PROTOCOL_VERSION, config.gameVersion}, true);
                 helloSent = true;
             }
             break;
-        case ENET_EVENT_TYPE_RECEIVE:
-            if (event.peer == enet->peer && currentPhase != Phase::ENDED) {
+        case Transport::Event::Kind::RECEIVED:
+            if (currentPhase != Phase::ENDED) {
                 lastHeard = Clock::now();
-                if (std::optional<Message> m = reader.read(event.packet->data, event.packet->dataLength))
+                if (std::optional<Message> m = reader.read(event.packet.data(), event.packet.size()))
                     handle(*m);
             }
-            enet_packet_destroy(event.packet);
             break;
-        case ENET_EVENT_TYPE_DISCONNECT:
-            if (event.peer == enet->peer) {
-                enet->peer = nullptr;
-                if (currentPhase == Phase::CONNECTING && !config.host)
-                    end("Cannot reach " + config.address + ":" + std::to_string(config.port) + ".");
-                else
-                    end("The other player left.");
-            }
-            break;
-        default: break;
+        case Transport::Event::Kind::CLOSED: end(event.reason); break;
         }
     }
     const Clock::time_point now = Clock::now();
-    // Any datagram counts, ENet's own pings too.
-    if (enet->peer && enet->peer->lastReceiveTime != 0) {
-        const enet_uint32 quiet = ENET_TIME_DIFFERENCE(enet_time_get(), enet->peer->lastReceiveTime);
-        lastHeard = std::max(lastHeard, now - std::chrono::milliseconds(quiet));
-    }
+    // Any datagram counts, the transport's own pings too.
+    if (connectedAt)
+        lastHeard = std::max(lastHeard, now - std::chrono::milliseconds(transport->quietMs()));
     if (currentPhase != Phase::ENDED) {
-        if (enet->peer && helloSent && now - lastHeard > SILENCE_LIMIT)
+        if (helloSent && now - lastHeard > SILENCE_LIMIT)
             end("The other player has been silent for 3 seconds.");
-        else if (!config.host && !helloHeard && now - started > CONNECT_LIMIT)
+        else if (!config.host && !helloHeard && !online && now - started > CONNECT_LIMIT)
             end("Cannot reach " + config.address + ":" + std::to_string(config.port) + ".");
+        else if (!config.host && !helloHeard && online && connectedAt && now - *connectedAt > CONNECT_LIMIT)
+            end("The other player does not answer.");
     }
-    enet_host_flush(enet->host);
+    transport->flush();
+}
+
+void NetSession::waitUntil(Clock::time_point until)
+{
+    while (currentPhase != Phase::ENDED) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now());
+        if (left.count() <= 0)
+            break;
+        transport->waitForData(std::uint32_t(left.count()));
+        service();
+    }
+    std::this_thread::sleep_until(until);
 }
 
 void NetSession::heard(const Hello& m)
@@ -335,6 +267,28 @@ void NetSession::beginBout(const Start& s, std::vector<SoundEvent>* sounds)
     rollbacksThen = 0;
     rateSince = Clock::now();
     currentPhase = Phase::BOUT;
+    feeding = online && player() == 1;
+    fed = 0;
+    if (feeding)
+        online->sendFeed(feed.start(boutId, s.choiceOne, s.choiceTwo));
+}
+
+void NetSession::feedConfirmed()
+{
+    for (; feeding && fed < rollback->confirmed(); ++fed)
+        if (std::optional<FeedTicks> ticks = feed.add(recordOf(rollback->confirmedInput(fed))))
+            online->sendFeed(*ticks);
+}
+
+void NetSession::endFeed(std::uint64_t finalHash)
+{
+    feedConfirmed();
+    if (!feeding)
+        return;
+    if (std::optional<FeedTicks> ticks = feed.flush())
+        online->sendFeed(*ticks);
+    online->sendFeed(feed.end(finalHash));
+    feeding = false;
 }
 
 void NetSession::backToSelect()
@@ -378,6 +332,7 @@ void NetSession::boutFrame(PlayerInput keys, std::vector<SoundEvent>& sounds)
     }
     for (auto [tick, hash] : r.takeCheckpoints())
         send(Hash{boutId, tick, hash}, true);
+    feedConfirmed();
 
     const Clock::time_point now = Clock::now();
     if (now - rateSince >= std::chrono::seconds(1)) {
@@ -404,6 +359,7 @@ void NetSession::boutFrame(PlayerInput keys, std::vector<SoundEvent>& sounds)
             return;
         }
         note.clear();
+        endFeed(r.overHash());
         keepReplay("network");
         backToSelect();
         return;
@@ -416,6 +372,8 @@ void NetSession::desynchronised(std::uint32_t tick)
 {
     note = "desync at tick " + std::to_string(tick);
     std::fprintf(stderr, "zandrel: %s\n", note.c_str());
+    // The watchers see the bout to where both sides agreed.
+    endFeed(rollback->confirmedHash());
     keepReplay("desync-at-" + std::to_string(tick));
     backToSelect();
 }

@@ -64,6 +64,13 @@ void ReplayPlayer::played()
     noteEnding();
 }
 
+void ReplayPlayer::append(const InputRun& more)
+{
+    // Kept as a run of its own: the run being played never changes under it.
+    replay.runs.push_back(more);
+    replay.tickCount += more.ticks;
+}
+
 void ReplayPlayer::noteEnding()
 {
     if (result.ending == FIGHTING)

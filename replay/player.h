@@ -26,7 +26,12 @@ public:
     // played() once the tick is done.
     bool next(TickInput& input, TickEvents& events);
     void played();
+    // A bout still under way elsewhere (a watched room): its ticks as they
+    // arrive, a run at a time, then the state it ended on.
+    void append(const InputRun& run);
+    void end(std::uint64_t finalHash) { replay.finalHash = finalHash; }
     Match& playing() { return game; }
+    // Every tick given played (a bout still arriving may go on).
     bool finished() const { return ticksDone == replay.tickCount; }
     std::uint32_t ticksPlayed() const { return ticksDone; }
     std::uint32_t tickCount() const { return replay.tickCount; }

@@ -52,6 +52,8 @@ int main(int argc, char** argv)
     useShell(&shell);
     if (std::optional<NetConfig> net = netConfigOf(options))
         shell.net.start(*net);
+    else if (std::optional<MeetingConfig> room = watchConfigOf(options))
+        shell.net.watch(*room);
 
     int glutArgc = static_cast<int>(options.glutArguments.size());
     options.glutArguments.push_back(nullptr);

@@ -3,11 +3,16 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
+#include "net/meeting_protocol.h"
 #include "net/rollback.h"
 
 namespace {
+
+// What a room code may be, for the message about a bad one.
+constexpr const char* ROOM_CODE_RANGE = "six of the letters ACDEFHJKMNPRTUVWXY";
 
 // A window larger than this is a typo, not a screen.
 constexpr int MAX_WINDOW_SIDE = 16384;
@@ -36,13 +41,22 @@ bool parsePort(std::string_view digits, int& port)
 }
 
 // "HOST" or "HOST:PORT".
-bool parseJoin(std::string_view text, Options& o)
+bool parseAddress(std::string_view text, std::string& host, int& port)
 {
     std::size_t colon = text.rfind(':');
-    if (colon != std::string_view::npos && !parsePort(text.substr(colon + 1), o.port))
+    if (colon != std::string_view::npos && !parsePort(text.substr(colon + 1), port))
         return false;
-    o.join = std::string(text.substr(0, colon));
-    return !o.join.empty();
+    host = std::string(text.substr(0, colon));
+    return !host.empty();
+}
+
+// Six letters of the room codes' alphabet, in either case, spaces and dashes aside.
+bool parseRoomCode(std::string_view text, std::string& code)
+{
+    std::optional<std::string> normal = normalizeRoomCode(std::string(text));
+    if (normal)
+        code = *normal;
+    return normal.has_value();
 }
 
 bool parseDelay(std::string_view text, int& delay)
@@ -80,7 +94,13 @@ const OptionRule OPTION_RULES[] = {
         [](Options& o, std::string_view v) { return (o.host = true) && (v.empty() || parsePort(v, o.port)); }, true,
         "1 to 65535", true},
     {"--join", "HOST[:PORT]", "join a network game (port 7445 unless given)",
-        [](Options& o, std::string_view v) { return parseJoin(v, o); }, false, nullptr, true},
+        [](Options& o, std::string_view v) { return parseAddress(v, o.join, o.port); }, false, nullptr, true},
+    {"--online", "SERVER[:PORT]", "open a room on a meeting server and wait for a player (port 7446 unless given)",
+        [](Options& o, std::string_view v) { return parseAddress(v, o.online, o.onlinePort); }, false, nullptr, true},
+    {"--room", "CODE", "with --online: join the room of this code",
+        [](Options& o, std::string_view v) { return parseRoomCode(v, o.room); }, false, ROOM_CODE_RANGE},
+    {"--watch", "CODE", "with --online: watch the room of this code play, 2 seconds behind",
+        [](Options& o, std::string_view v) { return parseRoomCode(v, o.watch); }, false, ROOM_CODE_RANGE},
     {"--delay", "N", "network input delay in ticks, 0 to 6 (default 2)",
         [](Options& o, std::string_view v) { return parseDelay(v, o.delay); }, false, "0 to 6"},
     {"--replay", "FILE", "watch a recorded bout (Space pauses, Right steps, + and - change the speed)",
@@ -185,6 +205,10 @@ ParsedOptions parseOptions(int argc, char** argv)
     }
     if (modes.size() > 1)
         parsed.error = std::string(modes[0]) + " and " + std::string(modes[1]) + " cannot go together";
+    else if (!options.room.empty() && !options.watch.empty())
+        parsed.error = "--room and --watch cannot go together";
+    else if ((!options.room.empty() || !options.watch.empty()) && options.online.empty())
+        parsed.error = std::string(options.room.empty() ? "--watch" : "--room") + " needs --online SERVER[:PORT]";
     return parsed;
 }
 

@@ -23,6 +23,12 @@ struct Options {
     std::string join;  // the host's name or address
     int port = 0;      // 0: the default port
     int delay = 2;
+    // Through a meeting server: --online SERVER[:PORT] opens a room, with
+    // --room CODE joins one, with --watch CODE watches one.
+    std::string online;  // the server's name or address
+    int onlinePort = 0;  // 0: the server's default port
+    std::string room;    // as typed, normalised: six capitals
+    std::string watch;
     // A replay to watch, or with verify to check headless.
     std::string replayFile;
     bool verify = false;

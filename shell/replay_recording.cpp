@@ -21,16 +21,16 @@ void Recording::start()
     on = true;
 }
 
-void Recording::beforeTick(const Match& match, bool demo)
+void Recording::beforeTick(const Match& match, bool unrecorded)
 {
     // The demo's bouts are nobody's: they are not kept.
-    if (on && !demo && recorder.beforeTick(match))
+    if (on && !unrecorded && recorder.beforeTick(match))
         saveOrSay(recorder.takeFinished());
 }
 
-void Recording::afterTick(const Match& match, const TickInput& input, bool demo)
+void Recording::afterTick(const Match& match, const TickInput& input, bool unrecorded)
 {
-    if (on && !demo && recorder.afterTick(match, input))
+    if (on && !unrecorded && recorder.afterTick(match, input))
         saveOrSay(recorder.takeFinished());
 }
 

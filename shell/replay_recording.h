@@ -12,9 +12,9 @@ class Recording {
 public:
     // Only the game main starts records; tests that tick the shell do not.
     void start();
-    // A demo tick is not recorded.
-    void beforeTick(const Match& match, bool demo);
-    void afterTick(const Match& match, const TickInput& input, bool demo);
+    // A demo tick, or a watched one, is not recorded.
+    void beforeTick(const Match& match, bool unrecorded);
+    void afterTick(const Match& match, const TickInput& input, bool unrecorded);
     // The window closes, or the game exits, with a bout under way: the file
     // it was saved to, if it was.
     std::filesystem::path saveUnfinished();

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
 #include <utility>
 
 #include "audio/sound_ids.h"
@@ -72,20 +71,44 @@ TickInput Shell::gatherInput()
     return input;
 }
 
-bool Shell::nextInput(TickInput& input, TickEvents& events)
+ReplayPlayer* Shell::recorded()
+{
+    return playback ? &playback->player : net.watchedBout();
+}
+
+int Shell::ticksDue()
 {
     if (playback)
-        return playback->player.next(input, events);
+        return playback->ticksDue();
+    if (!net.watching())
+        return 1;
+    // Clicks and keys play no part in a watched room.
+    releases.clear();
+    TickEvents events;
+    const int due = net.watchFrame(events);
+    playSoundEvents(events.sounds);
+    if (!net.watching())
+        match = Match{};
+    return due;
+}
+
+bool Shell::nextInput(TickInput& input, TickEvents& events)
+{
+    if (ReplayPlayer* player = recorded())
+        return player->next(input, events);
     input = gatherInput();
     return true;
 }
 
 void Shell::tick(TickInput input, TickEvents& events)
 {
-    Match& game = playback ? playback->player.playing() : match;
-    recording.beforeTick(game, computer.demoRunning());
+    ReplayPlayer* player = recorded();
+    Match& game = player ? player->playing() : match;
+    // A watched bout is someone else's: not recorded again.
+    const bool unrecorded = computer.demoRunning() || player;
+    recording.beforeTick(game, unrecorded);
     // A watched replay's keys are the ones its computer sides pressed then.
-    if (!playback)
+    if (!player)
         computer.play(game, input.keyState);
     if (!net.active()) {
         step(game, input, events);
@@ -93,24 +116,25 @@ void Shell::tick(TickInput input, TickEvents& events)
         // The session is over: back to this machine's own game, at its title.
         match = Match{};
     }
-    recording.afterTick(game, input, computer.demoRunning());
-    if (playback)
-        playback->player.played();
+    recording.afterTick(game, input, unrecorded);
+    if (player)
+        player->played();
     playSoundEvents(events.sounds);
 }
 
 void Shell::frame()
 {
     bool ticked = false;
-    for (int due = playback ? playback->ticksDue() : 1; due > 0 && !playbackOver(); --due) {
+    for (int due = ticksDue(); due > 0 && !playbackOver(); --due) {
         TickInput input;
         TickEvents events;
         if (nextInput(input, events))
             tick(std::move(input), events);
         ticked = true;
     }
-    // A paused replay's picture stays until something marks the window.
-    if ((ticked || windowMarked) && !playbackOver())
+    // A paused replay's picture stays until something marks the window; a
+    // watched room's labels change while it waits for its feed.
+    if ((ticked || windowMarked || net.watching()) && !playbackOver())
         draw();
 }
 
@@ -165,7 +189,7 @@ void Shell::endDemo()
 
 void Shell::waitForNextFrame()
 {
-    std::this_thread::sleep_until(nextFrame);
+    net.waitUntil(nextFrame);
     nextFrame += FRAME_PERIOD;
     // After a stall (a slow frame) start afresh rather than rushing through
     // the missed frames.

@@ -17,10 +17,11 @@
 // next tick, the network session, the computer sides, the recorder and a
 // replay being watched. The window's callbacks reach it through shell().
 //
-// Every kind of play goes through one frame path: the ticks due (one, or a
-// watched replay's at its speed), each from a TickInput (the keys, pads and
-// clicks with the demo's choices, or the recorded tick): record, computer
-// sides, step (or the network session), sounds; then the picture.
+// Every kind of play goes through one frame path: the ticks due (one, a
+// watched replay's at its speed, or a watched room's as its feed allows),
+// each from a TickInput (the keys, pads and clicks with the demo's choices,
+// or the recorded tick): record, computer sides, step (or the network
+// session), sounds; then the picture.
 class Shell {
 public:
     Shell() = default;
@@ -64,6 +65,9 @@ public:
     std::uint64_t framesDrawn = 0;
 
 private:
+    int ticksDue();
+    // The recorded bout played instead of the live match: a watched replay's or room's.
+    ReplayPlayer* recorded();
     TickInput gatherInput();
     bool nextInput(TickInput& input, TickEvents& events);
     void tick(TickInput input, TickEvents& events);

@@ -14,7 +14,7 @@ case "$1" in
 --package) packages=$package ;;
 *) packages="$play $package git libgtest-dev libgmock-dev libbenchmark-dev
 xvfb xauth xdotool imagemagick x11-apps x11-utils clang libclang-rt-dev
-libfreetype-dev fonts-dejavu-core zlib1g-dev desktop-file-utils appstream lintian ffmpeg" ;;
+libfreetype-dev fonts-dejavu-core zlib1g-dev desktop-file-utils appstream lintian ffmpeg iproute2 nftables" ;;
 esac
 # --list after the mode prints the packages instead of installing them.
 if [ "${2:-}" = "--list" ]; then

@@ -2,7 +2,8 @@
 # Builds the Debian package build-package/zandrel_<version>_amd64.deb: the
 # game (in /usr/games, as Debian keeps games), its data, desktop entry,
 # metainfo, icons and man page, with its dependencies worked out from the
-# libraries the binary links.
+# libraries the binary links. Then, from the same build, the meeting server's
+# package build-package/zandrel-server_<version>_amd64.deb.
 set -e
 cd "$(dirname "$0")/.."
 sh tools/install-deps.sh --package
@@ -22,3 +23,10 @@ objcopy --remove-section=.comment "$build/zandrel"
 rm -f "$build"/zandrel_*.deb
 (cd "$build" && fakeroot cpack -G DEB >/dev/null)
 ls "$build"/zandrel_*_amd64.deb
+
+# The meeting server's package: its own CPack settings, the same build.
+cmake --build "$build" --target zandrel-server zandrel_server_docs -j"$(nproc)"
+objcopy --remove-section=.comment "$build/zandrel-server"
+rm -f "$build"/zandrel-server_*.deb
+(cd "$build" && fakeroot cpack --config CPackServerConfig.cmake >/dev/null)
+ls "$build"/zandrel-server_*_amd64.deb

@@ -73,6 +73,7 @@ public:
     {}
 
     bool atEnd() const { return at == size; }
+    std::size_t left() const { return size - at; }
     bool failed() const { return !error.empty(); }
     // Every byte read and nothing wrong.
     bool finished() const { return !failed() && atEnd(); }
@@ -99,6 +100,14 @@ public:
     std::uint16_t u16() { return std::uint16_t(little(2)); }
     std::uint32_t u32() { return std::uint32_t(little(4)); }
     std::uint64_t u64() { return little(8); }
+    // A byte that must be 0 or 1.
+    bool flag()
+    {
+        const std::uint8_t v = u8();
+        if (v > 1)
+            fail("a flag is neither 0 nor 1");
+        return v == 1;
+    }
     float f32()
     {
         const std::uint32_t bits = u32();

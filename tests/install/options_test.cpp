@@ -127,6 +127,13 @@ TEST(Options, MistakesGetOneMessageNamingTheOption)
         {{"--replay", "f.zrp", "--demo"}, "--replay and --demo cannot go together"},
         {{"--replay", "f.zrp", "--host"}, "--replay and --host cannot go together"},
         {{"--join", "a", "--verify", "--replay", "f.zrp"}, "--join and --replay cannot go together"},
+        {{"--online", "s", "--host"}, "--online and --host cannot go together"},
+        {{"--online", ":7446"}, "bad value ':7446' for --online (expected SERVER[:PORT])"},
+        {{"--online", "s", "--room", "KFMTAB"},
+            "bad value 'KFMTAB' for --room (expected CODE, six of the letters ACDEFHJKMNPRTUVWXY)"},
+        {{"--room", "KFMTAX"}, "--room needs --online SERVER[:PORT]"},
+        {{"--watch", "KFMTAX"}, "--watch needs --online SERVER[:PORT]"},
+        {{"--online", "s", "--room", "KFMTAX", "--watch", "KFMTAX"}, "--room and --watch cannot go together"},
         // A word that is no option, nor the value of one.
         {{"foo"}, "'foo' is not an option"},
         {{"bout.zrp"}, "'bout.zrp' is not an option (to watch a replay: --replay bout.zrp)"},
@@ -186,6 +193,18 @@ TEST(Options, NetworkPlayHostsOrJoinsWithADelay)
     CommandLine joinDefault({"--join=10.0.0.2"});
     EXPECT_EQ(joinDefault.parse().options.join, "10.0.0.2");
     EXPECT_EQ(joinDefault.parse().options.port, 0);
+
+    CommandLine online({"--online", "example.org:7500", "--room", "kfm-tax"});
+    parsed = online.parse();
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.online, "example.org");
+    EXPECT_EQ(parsed.options.onlinePort, 7500);
+    EXPECT_EQ(parsed.options.room, "KFMTAX");
+    CommandLine watch({"--online=10.0.0.2", "--watch", "KFMTAX"});
+    parsed = watch.parse();
+    EXPECT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.options.onlinePort, 0);
+    EXPECT_EQ(parsed.options.watch, "KFMTAX");
 }
 
 TEST(Options, AReplayToWatchOrVerify)

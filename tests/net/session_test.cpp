@@ -14,6 +14,8 @@
 
 #include "characters/core/trace.h"
 #include "net/session.h"
+#include "net/watch_session.h"
+#include "server/server.h"
 #include "tests/net/relay.h"
 #include "tests/support/die_with_parent.h"
 #include "tests/support/key_script.h"
@@ -397,4 +399,80 @@ TEST(NetSession, StaleInputsAndAnAckBeyondWhatWasSentAreIgnored)
     EXPECT_EQ(host.bout()->remoteKnown(), 5u);
     // Five more ticks to play: the host sends their inputs still.
     EXPECT_GE(guest.pump(), before + 5) << "the host stopped sending its inputs";
+}
+
+TEST(NetSession, PlayersMetInARoomPlayTheSameBoutDirectOrRelayedAndItsWatcherSeesIt)
+{
+    for (const bool relayOnly : {false, true}) {
+        SCOPED_TRACE(relayOnly ? "relayed" : "direct");
+        ServerConfig server;
+        server.bind = "127.0.0.1";
+        server.port = 0;
+        // Unpaced sessions send far more than a window's 60 frames a second.
+        server.packets = Rate{100000, 100000};
+        server.log = [](const std::string&) {};
+        MeetingServer meetings(server);
+        ASSERT_EQ(meetings.error(), "");
+
+        MeetingConfig room;
+        room.server = "127.0.0.1";
+        room.serverPort = meetings.port();
+        room.relayOnly = relayOnly;
+        NetConfig oc = hostConfig();
+        oc.online = room;
+        NetSession opener(oc);
+        Hands openerHands(101), guestHands(202);
+        const auto serveUntil = [&](auto done, auto&&... sides) {
+            const auto limit = Clock::now() + std::chrono::seconds(60);
+            while (Clock::now() < limit && !done()) {
+                meetings.serve(0);
+                (sides(), ...);
+                std::this_thread::sleep_for(std::chrono::microseconds(300));
+            }
+            return done();
+        };
+        const auto openerPlays = [&] { openerHands.play(opener); };
+        ASSERT_TRUE(serveUntil([&] { return !opener.meeting()->code().empty(); }, openerPlays));
+        EXPECT_EQ(opener.player(), 1);
+
+        NetConfig gc = hostConfig();
+        gc.online = room;
+        gc.online->role = MeetingConfig::Role::JOIN;
+        gc.online->code = opener.meeting()->code();
+        NetSession guest(gc);
+        room.code = gc.online->code;
+        WatchSession watcher(room);
+        const auto guestPlays = [&] { guestHands.play(guest); };
+        // The watcher plays what is due each frame, as the window does.
+        const auto watcherPlays = [&] {
+            for (int due = watcher.frame(); due > 0; --due) {
+                TickEvents events;
+                watcher.bout()->step(events);
+            }
+        };
+        const auto bothPlayedOne = [&] {
+            return (opener.boutsPlayed() == 1 && guest.boutsPlayed() == 1 && opener.phase() == Phase::SELECT &&
+                       guest.phase() == Phase::SELECT) ||
+                opener.phase() == Phase::ENDED || guest.phase() == Phase::ENDED;
+        };
+        ASSERT_TRUE(serveUntil(bothPlayedOne, openerPlays, guestPlays, watcherPlays));
+        ASSERT_EQ(opener.message() + guest.message(), "");
+        // The players stay at the select screen while the watcher, behind them, sees the bout end.
+        const auto idle = [](NetSession& s) {
+            std::vector<SoundEvent> sounds;
+            s.frame(0, {}, {}, sounds);
+        };
+        ASSERT_TRUE(serveUntil([&] { return watcher.boutsShown() == 1 || watcher.ended(); }, [&] { idle(opener); },
+            [&] { idle(guest); }, watcherPlays))
+            << watcher.message();
+        EXPECT_EQ(guest.player(), 2);
+        const PathKind path = relayOnly ? PathKind::RELAYED : PathKind::DIRECT;
+        EXPECT_EQ(opener.path(), path);
+        EXPECT_EQ(guest.path(), path);
+        expectTheSameBout(opener, guest);
+        EXPECT_EQ(watcher.lastHash(), opener.bout()->overHash());
+        EXPECT_TRUE(watcher.lastMatched());
+        ASSERT_TRUE(opener.bout()->outcome());
+        EXPECT_EQ(describeOutcome(watcher.lastOutcome()), describeOutcome(*opener.bout()->outcome()));
+    }
 }
