@@ -12,6 +12,7 @@
 #include <cstring>
 #include <utility>
 
+#include "net/enet_address.h"
 #include "net/enet_start.h"
 
 namespace {
@@ -44,19 +45,6 @@ thread_local Meeting* meeting = nullptr;
 int interceptHook(ENetHost*, ENetEvent*)
 {
     return meeting ? meeting->intercept() : 0;
-}
-
-Endpoint endpointOf(const ENetAddress& a)
-{
-    return {ntohl(a.host), a.port};
-}
-
-ENetAddress enetAddressOf(const Endpoint& e)
-{
-    ENetAddress a{};
-    a.host = htonl(e.ip);
-    a.port = e.port;
-    return a;
 }
 
 void sendRaw(ENetHost* host, const Endpoint& to, const Datagram& d)

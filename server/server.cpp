@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "net/enet_address.h"
 #include "net/enet_start.h"
 
 namespace {
@@ -23,19 +24,6 @@ thread_local MeetingServer* serving = nullptr;
 int interceptHook(ENetHost*, ENetEvent*)
 {
     return serving ? serving->intercept() : 0;
-}
-
-Endpoint endpointOf(const ENetAddress& a)
-{
-    return {ntohl(a.host), a.port};
-}
-
-ENetAddress enetAddressOf(const Endpoint& e)
-{
-    ENetAddress a{};
-    a.host = htonl(e.ip);
-    a.port = e.port;
-    return a;
 }
 
 std::uint64_t keyOf(const Endpoint& e)
